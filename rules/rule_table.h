@@ -1,0 +1,80 @@
+// The rule table: diagram-number patterns with their requirement flags,
+// the options that do not apply to them and an optional label.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Requirement flags: bit numbers in Rule::requirement.
+enum : int {
+    REQ_UNLIT = 0,
+    REQ_LIT_NEAR_LAMP = 1,
+    REQ_LIT_IF_CONDITION = 2,
+    REQ_LIT_ON_GANTRY = 3,
+    REQ_OTHER_BOLLARD = 4,
+    REQ_INTERNAL_ON_SIGNAL_HEAD = 5,
+    REQ_INTERNAL = 6,
+    REQ_REFER_TSRGD = 7,
+    REQ_NOT_APPLICABLE = 15,
+};
+
+// Options: bit numbers in Rule::disabledOptions and in OptionSet. Bits 6 to 8
+// have no name and no control.
+enum : int {
+    OPT_LAMP_COLUMN = 0,
+    OPT_NORMAL_POSTS = 1,
+    OPT_SELF_RIGHTING_BOLLARD = 2,
+    OPT_BOLLARD = 3,
+    OPT_GANTRY = 4,
+    OPT_SIGNAL_HEAD = 5,
+    OPT_20MPH = 9,
+    OPT_REPEATER = 10,
+    OPT_CONDITION = 11,
+};
+
+constexpr bool HasBit(uint32_t set, int bit) { return (set >> bit) & 1u; }
+constexpr uint32_t Bit(int bit) { return uint32_t{1} << bit; }
+
+struct Rule {
+    std::string pattern;
+    uint32_t requirement = 0;
+    uint32_t disabledOptions = 0;
+    std::string label;
+
+    // Worked out from the pattern when the row is loaded, so that matching a
+    // keystroke does not re-read every pattern.
+    std::string prefix;      // the pattern up to its first "x" or "*"
+    double boundValue = 0;   // the value of the pattern with every "x" as "9"
+    bool hasStar = false;    // a "*" accepts everything after the prefix
+};
+
+constexpr int32_t RULE_TABLE_CAPACITY = 500;
+
+struct RuleTable {
+    std::vector<Rule> rows;  // rows[0] is row 1
+    int32_t count = 0;
+
+    // Row `row`, counting from 1; the caller keeps 1 <= row <= count.
+    const Rule& operator[](int32_t row) const { return rows[static_cast<size_t>(row - 1)]; }
+};
+
+// Parses the table text into `table` (rows from 1, `count` afresh) and
+// returns `count`. The table ends at the first line with an empty pattern
+// and never holds more than RULE_TABLE_CAPACITY rows.
+int32_t ParseRuleTable(std::string_view text, RuleTable& table);
+
+// Reads a binary numeral, most significant digit first, up to the first
+// character that is not 0 or 1. Digits beyond 32 shift the earlier ones out.
+uint32_t ReadBinaryNumeral(std::string_view text);
+
+// The embedded table, loaded by LoadRuleTable.
+extern RuleTable TheRuleTable;
+
+// Loads the embedded rule table text into TheRuleTable and returns its count.
+int32_t LoadRuleTable();
+
+// The embedded rule table text (a resource on Windows, compiled-in bytes
+// natively). Empty when it cannot be found.
+std::string_view RuleTableText();

@@ -1,0 +1,19 @@
+// Splitting a text into fields.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The n-th field (counting from 1) of `text`; a field the text does not have
+// is empty.
+//
+// With a non-empty `delimiter`, fields are separated by each occurrence of the
+// whole delimiter.
+//
+// With an empty delimiter the text is read as comma-separated values: spaces
+// before a field are skipped; a field that begins with a double quote runs to
+// the next double quote (the quotes are dropped, commas inside belong to the
+// field, text between the closing quote and the next comma is skipped; an
+// unclosed quote takes the rest of the text); any other field runs to the next
+// comma and loses its trailing spaces.
+std::string TextField(std::string_view text, int n, std::string_view delimiter = {});
