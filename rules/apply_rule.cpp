@@ -30,6 +30,7 @@ void InitialiseMainDialogControls(MainDialogControls& controls) {
         // Shown as the usual mounting, but not counted until chosen.
         controls.SetTicked(IDC_NORMAL_POSTS, true);
     }
+    controls.PostDiagramTextChanged();
 }
 
 void ApplyRule(MainDialogControls& controls) {

@@ -33,8 +33,9 @@ int32_t EvaluateRequirement(uint32_t requirement, int32_t optionSet);
 // The result word of a verdict ("" for VERDICT_NOT_APPLICABLE).
 const char* VerdictWord(int32_t verdict);
 
-// Dialog initialisation: hides the heading, note and extra tick box, and
-// shows OptionSet on the option controls.
+// Dialog initialisation (after LoadRuleTable): hides the heading, note and
+// extra tick box, shows OptionSet on the option controls and posts the change
+// notification that matches the initial text once the dialog runs.
 void InitialiseMainDialogControls(MainDialogControls& controls);
 
 // A change of the diagram-number box: records the typed text, matches it and
