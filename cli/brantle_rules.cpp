@@ -1,0 +1,259 @@
+// brantle-rules: the illumination rules engine from the command line, for a
+// quick lookup from a script or for checking a whole sign schedule at once.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "control_ids.h"
+#include "dialog_model.h"
+#include "read_number.h"
+#include "result_record.h"
+#include "rules_engine.h"
+
+namespace {
+
+const char USAGE[] =
+    "Usage: brantle-rules [options] DIAGRAM...\n"
+    "       brantle-rules [options] --none\n"
+    "       brantle-rules --batch < lines\n"
+    "\n"
+    "Shows the minimum illumination that a traffic sign needs, as the Brantle\n"
+    "dialog would show it for each diagram number.\n"
+    "\n"
+    "Options describing the sign:\n"
+    "  --lamp-column            within 50m of a lamp column\n"
+    "  --normal-posts           mounted on normal post(s)\n"
+    "  --self-righting-bollard  mounted on a self-righting bollard\n"
+    "  --bollard                mounted on an internally illuminated (or other) bollard\n"
+    "  --gantry                 mounted on a gantry or bridge structure\n"
+    "  --signal-head            mounted on a traffic signal head\n"
+    "  --20mph                  in a 20 mph speed limit or zone\n"
+    "  --repeater               a repeater sign\n"
+    "  --condition              the extra condition that some diagrams have is met\n"
+    "  --options N              a raw option set (bits as in the calling interface;\n"
+    "                           &H.. hexadecimal, &B.. binary)\n"
+    "  --none                   a sign without a diagram number\n"
+    "  --                       the arguments after it are diagram numbers\n"
+    "\n"
+    "--batch reads lines of OPTIONS<TAB>TEXT[<TAB>EVENT...] from standard input,\n"
+    "where an EVENT is type=T, click=N (option N: 0-5, 9-11), none=1 or none=0,\n"
+    "and writes one line per input line: ROW, OPTIONS, VERDICT, HEADING, RESULT,\n"
+    "NOTE, CONDITION, ENABLED, CHECKED and RECORD (hex), separated by tabs.\n";
+
+struct OptionFlag {
+    const char* name;
+    int option;
+};
+
+const OptionFlag OPTION_FLAGS[] = {
+    {"--lamp-column", 0}, {"--normal-posts", 1}, {"--self-righting-bollard", 2},
+    {"--bollard", 3},     {"--gantry", 4},       {"--signal-head", 5},
+    {"--20mph", 9},       {"--repeater", 10},    {"--condition", 11},
+};
+
+std::vector<std::string> SplitAtTabs(const std::string& line) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        size_t tab = line.find('\t', start);
+        parts.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        if (tab == std::string::npos) return parts;
+        start = tab + 1;
+    }
+}
+
+// Which options' controls are enabled (bit 11: the extra box is shown) and
+// which are ticked.
+uint32_t EnabledMask(const MainDialogModel& dialog) {
+    uint32_t mask = 0;
+    for (int option = 0; option <= 10; ++option) {
+        if (OptionHasControl(option) && dialog.Control(IDC_OPTION_BASE + option).enabled) mask |= Bit(option);
+    }
+    if (dialog.Control(IDC_CONDITION).shown) mask |= Bit(OPT_CONDITION);
+    return mask;
+}
+
+uint32_t CheckedMask(const MainDialogModel& dialog) {
+    uint32_t mask = 0;
+    for (int option = 0; option <= 11; ++option) {
+        if (OptionHasControl(option) && dialog.Control(IDC_OPTION_BASE + option).ticked) mask |= Bit(option);
+    }
+    return mask;
+}
+
+std::string ShownText(const MainDialogModel& dialog, int id) {
+    const ModelControl& control = dialog.Control(id);
+    return control.shown ? control.text : std::string();
+}
+
+std::string RecordHex() {
+    static const char DIGITS[] = "0123456789abcdef";
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&TheResultRecord);
+    std::string hex;
+    for (size_t i = 0; i < sizeof TheResultRecord; ++i) {
+        hex += DIGITS[bytes[i] >> 4];
+        hex += DIGITS[bytes[i] & 15];
+    }
+    return hex;
+}
+
+// A fresh showing of the dialog for one batch line; false on a bad event.
+bool RunBatchLine(const std::string& line, std::string& error) {
+    std::vector<std::string> parts = SplitAtTabs(line);
+    std::string text = parts[0];
+    int32_t options = 0;
+    if (parts.size() > 1) {
+        options = ReadWholeNumber(parts[0]);
+        text = parts[1];
+    }
+    ResetRulesState();
+    OptionSet = options;
+    MainDialogModel dialog(text);
+
+    for (size_t i = 2; i < parts.size(); ++i) {
+        const std::string& event = parts[i];
+        if (event.compare(0, 5, "type=") == 0) {
+            dialog.Type(event.substr(5));
+        } else if (event.compare(0, 6, "click=") == 0) {
+            const std::string number = event.substr(6);
+            int option = -1;
+            if (!number.empty() && number.size() <= 2 && number.find_first_not_of("0123456789") == std::string::npos)
+                option = std::stoi(number);
+            if (!OptionHasControl(option)) {
+                error = "no option control " + number;
+                return false;
+            }
+            dialog.Click(IDC_OPTION_BASE + option);
+        } else if (event == "none=1" || event == "none=0") {
+            const bool wanted = event == "none=1";
+            if (dialog.Control(IDC_NONE).ticked != wanted) dialog.Click(IDC_NONE);
+        } else {
+            error = "unknown event \"" + event + "\"";
+            return false;
+        }
+    }
+
+    std::string verdict;
+    if (MatchedRow != 0) verdict = std::to_string(EvaluateRequirement(TheRuleTable[MatchedRow].requirement, OptionSet));
+    std::printf("%d\t%d\t%s\t%s\t%s\t%s\t%s\t%u\t%u\t%s\n", MatchedRow, OptionSet, verdict.c_str(),
+                ShownText(dialog, IDC_RESULT_HEADER).c_str(), dialog.Control(IDC_RESULT).text.c_str(),
+                ShownText(dialog, IDC_RESULT_NOTE).c_str(), ShownText(dialog, IDC_CONDITION).c_str(),
+                EnabledMask(dialog), CheckedMask(dialog), RecordHex().c_str());
+    return true;
+}
+
+int RunBatch() {
+    std::string line;
+    long lineNumber = 0;
+    int c;
+    bool pending = false;
+    for (;;) {
+        c = std::getchar();
+        if (c != EOF && c != '\n') {
+            line += static_cast<char>(c);
+            pending = true;
+            continue;
+        }
+        if (c == EOF && !pending) break;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::string error;
+        if (!RunBatchLine(line, error)) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "brantle-rules: line %ld: %s\n", lineNumber, error.c_str());
+            return 2;
+        }
+        line.clear();
+        pending = false;
+        if (c == EOF) break;
+    }
+    return 0;
+}
+
+void PrintShowing(const char* what, const MainDialogModel& dialog) {
+    if (MatchedRow == 0) {
+        std::printf("%s: no rule\n", what);
+        return;
+    }
+    const Rule& rule = TheRuleTable[MatchedRow];
+    std::printf("%s: row %d, pattern \"%s\"\n", what, MatchedRow, rule.pattern.c_str());
+    for (int id : {IDC_RESULT_HEADER, IDC_RESULT, IDC_RESULT_NOTE}) {
+        const std::string text = ShownText(dialog, id);
+        if (!text.empty()) std::printf("    %s\n", text.c_str());
+    }
+    const ModelControl& condition = dialog.Control(IDC_CONDITION);
+    if (condition.shown)
+        std::printf("    [%c] %s\n", condition.ticked ? 'x' : ' ', condition.text.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    uint32_t options = 0;
+    bool none = false;
+    bool batch = false;
+    std::vector<std::string> diagrams;
+    bool flagsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (flagsEnded || arg.compare(0, 2, "--") != 0) {
+            diagrams.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            flagsEnded = true;
+        } else if (arg == "--help") {
+            std::fputs(USAGE, stdout);
+            return 0;
+        } else if (arg == "--batch") {
+            batch = true;
+        } else if (arg == "--none") {
+            none = true;
+        } else if (arg == "--options") {
+            if (++i >= argc) {
+                std::fprintf(stderr, "brantle-rules: --options needs a number\n");
+                return 2;
+            }
+            options |= static_cast<uint32_t>(ReadWholeNumber(argv[i]));
+        } else {
+            bool known = false;
+            for (const OptionFlag& flag : OPTION_FLAGS) {
+                if (arg == flag.name) {
+                    options |= Bit(flag.option);
+                    known = true;
+                }
+            }
+            if (!known) {
+                std::fprintf(stderr, "brantle-rules: unknown option \"%s\" (see --help)\n", arg.c_str());
+                return 2;
+            }
+        }
+    }
+
+    LoadRuleTable();
+    if (batch) {
+        if (!diagrams.empty() || none || options != 0) {
+            std::fprintf(stderr, "brantle-rules: --batch takes everything from standard input\n");
+            return 2;
+        }
+        return RunBatch();
+    }
+    if (diagrams.empty() && !none) {
+        std::fputs(USAGE, stderr);
+        return 2;
+    }
+    if (none && !diagrams.empty()) {
+        std::fprintf(stderr, "brantle-rules: --none is for a sign without a diagram number; give no DIAGRAM\n");
+        return 2;
+    }
+    if (none) diagrams.push_back("");
+    for (const std::string& diagram : diagrams) {
+        ResetRulesState();
+        OptionSet = static_cast<int32_t>(options);
+        MainDialogModel dialog(diagram);
+        if (none) dialog.Click(IDC_NONE);
+        PrintShowing(none ? "(no diagram number)" : diagram.c_str(), dialog);
+    }
+    return 0;
+}

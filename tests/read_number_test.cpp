@@ -1,0 +1,97 @@
+#include "read_number.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+struct NumberCase {
+    const char* text;
+    double value;
+};
+
+TEST(ReadNumber, ReadsEveryForm) {
+    const NumberCase cases[] = {
+        // no digits at all
+        {"", 0}, {"abc", 0}, {"-", 0}, {"+", 0}, {".", 0}, {"-.", 0}, {"--5", 0}, {"+-5", 0}, {"e5", 0},
+        // blanks before the number are skipped: spaces, tabs, CR and LF
+        {"  \t\r\n42", 42}, {"\n\n7", 7},
+        // decimal numbers stop at the first character that does not fit
+        {"12abc", 12}, {"12 34", 12}, {"1,5", 1}, {"+5", 5}, {"-5", -5}, {"1.5", 1.5},
+        {"1.2.3", 1.2}, {".5", 0.5}, {"5.", 5}, {"-0.25x", -0.25}, {"530A", 530}, {"642.2*", 642.2},
+        {"0007", 7},
+        // exponents: E, e, D, d, with or without a sign; no digits, no exponent
+        {"1e3", 1000}, {"1E3", 1000}, {"1d3", 1000}, {"1D-2", 0.01}, {"2.5e+1x", 25},
+        {"1e", 1}, {"1e+", 1}, {"1E-", 1}, {"1ex", 1}, {"7D", 7}, {"1e3.5", 1000},
+        // the & forms: hexadecimal, binary, octal, and octal at any other character
+        {"&H4D2", 1234}, {"&hff", 255}, {"&HFFFFFFFF", 4294967295.0}, {"&Hg", 0}, {"&H", 0},
+        {"&B101", 5}, {"&b102", 2}, {"&B", 0},
+        {"&O17", 15}, {"&o17", 15}, {"&Q17", 15}, {"&q17", 15}, {"&O8", 0},
+        {"&17", 15}, {"&18", 1}, {"&X", 0}, {"&", 0}, {"& H10", 0}, {"  &H10", 16}, {"&H-1", 0},
+    };
+    for (const NumberCase& c : cases) {
+        EXPECT_DOUBLE_EQ(ReadNumber(c.text), c.value) << '"' << c.text << '"';
+    }
+}
+
+TEST(ReadNumber, HugeAndTinyExponentsSaturate) {
+    EXPECT_EQ(ReadNumber("1e400"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(ReadNumber("-1D99999999999999999999"), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(ReadNumber("1e-400"), 0.0);
+    EXPECT_EQ(ReadNumber("5e-99999999999999999999"), 0.0);
+}
+
+TEST(ReadNumber, LongDigitRunsAreReadCorrectlyRounded) {
+    // 400 digits: far beyond any fixed buffer.
+    std::string digits(400, '9');
+    EXPECT_EQ(ReadNumber(digits), std::numeric_limits<double>::infinity());
+    std::string small = "0." + std::string(300, '0') + "1";
+    EXPECT_DOUBLE_EQ(ReadNumber(small), 1e-301);
+    EXPECT_EQ(ReadNumber("9007199254740993"), 9007199254740992.0);  // 2^53 + 1 rounds to even
+}
+
+TEST(ReadNumber, IgnoresBytesAbove127) {
+    EXPECT_EQ(ReadNumber("\xe9" "12"), 0);
+    EXPECT_EQ(ReadNumber("12\xff"), 12);
+    EXPECT_EQ(ReadNumber("&H\xc1"), 0);
+}
+
+struct WholeCase {
+    double value;
+    int32_t whole;
+};
+
+TEST(WholeNumberLow32, RoundsHalvesToEvenAndKeepsLow32Bits) {
+    const WholeCase cases[] = {
+        {0, 0}, {0.4, 0}, {0.5, 0}, {0.6, 1}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {12.5, 12}, {13.5, 14},
+        {-0.5, 0}, {-1.5, -2}, {-2.5, -2}, {-2.6, -3}, {2.4999999, 2}, {2.5000001, 3},
+        {2147483647, 2147483647}, {2147483648.0, -2147483647 - 1}, {4294967295.0, -1}, {4294967296.0, 0},
+        {4294967297.0, 1}, {-1, -1}, {-4294967296.0, 0}, {-2147483649.0, 2147483647},
+        // far beyond 32 bits: the true low 32 bits of the rounded value
+        {1e20, 1661992960}, {-1e20, -1661992960}, {123456789012.5, -1097262572},
+        {123456789013.5, -1097262570}, {1000000000000007.0, -1530494969}, {3298534883333.0, 5},
+        {9007199254740994.0, 2}, {1e300, 0},
+    };
+    for (const WholeCase& c : cases) {
+        EXPECT_EQ(WholeNumberLow32(c.value), c.whole) << c.value;
+    }
+}
+
+TEST(WholeNumberLow32, NonFiniteValuesGiveZero) {
+    EXPECT_EQ(WholeNumberLow32(std::numeric_limits<double>::infinity()), 0);
+    EXPECT_EQ(WholeNumberLow32(-std::numeric_limits<double>::infinity()), 0);
+    EXPECT_EQ(WholeNumberLow32(std::nan("")), 0);
+}
+
+TEST(ReadWholeNumber, ReadsSwitchValues) {
+    EXPECT_EQ(ReadWholeNumber("&H4D2"), 1234);
+    EXPECT_EQ(ReadWholeNumber("12.5"), 12);
+    EXPECT_EQ(ReadWholeNumber(" -1"), -1);
+    EXPECT_EQ(ReadWholeNumber("5 /H 1234"), 5);
+    EXPECT_EQ(ReadWholeNumber("1e10"), 1410065408);
+    EXPECT_EQ(ReadWholeNumber("junk"), 0);
+}
+
+}  // namespace
