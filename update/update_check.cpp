@@ -1,0 +1,62 @@
+#include "update_check.h"
+
+#include <string>
+
+#include "download_wait.h"
+#include "update_address.h"
+#include "update_failure.h"
+#include "update_list.h"
+#include "update_methods.h"
+#include "version_number.h"
+
+namespace {
+
+// Downloads the list into `localListPath` and returns its bytes, with the
+// wait cursor shown meanwhile. Reports a failed download; `failed` tells.
+std::string FetchUpdateList(UpdatePlatform& platform, std::string_view host, const std::string& localListPath,
+                            bool& failed) {
+    platform.SetCursorShape(UpdateCursor::Wait);
+    int32_t result = platform.DownloadToFile(UpdateListAddress(host), localListPath);
+    failed = result != 0;
+    std::string list = failed ? std::string() : WaitForDownloadedFile(platform, localListPath);
+    platform.SetCursorShape(UpdateCursor::Arrow);
+    if (failed) ReportUpdateFailure(platform, host, FAILURE_LIST_DOWNLOAD, {}, 0);
+    return list;
+}
+
+}  // namespace
+
+int32_t RunUpdateCheck(UpdatePlatform& platform, std::string_view host, uintptr_t ownerWindow,
+                       std::string_view programName, std::string_view currentVersion) {
+    std::string directory;
+    if (uint32_t error = platform.TemporaryDirectory(directory)) {
+        ReportUpdateFailure(platform, host, FAILURE_TEMP_DIRECTORY, {}, static_cast<int32_t>(error));
+        return 0;
+    }
+    std::string localListPath = directory + LOCAL_LIST_NAME;
+    platform.RemoveFile(localListPath);
+
+    bool failed = false;
+    std::string list = FetchUpdateList(platform, host, localListPath, failed);
+    if (failed) return 0;
+    if (list.empty()) {
+        ReportUpdateFailure(platform, host, FAILURE_LIST_EMPTY, {}, 0);
+        return 0;
+    }
+
+    UpdateListEntry entry;
+    if (!FindUpdateListEntry(list, programName, entry)) return 0;
+
+    std::string current(currentVersion);
+    if (IsNewerVersion(entry.version, current)) {
+        std::string question =
+            "Do you wish to upgrade your installed version " + current + "\r\nto version " + entry.version + " ?";
+        int32_t answer = platform.ShowMessageBox(ownerWindow, question, "Newer version available",
+                                                 UPDATE_MB_YESNO | UPDATE_MB_ICONQUESTION);
+        if (answer != UPDATE_IDYES) return 0;
+        return RunUpdateMethod(platform, host, entry, localListPath);
+    }
+    platform.ShowMessageBox(ownerWindow, "You're already running the latest version: " + current,
+                            "No update available", UPDATE_MB_OK);
+    return 0;
+}

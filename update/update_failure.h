@@ -1,0 +1,36 @@
+// The one message box in which every failure of the update subsystem is
+// reported.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "update_platform.h"
+
+// Failure kinds: the kind picks the message. Kinds 8 and up are not in the
+// message table and show "Unexpected error" with the system's error code.
+enum : int32_t {
+    FAILURE_LIST_DOWNLOAD = 2,     // the list download reported failure
+    FAILURE_LIST_EMPTY = 3,        // the list arrived without bytes
+    FAILURE_DOWNLOAD = 4,          // a method-4 download reported failure
+    FAILURE_INCOMPLETE = 5,        // a method-4 download is shorter than its size
+    FAILURE_SHELL_OPEN = 7,        // the shell could not open the address
+    FAILURE_TEMP_DIRECTORY = 8,    // the system names no temporary directory
+    FAILURE_SAVED_FILE_NAME = 9,   // the address gives no usable file name
+    FAILURE_SAVE = 10,             // the downloaded file could not be saved
+    FAILURE_START = 11,            // the saved file could not be started
+    FAILURE_METHOD = 99,           // the update method is not supported
+};
+
+extern const char* const UPDATE_FAILURE_CAPTION;  // "Software update failed"
+constexpr uint32_t UPDATE_FAILURE_STYLE = UPDATE_MB_OK | UPDATE_MB_ICONEXCLAMATION | UPDATE_MB_TASKMODAL;
+
+// The message for a failure: the kind's text, then " (code)" unless the code
+// is 0, in which case minus the kind stands for it. `host` is the update
+// server's host; `text` the address that kind 7 names.
+std::string UpdateFailureMessage(int32_t kind, std::string_view host, std::string_view text, int32_t code);
+
+// Shows UpdateFailureMessage in a task-modal box without owner.
+void ReportUpdateFailure(UpdatePlatform& platform, std::string_view host, int32_t kind, std::string_view text,
+                         int32_t code);

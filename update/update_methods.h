@@ -1,0 +1,18 @@
+// Carrying out the user's Yes: opening the new version's page in the
+// browser, or downloading, saving and starting it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "update_list.h"
+#include "update_platform.h"
+
+// By the entry's method: 1 or 2 open the completed address with the shell;
+// 4 downloads it into the local list file, saves it in the temporary
+// directory under the name after the address's last "/" and starts exactly
+// that file. Every failure is reported. Returns UpdateLaunched (-2) when
+// the new version was handed over, otherwise 0.
+int32_t RunUpdateMethod(UpdatePlatform& platform, std::string_view host, const UpdateListEntry& entry,
+                        const std::string& localListPath);
