@@ -1,0 +1,45 @@
+#include "command_line.h"
+
+#include "read_number.h"
+
+std::u16string_view ArgumentsAfterProgramName(std::u16string_view commandLine) {
+    size_t at = 0;
+    if (!commandLine.empty() && commandLine[0] == u'"') {
+        const size_t closing = commandLine.find(u'"', 1);
+        at = closing == std::u16string_view::npos ? commandLine.size() : closing + 1;
+    } else {
+        while (at < commandLine.size() && commandLine[at] > 32) ++at;
+    }
+    while (at < commandLine.size() && commandLine[at] == u' ') ++at;
+    return commandLine.substr(at);
+}
+
+namespace {
+
+// The number after the first occurrence of `name`, if the switch is there.
+bool FindSwitch(std::string_view text, std::string_view name, int32_t* value) {
+    const size_t at = text.find(name);
+    if (at == std::string_view::npos) return false;
+    if (value) *value = ReadWholeNumber(text.substr(at + name.size()));
+    return true;
+}
+
+}  // namespace
+
+StartupSwitches ReadSwitches(std::string_view argumentText) {
+    StartupSwitches s;
+    int32_t owner = 0;
+    s.hasOwner = FindSwitch(argumentText, "/H", &owner);
+    s.owner = static_cast<uint32_t>(owner);
+    s.hasOptionSet = FindSwitch(argumentText, "/Q", &s.optionSet);
+    s.noAbout = FindSwitch(argumentText, "/S", nullptr);
+    return s;
+}
+
+std::string InitialNumber(std::string_view argumentText) {
+    std::string_view text = argumentText.substr(0, argumentText.find('/'));
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    const size_t last = text.find_last_not_of(' ');
+    return std::string(text.substr(first, last - first + 1));
+}

@@ -1,0 +1,13 @@
+// The main dialog exported for other programs as BRANTLE (ordinal 1, see
+// brantle.def), with the standard calling convention.
+#include <cstdint>
+
+#include "dialog_font.h"
+#include "dialogs_win.h"
+#include "string_handle.h"
+
+extern "C" int32_t __stdcall BrantleExport(uint32_t owner, const char* const* initialNumber) {
+    // Called by another program, start-up has not run.
+    if (!DefaultDialogFont.face) SetDefaultDialogFont();
+    return BRANTLE(owner, TextOfStringHandle(initialNumber));
+}

@@ -1,0 +1,39 @@
+#include "program_main_win.h"
+
+#include "dialog_font.h"
+#include "dialogs_win.h"
+#include "result_record.h"
+#include "startup_sequence.h"
+
+namespace {
+
+struct WindowsDialogs : StartupDialogs {
+    DialogEnding ShowAbout(uint32_t owner, int32_t mode) override {
+        DialogEnding how = DialogEnding::SystemClose;
+        ShowAboutDialog(owner, mode, &how);
+        return how;
+    }
+    int32_t RunMainDialog(uint32_t owner, const std::string& initialNumber) override {
+        return BRANTLE(owner, initialNumber);
+    }
+    void SendResult(uint32_t owner) override { SendResultRecord(owner); }
+};
+
+}  // namespace
+
+void SendResultRecord(uint32_t owner) {
+    COPYDATASTRUCT data{};
+    data.dwData = COPYDATA_RESULT_RECORD;
+    data.cbData = sizeof TheResultRecord;
+    data.lpData = &TheResultRecord;
+    // What the receiver answers is not used.
+    SendMessageA(reinterpret_cast<HWND>(static_cast<uintptr_t>(owner)), WM_COPYDATA, 0,
+                 reinterpret_cast<LPARAM>(&data));
+}
+
+int32_t ProgramMain(HINSTANCE instance, HINSTANCE, std::u16string_view argumentText, int) {
+    KeepProgramInstance(instance);
+    SetDefaultDialogFont();
+    WindowsDialogs dialogs;
+    return RunStartup(dialogs, NarrowAnsi(argumentText));
+}

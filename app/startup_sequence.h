@@ -1,0 +1,38 @@
+// The order in which start-up shows the dialogs and reports their outcome,
+// over a narrow view of the dialogs so that it runs without windows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "dialog_ending.h"
+
+struct StartupDialogs {
+    virtual ~StartupDialogs() = default;
+
+    // The About dialog in ABOUT_START or ABOUT_END mode; tells how it ended.
+    virtual DialogEnding ShowAbout(uint32_t owner, int32_t mode) = 0;
+
+    // The main dialog; returns the option set after "Close", -2 after Esc and
+    // -1 after a close through the system.
+    virtual int32_t RunMainDialog(uint32_t owner, const std::string& initialNumber) = 0;
+
+    // Sends the result record to the calling program's window.
+    virtual void SendResult(uint32_t owner) = 0;
+};
+
+// The dwData of the result message: the record follows.
+constexpr uint32_t COPYDATA_RESULT_RECORD = 3;
+
+// HWND_BROADCAST: a "window" that would hand the record to every top-level
+// window of the session. Never a calling program's window.
+constexpr uint32_t BROADCAST_WINDOW = 0xFFFF;
+
+// Runs the program for `argumentText` (the 8-bit arguments): sets OptionSet
+// from "/Q", shows the dialogs in their order and returns the exit code.
+//
+// Only how the About dialog ended counts, never its end value: "OK" and
+// "Close" end it with 1 + OptionSet, which for some option sets equals the
+// values of "Run again" (-1) or of a launched update (-2).
+int32_t RunStartup(StartupDialogs& dialogs, std::string_view argumentText);

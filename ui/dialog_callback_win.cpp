@@ -1,0 +1,110 @@
+// The one callback of the main dialog and the About dialog. It tells them
+// apart only by which controls exist: every handler looks its controls up
+// first and does nothing in the dialog that lacks them.
+#include "dialogs_win.h"
+
+#include "check_for_updates.h"
+#include "about_texts.h"
+#include "control_ids.h"
+#include "dialog_ids.h"
+#include "main_dialog_controls_win.h"
+#include "result_record.h"
+#include "rule_table.h"
+#include "rules_engine.h"
+
+namespace {
+
+bool Has(HWND dialog, int id) { return GetDlgItem(dialog, id) != nullptr; }
+
+bool IsMainDialog(HWND dialog) { return Has(dialog, IDC_LAMP_COLUMN); }
+
+// The fonts that WM_CTLCOLORSTATIC selects, given to the labels themselves
+// as well: Wine draws a label in its own font whatever that message selects.
+void GiveLabelsTheirFonts(HWND dialog) {
+    if (HWND result = GetDlgItem(dialog, IDC_RESULT)) {
+        SendMessageW(result, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(SYSTEM_FONT)), FALSE);
+    }
+    for (int id = IDC_LINK_WEB; id <= IDC_LINK_MORE; ++id) {
+        HWND link = GetDlgItem(dialog, id);
+        if (link && LinkFont) SendMessageW(link, WM_SETFONT, reinterpret_cast<WPARAM>(LinkFont), FALSE);
+    }
+}
+
+void Initialise(HWND dialog) {
+    LoadRuleTable();
+    MakeLinkFont();
+    GiveLabelsTheirFonts(dialog);
+    SetHandCursor(dialog, IDC_LINK_WEB);
+    if (IsMainDialog(dialog)) {
+        // Hides the result lines and the extra tick box, restores the ticks
+        // from OptionSet and posts the first matching of the initial text.
+        WindowControls controls(dialog);
+        InitialiseMainDialogControls(controls);
+    }
+}
+
+void CheckForUpdatesFrom(HWND dialog) {
+    const int32_t result =
+        CheckForUpdates(reinterpret_cast<uintptr_t>(dialog), PROGRAM_NAME, CurrentVersionText());
+    if (result == UpdateLaunched) EndModalDialog(dialog, UPDATE_LAUNCHED_END);
+}
+
+INT_PTR OnCommand(HWND dialog, int id, int code) {
+    WindowControls controls(dialog);
+    if (id == IDOK || id == IDCANCEL) {
+        EndModalDialog(dialog, EndForCommand(id, OptionSet));
+        return 1;
+    }
+    if (id == IDC_DIAGRAM_NUMBER) {
+        if (code == EN_CHANGE && Has(dialog, IDC_DIAGRAM_NUMBER)) OnDiagramTextChanged(controls);
+    } else if (id >= IDC_LAMP_COLUMN && id <= IDC_CONDITION) {
+        if (code == BN_CLICKED && IsMainDialog(dialog)) OnOptionClicked(controls, id, controls.IsTicked(id));
+    } else if (id == IDC_NONE) {
+        if (Has(dialog, IDC_NONE)) OnNoneToggled(controls, controls.IsTicked(IDC_NONE));
+    } else if (id == IDC_CHECK_UPDATES) {
+        if (Has(dialog, IDC_CHECK_UPDATES)) CheckForUpdatesFrom(dialog);
+    }
+    return 0;
+}
+
+bool IsLinkLabel(HWND dialog, HWND window) {
+    return window && GetParent(window) == dialog && IsLinkId(GetDlgCtrlID(window));
+}
+
+}  // namespace
+
+INT_PTR CALLBACK DialogCallback(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    INT_PTR result = 0;
+    switch (message) {
+    case WM_INITDIALOG:
+        Initialise(dialog);
+        break;
+    case WM_CTLCOLORSTATIC:
+        // The result word, and the About dialog's title that shares its id,
+        // in the larger bold system font with the default colours.
+        if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == IDC_RESULT) {
+            SelectObject(reinterpret_cast<HDC>(wParam), GetStockObject(SYSTEM_FONT));
+        }
+        break;
+    case WM_COMMAND:
+        result = OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+        break;
+    default:
+        break;
+    }
+
+    HWND control = reinterpret_cast<HWND>(lParam);
+    if ((message == WM_CTLCOLORSTATIC || message == WM_COMMAND) && IsLinkLabel(dialog, control)) {
+        if (message == WM_CTLCOLORSTATIC) {
+            // Blue and underlined on whatever the dialog shows behind it.
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            if (LinkFont) SelectObject(dc, LinkFont);
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, RGB(0, 0, 255));
+            return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
+        }
+        OpenLink(dialog, LOWORD(wParam));
+        return 0;
+    }
+    return result;
+}

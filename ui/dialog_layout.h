@@ -1,0 +1,48 @@
+// The two dialogs as data: the window and its controls in creation order
+// (which is also the tab order), in dialog units.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One control of a dialog template.
+struct ControlSpec {
+    int id = -1;              // -1 for labels that are never addressed
+    uint16_t classAtom = 0;   // W32_CLASS_BUTTON, W32_CLASS_EDIT or W32_CLASS_STATIC
+    uint32_t style = 0;       // complete style, WS_CHILD and WS_VISIBLE included
+    uint32_t exStyle = 0;
+    int16_t x = 0, y = 0, width = 0, height = 0;
+    std::string text;         // 8-bit text, converted when the template is built
+};
+
+struct DialogLayout {
+    std::string caption;
+    uint32_t style = 0;       // DS_SETFONT is added by the template writer when a font is given
+    int16_t width = 0, height = 0;
+    std::vector<ControlSpec> controls;
+};
+
+// The main dialog, with the diagram-number box starting as `initialNumber`.
+DialogLayout MainDialogLayout(const std::string& initialNumber);
+
+// The QVTEXT and LBULB banner (250 x 57 pixels) in dialog units, from what
+// the dialog's unit conversion makes of a 1024 x 1024 unit rectangle.
+struct BannerSize {
+    int width = 0;   // W
+    int height = 0;  // H
+};
+BannerSize AboutBannerSize(int pixelsPer1024UnitsX, int pixelsPer1024UnitsY);
+
+// The About dialog for `mode` (only its ABOUT_END bit counts), its pictures
+// placed by the banner size in dialog units.
+DialogLayout AboutDialogLayout(int32_t mode, BannerSize banner);
+
+// The About dialog's window alone, without controls: what the dialog's unit
+// conversion is measured on before the banner size is known.
+DialogLayout AboutDialogFrame();
+
+// Rounds num / den (den > 0) to the nearest whole number: halves to the even
+// one, or halves upwards.
+int RoundRatioHalfEven(int64_t num, int64_t den);
+int RoundRatioHalfUp(int64_t num, int64_t den);

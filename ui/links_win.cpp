@@ -1,0 +1,57 @@
+// The About dialog's link labels: their font, the hand cursor, and opening
+// what a click on one names.
+#include "dialogs_win.h"
+
+#include "link_target.h"
+
+HFONT LinkFont = nullptr;
+
+void MakeLinkFont() {
+    LOGFONTA font{};
+    static_assert(sizeof(LOGFONTA) == 60, "the 60-byte LOGFONTA");
+    if (!GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font)) return;
+    font.lfUnderline = TRUE;
+    HFONT made = CreateFontIndirectA(&font);
+    if (!made) return;
+    // Only one dialog exists at a time and the last one is gone, so the
+    // previous showing's font is no longer selected anywhere.
+    if (LinkFont) DeleteObject(LinkFont);
+    LinkFont = made;
+}
+
+void SetHandCursor(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    if (!control) return;
+    // The class cursor: every label of the class shows it, but only labels
+    // that take the mouse (SS_NOTIFY) ever show their own cursor.
+    SetClassLongPtrA(control, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(LoadCursorA(nullptr, IDC_HAND)));
+}
+
+namespace {
+
+using ShellExecuteAFunction = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+
+// shell32 is loaded on the first click, not at start-up: most runs never
+// open a link. It stays loaded until the process ends.
+ShellExecuteAFunction ShellExecuteAEntry() {
+    static ShellExecuteAFunction entry = nullptr;
+    if (!entry) {
+        if (HMODULE shell = LoadLibraryA("shell32.dll")) {
+            entry = reinterpret_cast<ShellExecuteAFunction>(
+                reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteA")));
+        }
+    }
+    return entry;
+}
+
+}  // namespace
+
+void OpenLink(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    if (!control) return;
+    const std::string target = LinkTarget(id, WindowText8(control));
+    // A link the shell cannot open shows nothing and changes nothing.
+    if (ShellExecuteAFunction shellExecute = ShellExecuteAEntry()) {
+        shellExecute(nullptr, "open", target.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
+    }
+}

@@ -1,0 +1,14 @@
+// The main dialog: built from its layout with the caller's initial number
+// and run modally.
+#include "dialogs_win.h"
+
+#include "dialog_template.h"
+
+int32_t BRANTLE(uintptr_t owner, const std::string& initialNumber) {
+    const std::vector<uint16_t> dialogTemplate =
+        BuildDialogTemplate(MainDialogLayout(initialNumber), DefaultDialogFont, WidenAnsi);
+    HWND dialog = CreateHiddenDialog(dialogTemplate, owner);
+    // A dialog that cannot be made ends as a close through the system would.
+    const DialogEnd end = RunModalDialog(dialog, owner);
+    return MainDialogResult(end.value);
+}

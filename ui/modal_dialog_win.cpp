@@ -1,0 +1,137 @@
+// Creating a dialog from a template and running it modally. The dialog's
+// own initialisation is called once the dialog is complete, not from inside
+// CreateDialogIndirectParamW, and the run ends only when the window is gone.
+#include "dialogs_win.h"
+
+#include "dialog_template.h"
+#include "win32_styles.h"
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
+namespace {
+
+HINSTANCE KeptInstance = nullptr;
+
+// What RunModalDialog keeps for a running dialog, found through DWLP_USER.
+struct ModalState {
+    HWND owner = nullptr;
+    bool ended = false;
+    DialogEnd end = SYSTEM_CLOSE_END;
+};
+
+ModalState* StateOf(HWND dialog) { return reinterpret_cast<ModalState*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
+
+// A number given as the owner that is no window is not passed to the window
+// system, which would refuse to create the dialog for it.
+HWND OwnerWindowOf(uintptr_t owner) {
+    HWND window = reinterpret_cast<HWND>(owner);
+    return window && IsWindow(window) ? window : nullptr;
+}
+
+// The program's icon at the two sizes the title bar and task switcher use.
+// Loaded once and kept until the process ends: every showing uses them.
+HICON ProgramIcon(int size) {
+    static HICON big = nullptr;
+    static HICON small = nullptr;
+    HICON& icon = size >= 32 ? big : small;
+    if (!icon) icon = static_cast<HICON>(LoadImageW(ProgramInstance(), L"AMAIN", IMAGE_ICON, size, size, 0));
+    return icon;
+}
+
+INT_PTR CALLBACK ModalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    // The system's own WM_INITDIALOG comes before the dialog is complete;
+    // RunModalDialog initialises it instead. FALSE: no focus is set here.
+    if (message == WM_INITDIALOG) return FALSE;
+    if (INT_PTR handled = DialogCallback(dialog, message, wParam, lParam)) return handled;
+    // A close through the system that the callback leaves alone ends the
+    // dialog with 0. WM_CLOSE is taken too, since the default dialog
+    // handling would turn it into IDCANCEL.
+    if ((message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE) || message == WM_CLOSE) {
+        EndModalDialog(dialog, SYSTEM_CLOSE_END);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// The values the layouts use are the window system's.
+static_assert(W32_WS_POPUP == WS_POPUP && W32_WS_CHILD == WS_CHILD && W32_WS_VISIBLE == WS_VISIBLE &&
+              W32_WS_CAPTION == WS_CAPTION && W32_WS_SYSMENU == WS_SYSMENU && W32_WS_GROUP == WS_GROUP &&
+              W32_WS_TABSTOP == WS_TABSTOP && W32_WS_EX_CLIENTEDGE == WS_EX_CLIENTEDGE);
+static_assert(W32_DS_3DLOOK == DS_3DLOOK && W32_DS_NOFAILCREATE == DS_NOFAILCREATE &&
+              W32_DS_SETFONT == DS_SETFONT && W32_DS_MODALFRAME == DS_MODALFRAME &&
+              W32_DS_SETFOREGROUND == DS_SETFOREGROUND && W32_DS_CENTER == DS_CENTER);
+static_assert(W32_SS_LEFT == SS_LEFT && W32_SS_CENTER == SS_CENTER && W32_SS_BITMAP == SS_BITMAP &&
+              W32_SS_NOPREFIX == SS_NOPREFIX && W32_SS_NOTIFY == SS_NOTIFY &&
+              W32_SS_CENTERIMAGE == SS_CENTERIMAGE && W32_ES_AUTOHSCROLL == ES_AUTOHSCROLL);
+static_assert(W32_BS_PUSHBUTTON == BS_PUSHBUTTON && W32_BS_DEFPUSHBUTTON == BS_DEFPUSHBUTTON &&
+              W32_BS_AUTOCHECKBOX == BS_AUTOCHECKBOX && W32_BS_AUTORADIOBUTTON == BS_AUTORADIOBUTTON);
+static_assert(W32_IDOK == IDOK && W32_IDCANCEL == IDCANCEL);
+
+}  // namespace
+
+void KeepProgramInstance(HINSTANCE instance) { KeptInstance = instance; }
+
+HINSTANCE ProgramInstance() {
+    return KeptInstance ? KeptInstance : reinterpret_cast<HINSTANCE>(&__ImageBase);
+}
+
+HWND CreateHiddenDialog(const std::vector<uint16_t>& dialogTemplate, uintptr_t owner) {
+    HWND dialog = CreateDialogIndirectParamW(ProgramInstance(),
+                                             reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()),
+                                             OwnerWindowOf(owner), ModalDialogProc, 0);
+    if (!dialog) return nullptr;
+    if (HICON big = ProgramIcon(32)) SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    if (HICON small = ProgramIcon(16)) {
+        SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    }
+    return dialog;
+}
+
+DialogEnd RunModalDialog(HWND dialog, uintptr_t ownerValue) {
+    if (!dialog) return SYSTEM_CLOSE_END;
+    ModalState state;
+    state.owner = OwnerWindowOf(ownerValue);
+    SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&state));
+
+    SetForegroundWindow(dialog);
+    DialogCallback(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(dialog), 0);
+    if (state.owner) EnableWindow(state.owner, FALSE);
+    ShowWindow(dialog, SW_SHOW);
+
+    MSG message;
+    while (!state.ended && IsWindow(dialog)) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == -1) break;
+        if (got == 0) {
+            // Leave the quit request for whoever runs the outer loop.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        if (!IsDialogMessageW(dialog, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    if (!state.ended) {
+        // Destroyed from outside, or the loop was told to quit.
+        if (IsWindow(dialog)) {
+            EndModalDialog(dialog, SYSTEM_CLOSE_END);
+        } else if (state.owner) {
+            EnableWindow(state.owner, TRUE);
+        }
+    }
+    if (state.owner) SetFocus(state.owner);
+    return state.end;
+}
+
+void EndModalDialog(HWND dialog, DialogEnd end) {
+    if (ModalState* state = StateOf(dialog)) {
+        if (state->ended) return;
+        state->ended = true;
+        state->end = end;
+        SetWindowLongPtrW(dialog, DWLP_USER, 0);
+        // Before the window goes, so that the owner is the one activated.
+        if (state->owner) EnableWindow(state->owner, TRUE);
+    }
+    DestroyWindow(dialog);
+}
