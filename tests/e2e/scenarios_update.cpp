@@ -1,0 +1,476 @@
+// The update check behind the About dialog's "Check for updates" button,
+// against a local stand-in for the update server (update_server.py, started
+// by scripts/e2e.sh on the host and port that brantle.exe was built for).
+// Each scenario writes the files the server is to serve, clicks the button
+// and answers the message boxes.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "scenario_support.h"
+
+namespace {
+
+const char kLatestCaption[] = "No update available";
+const char kNewerCaption[] = "Newer version available";
+const char kFailureCaption[] = "Software update failed";
+const char kListPath[] = "uploaded/software/updates.txt";
+const char kMarkerExe[] = "brantle_update_marker.exe";
+constexpr DWORD kBoxTimeout = 15000;     // an empty list takes 31 polls, about 3 s
+constexpr DWORD kNoBoxWait = 1500;       // how long "no message" is watched for
+
+std::string Environment(const char* name) {
+    wchar_t buffer[1024];
+    DWORD length = GetEnvironmentVariableW(Widen(name).c_str(), buffer, 1024);
+    return length > 0 && length < 1024 ? Narrow(std::wstring(buffer, length)) : std::string();
+}
+
+// The server's folder (a Windows path) and the host brantle.exe asks.
+const std::string& ServerRoot() {
+    static const std::string root = Environment("BRANTLE_E2E_UPDATE_ROOT");
+    return root;
+}
+const std::string& Host() {
+    static const std::string host = Environment("BRANTLE_E2E_UPDATE_HOST");
+    return host;
+}
+
+bool ServerConfigured() {
+    return Check(!ServerRoot().empty() && !Host().empty(), "the update server stand-in is running",
+                 "BRANTLE_E2E_UPDATE_ROOT and BRANTLE_E2E_UPDATE_HOST are set by scripts/e2e.sh");
+}
+
+std::string WindowsPath(std::string path) {
+    for (char& c : path) {
+        if (c == '/') c = '\\';
+    }
+    return path;
+}
+
+std::string ParentFolder(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
+
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+    CreateDirectoryW(Widen(ParentFolder(path)).c_str(), nullptr);
+    HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+bool ReadBytes(const std::string& path, std::string& bytes) {
+    HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bytes.clear();
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+    CloseHandle(file);
+    return true;
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The files served in this run, removed before each scenario.
+std::vector<std::string>& ServedFiles() {
+    static std::vector<std::string> files;
+    return files;
+}
+
+// Serves `bytes` at `path` (under the server root) the way `mode` says:
+// ok, 404, empty, short or drop (see update_server.py).
+void Serve(const std::string& path, const std::string& bytes, const std::string& mode = "ok") {
+    std::string local = ServerRoot() + "\\" + WindowsPath(path);
+    CreateDirectoryW(Widen(ParentFolder(ParentFolder(local))).c_str(), nullptr);
+    bool ok = WriteBytes(local, bytes) && WriteBytes(local + ".mode", mode);
+    ServedFiles().push_back(local);
+    ServedFiles().push_back(local + ".mode");
+    if (!ok) Check(false, "the test can write " + path + " for the server");
+}
+
+std::string RequestLog() {
+    std::string log;
+    ReadBytes(ServerRoot() + "\\requests.log", log);
+    return log;
+}
+
+bool WasRequested(const std::string& line) { return RequestLog().find(line + "\n") != std::string::npos; }
+
+// The temporary folder that brantle.exe, started from here, will use.
+std::string TempFolder() {
+    wchar_t buffer[MAX_PATH + 1];
+    DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+    return Narrow(std::wstring(buffer, length));
+}
+
+// A fresh start: nothing served, no requests logged, no files of an earlier
+// check in the temporary folder.
+void ResetServerAndTemp(const std::vector<std::string>& savedNames = {}) {
+    for (const std::string& file : ServedFiles()) DeleteFileW(Widen(file).c_str());
+    ServedFiles().clear();
+    DeleteFileW(Widen(ServerRoot() + "\\requests.log").c_str());
+    DeleteFileW(Widen(TempFolder() + "UpdateList.txt").c_str());
+    for (const std::string& name : savedNames) {
+        DeleteFileW(Widen(TempFolder() + name).c_str());
+        DeleteFileW(Widen(TempFolder() + name + ".ran").c_str());
+    }
+}
+
+// Starts brantle.exe with `arguments`, waits for the first About dialog and
+// clicks "Check for updates" (posted: the check runs on with its boxes).
+HWND StartAndCheck(ChildProcess& child, const std::string& arguments = "") {
+    if (!StartBrantle(child, arguments)) return nullptr;
+    HWND about = ExpectDialog(child, nullptr, DialogKind::About, "the first About dialog");
+    if (about) ClickLater(about, IDC_CHECK_UPDATES);
+    return about;
+}
+
+// Waits for the message box `caption`, checks its text and owner, and
+// presses `button`. Returns whether the box came.
+bool ExpectBox(ChildProcess& child, const char* caption, const std::string& text, HWND owner, int button,
+               const std::string& what) {
+    HWND box = WaitForMessageBox(child.Pid(), caption, kBoxTimeout);
+    if (!Check(box != nullptr, what + ": \"" + caption + "\" box appears")) return false;
+    CheckText(MessageBoxText(box), text, what + ": message");
+    Check(GetWindow(box, GW_OWNER) == owner, what + ": owner of the box",
+          owner ? "expected the About dialog" : "expected none");
+    AnswerMessageBox(box, button);
+    return true;
+}
+
+// Watches for any of the update check's boxes for a while; true if none came.
+bool NoBoxAppears(ChildProcess& child) {
+    return !WaitUntil(
+        [&] {
+            for (const char* caption : {kLatestCaption, kNewerCaption, kFailureCaption}) {
+                if (!FindDialogs(child.Pid(), caption).empty()) return true;
+            }
+            return false;
+        },
+        kNoBoxWait);
+}
+
+// After a check that launched nothing: the About dialog is still open and
+// works; OK leads to the main dialog, and Esc ends the program.
+void ExpectAboutStaysOpen(ChildProcess& child, HWND about, const std::string& what) {
+    WaitUntil([&] { return IsWindowEnabled(about) != FALSE; }, kStepTimeout);
+    if (!Check(IsWindow(about) && IsWindowVisible(about), what + ": the About dialog stays open")) return;
+    Click(about, IDOK);
+    HWND main = ExpectDialog(child, about, DialogKind::Main, what + ": OK then opens the main dialog");
+    if (!main) return;
+    PressKey(main, VK_ESCAPE);
+    ExpectExit(child, main, -2, what + ": Esc ends the program");
+}
+
+// Clicks "Check for updates" in the first About dialog, answers Yes to the
+// prompt for version 1.11 when `asksFirst`, and expects the failure box
+// with `message` (no owner); the About dialog then stays open. Nothing may
+// be saved or started under `notSaved`.
+void ExpectFailure(bool asksFirst, const std::string& message, const std::string& what,
+                   const std::vector<std::string>& notSaved = {}) {
+    ChildProcess child;
+    HWND about = StartAndCheck(child);
+    if (!about) return;
+    if (asksFirst && !ExpectBox(child, kNewerCaption,
+                                "Do you wish to upgrade your installed version 1.10.1\r\nto version 1.11 ?", about,
+                                IDYES, what + ": the prompt"))
+        return;
+    if (!ExpectBox(child, kFailureCaption, message, nullptr, IDOK, what)) return;
+    for (const std::string& name : notSaved) {
+        Check(!FileExists(TempFolder() + name), what + ": nothing saved as " + name);
+        Check(!FileExists(TempFolder() + name + ".ran"), what + ": nothing started");
+    }
+    ExpectAboutStaysOpen(child, about, what);
+}
+
+std::string MarkerExeBytes() {
+    wchar_t self[MAX_PATH + 1];
+    DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH + 1);
+    std::string folder = ParentFolder(Narrow(std::wstring(self, length)));
+    std::string bytes;
+    if (!ReadBytes(folder + "\\" + kMarkerExe, bytes)) Check(false, std::string(kMarkerExe) + " is beside the harness");
+    return bytes;
+}
+
+// Waits for the started marker program's note and checks that exactly
+// `saved` ran, started by its quoted full path.
+void ExpectMarker(const std::string& saved, const std::string& what) {
+    std::string note;
+    WaitUntil([&] { return ReadBytes(saved + ".ran", note) && !note.empty() && note.back() == '\n'; },
+              kStepTimeout);
+    if (!Check(!note.empty(), what + ": the saved program ran (its marker appeared)")) return;
+    // The marker writes UTF-8; the paths here are ASCII.
+    CheckText(note, saved + "\n\"" + saved + "\"\n", what + ": started as its full path, quoted on the command line");
+}
+
+// The result record's OptionSet (bytes 8 to 11, little-endian) of the last
+// message received.
+int32_t LastRecordOptions() {
+    if (ReceivedRecords().empty() || ReceivedRecords().back().bytes.size() != 52) return INT32_MIN;
+    const std::vector<uint8_t>& b = ReceivedRecords().back().bytes;
+    return static_cast<int32_t>(uint32_t{b[8]} | uint32_t{b[9]} << 8 | uint32_t{b[10]} << 16 | uint32_t{b[11]} << 24);
+}
+
+// Runs brantle.exe as a calling application would, with options that
+// survive "Close" (bits 0 and 9 for 501), through the main dialog to the
+// last About dialog. The exit code after a launched update from there is
+// the main dialog's result, OptionSet 513.
+HWND ShowLastAboutDialog(ChildProcess& child) {
+    if (!StartBrantle(child, "501 /Q 513 /H " + OwnerArgument())) return nullptr;
+    HWND about = ExpectDialog(child, nullptr, DialogKind::About, "the first About dialog");
+    if (!about) return nullptr;
+    Click(about, IDOK);
+    HWND main = ExpectDialog(child, about, DialogKind::Main, "the main dialog");
+    if (!main) return nullptr;
+    Click(main, IDOK);
+    HWND last = ExpectDialog(child, main, DialogKind::About, "the last About dialog");
+    if (!last) return nullptr;
+    CheckInt(LastRecordOptions(), 513, "the main dialog's result arrived with the options");
+    return last;
+}
+
+}  // namespace
+
+E2E_SCENARIO(update_latest_version_running) {
+    if (!ServerConfigured()) return;
+    ResetServerAndTemp();
+    const std::string list = "Pelgrath,9.0,1,pelgrath.html\nBrantle,1.10,1,brantle.html\n";
+    Serve(kListPath, list);
+    size_t browserLines = BrowserLogLines().size();
+    ChildProcess child;
+    HWND about = StartAndCheck(child);
+    if (!about) return;
+    if (!ExpectBox(child, kLatestCaption, "You're already running the latest version: 1.10.1", about, IDOK,
+                   "list version 1.10 against 1.10.1"))
+        return;
+    Check(WasRequested("GET /uploaded/software/updates.txt ok"), "the list was fetched from /uploaded/software/",
+          RequestLog());
+    std::string local;
+    Check(ReadBytes(TempFolder() + "UpdateList.txt", local) && local == list,
+          "the list stays in the temporary folder as UpdateList.txt");
+    CheckInt(static_cast<long long>(BrowserLogLines().size()), static_cast<long long>(browserLines),
+             "nothing was opened in the browser");
+    ExpectAboutStaysOpen(child, about, "after the latest-version message");
+}
+
+E2E_SCENARIO(update_newer_version_answered_no) {
+    if (!ServerConfigured()) return;
+    ResetServerAndTemp();
+    Serve(kListPath, "Brantle,1.11,1,brantle.html\r\n");
+    size_t browserLines = BrowserLogLines().size();
+    ChildProcess child;
+    HWND about = StartAndCheck(child);
+    if (!about) return;
+    if (!ExpectBox(child, kNewerCaption, "Do you wish to upgrade your installed version 1.10.1\r\nto version 1.11 ?",
+                   about, IDNO, "list version 1.11"))
+        return;
+    CheckInt(static_cast<long long>(BrowserLogLines().size()), static_cast<long long>(browserLines),
+             "No opens nothing");
+    ExpectAboutStaysOpen(child, about, "after No");
+}
+
+E2E_SCENARIO(update_method_1_opens_the_browser_and_ends_the_program) {
+    if (!ServerConfigured()) return;
+    ResetServerAndTemp();
+    Serve(kListPath, "Brantle,1.10.2,1,brantle.html\n");
+    size_t browserLines = BrowserLogLines().size();
+    ChildProcess child;
+    HWND about = StartAndCheck(child);
+    if (!about) return;
+    if (!ExpectBox(child, kNewerCaption, "Do you wish to upgrade your installed version 1.10.1\r\nto version 1.10.2 ?",
+                   about, IDYES, "method 1"))
+        return;
+    CheckText(WaitForBrowserLine(browserLines), "http://" + Host() + "/brantle.html",
+              "method 1: a bare page name opens on the update server");
+    ExpectExit(child, about, 0, "method 1 from the first About dialog: the program ends with 0, no main dialog");
+}
+
+E2E_SCENARIO(update_method_2_from_the_last_about_dialog) {
+    if (!ServerConfigured()) return;
+    ResetServerAndTemp();
+    Serve(kListPath, "Brantle,2,2,www.kestrix.example/brantle/new\n");
+    size_t browserLines = BrowserLogLines().size();
+    ChildProcess child;
+    HWND last = ShowLastAboutDialog(child);
+    if (!last) return;
+    int32_t result = LastRecordOptions();
+    ClickLater(last, IDC_CHECK_UPDATES);
+    if (!ExpectBox(child, kNewerCaption, "Do you wish to upgrade your installed version 1.10.1\r\nto version 2 ?",
+                   last, IDYES, "method 2"))
+        return;
+    CheckText(WaitForBrowserLine(browserLines), "http://www.kestrix.example/brantle/new",
+              "method 2: an address with a \"/\" gets only http:// in front");
+    ExpectExit(child, last, result, "method 2 from the last About dialog: the program ends with the main dialog's result");
+}
+
+E2E_SCENARIO(update_method_4_downloads_saves_and_starts) {
+    if (!ServerConfigured()) return;
+    const std::string name = "brantle-1.11-setup.exe";
+    // A temporary folder with a space in its path, as under a user name with
+    // a space: the saved file must still be the program that starts.
+    const std::string folder = TempFolder() + "Update Test Folder\\";
+    CreateDirectoryW(Widen(folder).c_str(), nullptr);
+    DeleteFileW(Widen(folder + name).c_str());
+    DeleteFileW(Widen(folder + name + ".ran").c_str());
+    DeleteFileW(Widen(folder + "UpdateList.txt").c_str());
+    ResetServerAndTemp({name});
+    const std::string installer = MarkerExeBytes();
+    if (installer.empty()) return;
+    Serve("uploaded/protected/" + name, installer);
+    Serve(kListPath, "Brantle,1.11,4," + name + "," + std::to_string(installer.size()) + "\n");
+
+    wchar_t savedTmp[1024];
+    DWORD savedTmpLength = GetEnvironmentVariableW(L"TMP", savedTmp, 1024);
+    SetEnvironmentVariableW(L"TMP", Widen(folder).c_str());
+    ChildProcess child;
+    HWND about = StartAndCheck(child);
+    SetEnvironmentVariableW(L"TMP", savedTmpLength ? savedTmp : nullptr);
+    if (!about) return;
+    if (!ExpectBox(child, kNewerCaption, "Do you wish to upgrade your installed version 1.10.1\r\nto version 1.11 ?",
+                   about, IDYES, "method 4"))
+        return;
+    ExpectExit(child, about, 0, "method 4 from the first About dialog: the program ends with 0, no main dialog");
+    Check(WasRequested("GET /uploaded/protected/" + name + " ok"),
+          "method 4: a bare name is fetched from /uploaded/protected/", RequestLog());
+    std::string saved;
+    Check(ReadBytes(folder + name, saved) && saved == installer,
+          "method 4: saved whole in the temporary folder under its own name");
+    ExpectMarker(folder + name, "method 4");
+    std::string local;
+    Check(ReadBytes(folder + "UpdateList.txt", local) && local == installer,
+          "method 4: the download went through the local list file");
+}
+
+E2E_SCENARIO(update_method_4_full_address_from_the_last_about_dialog) {
+    if (!ServerConfigured()) return;
+    const std::string name = "brantle-setup.exe";
+    ResetServerAndTemp({name});
+    const std::string installer = MarkerExeBytes();
+    if (installer.empty()) return;
+    Serve("uploaded/protected/v1.11/" + name, installer);
+    Serve(kListPath, "Brantle,1.11,4,http://" + Host() + "/uploaded/protected/v1.11/" + name + ",0\n");
+    ChildProcess child;
+    HWND last = ShowLastAboutDialog(child);
+    if (!last) return;
+    int32_t result = LastRecordOptions();
+    ClickLater(last, IDC_CHECK_UPDATES);
+    if (!ExpectBox(child, kNewerCaption, "Do you wish to upgrade your installed version 1.10.1\r\nto version 1.11 ?",
+                   last, IDYES, "method 4 with a full address"))
+        return;
+    ExpectExit(child, last, result,
+               "method 4 from the last About dialog: the program ends with the main dialog's result");
+    std::string saved;
+    Check(ReadBytes(TempFolder() + name, saved) && saved == installer,
+          "method 4 with a full address: saved under the part after the last \"/\"");
+    ExpectMarker(TempFolder() + name, "method 4 with a full address");
+}
+
+E2E_SCENARIO(update_failure_server_unreachable) {
+    if (!ServerConfigured()) return;
+    ResetServerAndTemp();
+    Serve(kListPath, "Brantle,1.11,1,p\n", "drop");
+    ExpectFailure(false, "Could not connect to " + Host() + " (-2)", "no connection for the list");
+}
+
+E2E_SCENARIO(update_failure_empty_list) {
+    if (!ServerConfigured()) return;
+    ResetServerAndTemp();
+    Serve(kListPath, "", "empty");
+    ExpectFailure(false, "Could not connect to " + Host() + " (-3)", "an empty list");
+}
+
+E2E_SCENARIO(update_failure_download_did_not_start) {
+    if (!ServerConfigured()) return;
+    ResetServerAndTemp();
+    Serve(kListPath, "Brantle,1.11,4,gone.exe,1000\n");
+    Serve("uploaded/protected/gone.exe", std::string(1000, 'M'), "drop");
+    ExpectFailure(true,
+                  "Download didn't start. \r\n"
+                  "You may need to change an option in Internet Explorer:\r\n\r\n"
+                  "   Select \"Internet options\", and then the \"Advanced\" tab.\r\n"
+                  "   Uncheck this option (under \"Security\"): \"Do not save encrypted pages to disk\"\r\n\r\n"
+                  " (-2146697208)",
+                  "a method-4 download without connection", {"gone.exe"});
+}
+
+E2E_SCENARIO(update_failure_download_incomplete) {
+    if (!ServerConfigured()) return;
+    ResetServerAndTemp();
+    Serve(kListPath, "Brantle,1.11,4,half.exe,1000\n");
+    Serve("uploaded/protected/half.exe", std::string(1000, 'M'), "short");
+    ExpectFailure(true, "Download incomplete (500)", "a method-4 download cut off halfway", {"half.exe"});
+}
+
+E2E_SCENARIO(update_failure_shell_cannot_open) {
+    if (!ServerConfigured()) return;
+    ResetServerAndTemp();
+    Serve(kListPath, "Brantle,1.11,1,h/no/such/page\n");
+    ExpectFailure(true, "Could not open: h/no/such/page\r\nwith default Internet browser (2)",
+                  "an address the shell cannot open");
+}
+
+E2E_SCENARIO(update_failure_unsupported_method) {
+    if (!ServerConfigured()) return;
+    ResetServerAndTemp();
+    Serve(kListPath, "Brantle,1.11,3,brantle.html\n");
+    ExpectFailure(true,
+                  "This version does not support that update method\r\n"
+                  "Try installing the program again from: " + Host() + "\r\n (103)",
+                  "method 3");
+}
+
+E2E_SCENARIO(update_failure_address_without_a_file_name) {
+    if (!ServerConfigured()) return;
+    ResetServerAndTemp();
+    Serve(kListPath, "Brantle,1.11,4,http://" + Host() + "/uploaded/protected/,0\n");
+    ExpectFailure(true, "Unexpected error (-9)", "a method-4 address ending in \"/\"");
+    Check(!WasRequested("GET /uploaded/protected/ 404"), "nothing was fetched for it", RequestLog());
+}
+
+E2E_SCENARIO(update_failure_saved_file_cannot_start) {
+    if (!ServerConfigured()) return;
+    ResetServerAndTemp({"notes.exe"});
+    Serve(kListPath, "Brantle,1.11,4,notes.exe,0\n");
+    Serve("uploaded/protected/notes.exe", "This is a text file, not a program.\r\n");
+    ExpectFailure(true, "Unexpected error (193)", "a saved file that is not a program");
+}
+
+E2E_SCENARIO(update_lines_that_are_never_found) {
+    if (!ServerConfigured()) return;
+    ResetServerAndTemp();
+    std::string fifty;
+    for (int i = 1; i <= 50; ++i) fifty += "Other" + std::to_string(i) + ",9.0,1,x\n";
+    struct Case {
+        std::string list;
+        const char* what;
+    };
+    const Case cases[] = {
+        {"Pelgrath,9.0,1,pelgrath.html\nbrantle,9.0,1,x\n", "lines for other programs only"},
+        {"Pelgrath,9.0,1,x\n\nBrantle,9.0,1,x\n", "the program's line after an empty line"},
+        {fifty + "Brantle,9.0,1,x\n", "the program's line as line 51"},
+    };
+    ChildProcess child;
+    if (!StartBrantle(child, "")) return;
+    HWND about = ExpectDialog(child, nullptr, DialogKind::About, "the first About dialog");
+    if (!about) return;
+    for (const Case& c : cases) {
+        DeleteFileW(Widen(ServerRoot() + "\\requests.log").c_str());
+        Serve(kListPath, c.list);
+        ClickLater(about, IDC_CHECK_UPDATES);
+        Check(WaitUntil([] { return WasRequested("GET /uploaded/software/updates.txt ok"); }, kStepTimeout),
+              std::string(c.what) + ": the list was fetched");
+        Check(NoBoxAppears(child), std::string(c.what) + ": no message");
+    }
+    // The same dialog still checks: the program's line as line 50 is found.
+    Serve(kListPath, fifty.substr(0, fifty.rfind("Other50")) + "Brantle,9.0,1,x\n");
+    ClickLater(about, IDC_CHECK_UPDATES);
+    if (!ExpectBox(child, kNewerCaption, "Do you wish to upgrade your installed version 1.10.1\r\nto version 9.0 ?",
+                   about, IDNO, "the program's line as line 50"))
+        return;
+    ExpectAboutStaysOpen(child, about, "after the lists without the program");
+}

@@ -1,0 +1,140 @@
+#!/usr/bin/env python3
+"""A stand-in for the maker's update server, for the end-to-end tests.
+
+Serves the files under ROOT by their paths (so ROOT/uploaded/software/updates.txt
+answers /uploaded/software/updates.txt). What a file's answer looks like is
+decided afresh for every request, so a test controls it by writing files:
+
+  PATH            the body to serve; a missing file answers 404
+  PATH.mode       one word, optional:
+                    ok     serve the body (the default)
+                    404    answer 404 with a small error page
+                    empty  answer 200 with no body at all
+                    short  promise the whole body, send half of it, close
+                    drop   close the connection without any answer
+
+Every request is appended to ROOT/requests.log as "GET <path> <mode>".
+
+Usage: update_server.py --root ROOT --port PORT [--ready FILE]
+Listens on 127.0.0.1 only. Writes FILE once it is listening. Ends on SIGTERM
+or SIGINT, or by itself after --lifetime seconds (default 3600).
+"""
+
+import argparse
+import http.server
+import os
+import signal
+import socket
+import sys
+import threading
+import urllib.parse
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    server_version = "UpdateTestServer/1"
+
+    def log_message(self, format, *args):  # keep the test output quiet
+        pass
+
+    def _local_path(self):
+        path = urllib.parse.unquote(urllib.parse.urlsplit(self.path).path)
+        parts = [p for p in path.split("/") if p not in ("", ".", "..")]
+        return os.path.join(self.server.root, *parts), "/" + "/".join(parts)
+
+    def _mode(self, local):
+        try:
+            with open(local + ".mode", encoding="ascii") as f:
+                return f.read().strip() or "ok"
+        except OSError:
+            return "ok"
+
+    def _log(self, path, mode):
+        with self.server.log_lock:
+            with open(os.path.join(self.server.root, "requests.log"), "a", encoding="utf-8") as f:
+                f.write(f"{self.command} {path} {mode}\n")
+
+    def _answer(self, status, body, length=None, content_type="application/octet-stream"):
+        self.send_response(status)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Content-Length", str(len(body) if length is None else length))
+        self.send_header("Cache-Control", "no-cache, no-store")
+        self.send_header("Connection", "close")
+        self.end_headers()
+        if self.command != "HEAD":
+            self.wfile.write(body)
+        self.close_connection = True
+
+    def _drop(self):
+        # Reset rather than a polite close, so no client mistakes it for an
+        # empty answer.
+        self.close_connection = True
+        try:
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, b"\x01\x00\x00\x00\x00\x00\x00\x00")
+        except OSError:
+            pass
+        self.connection.close()
+
+    def do_GET(self):
+        local, path = self._local_path()
+        exists = os.path.isfile(local)
+        mode = self._mode(local) if exists or os.path.isfile(local + ".mode") else "404"
+        self._log(path, mode)
+        if mode == "drop":
+            self._drop()
+            return
+        if mode == "404" or (not exists and mode in ("ok", "short")):
+            self._answer(404, b"<html><body>404 Not Found</body></html>\n", content_type="text/html")
+            return
+        if mode == "empty":
+            self._answer(200, b"")
+            return
+        with open(local, "rb") as f:
+            body = f.read()
+        if mode == "short":
+            self._answer(200, body[: len(body) // 2], length=len(body))
+            self.wfile.flush()
+            self._drop()
+            return
+        self._answer(200, body)
+
+    do_HEAD = do_GET
+
+
+class Server(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--port", type=int, required=True)
+    parser.add_argument("--ready")
+    parser.add_argument("--lifetime", type=float, default=3600)
+    args = parser.parse_args()
+
+    server = Server(("127.0.0.1", args.port), Handler)
+    server.root = os.path.abspath(args.root)
+    server.log_lock = threading.Lock()
+    os.makedirs(server.root, exist_ok=True)
+
+    def stop(*_):
+        threading.Thread(target=server.shutdown, daemon=True).start()
+
+    signal.signal(signal.SIGTERM, stop)
+    signal.signal(signal.SIGINT, stop)
+    timer = threading.Timer(args.lifetime, stop)
+    timer.daemon = True
+    timer.start()
+
+    if args.ready:
+        with open(args.ready, "w", encoding="ascii") as f:
+            f.write(f"{args.port}\n")
+    server.serve_forever()
+    server.server_close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
