@@ -1,0 +1,139 @@
+# Sets up a private Wine environment for the end-to-end tests; source it:
+#
+#   . scripts/wine-env.sh
+#   wine_env_start <state folder>     # Xvfb, prefix, registry, wineserver
+#   wine_env_track_pid <pid>          # another process to end at cleanup
+#   ... run Windows programs with: wine prog.exe ...
+#   wine_env_stop                     # also run by the EXIT trap
+#
+# What it sets up, inside <state folder>:
+#   wineprefix/       a 32-bit prefix, made once and reused
+#   browser.log       one line per address that a program asked the shell to
+#                     open (browser-recorder.sh stands in for the browser and
+#                     the mail program)
+#   logs/             output of Xvfb, wineboot and wineserver
+# Exports DISPLAY, WINEPREFIX, WINEARCH, WINEDEBUG, WINEDLLOVERRIDES and
+# LC_ALL=C.UTF-8 (so the ANSI code page is 1252 on every machine) and
+# WINE_ENV_BROWSER_LOG.
+#
+# Every wait is bounded; the EXIT trap ends wineserver, Xvfb and the tracked
+# processes by their saved process ids.
+
+WINE_ENV_PIDS=()
+WINE_ENV_XVFB_PID=
+WINE_ENV_STARTED=
+
+wine_env_log() { printf 'wine-env: %s\n' "$*" >&2; }
+
+# Polls `$@` every 0.1 s until it succeeds or `limit` seconds have passed.
+wine_env_wait_for() {
+  local limit=$1; shift
+  local tries=$((limit * 10))
+  while ((tries-- > 0)); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+wine_env_track_pid() { WINE_ENV_PIDS+=("$1"); }
+
+wine_env_start_xvfb() {
+  local logs=$1
+  local displayfile=$logs/xvfb.display
+  rm -f "$displayfile"
+  # -displayfd makes Xvfb choose a free display and write its number.
+  Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$displayfile" >"$logs/xvfb.log" 2>&1 &
+  WINE_ENV_XVFB_PID=$!
+  if ! wine_env_wait_for 15 grep -q '[0-9]' "$displayfile"; then
+    wine_env_log "Xvfb did not report a display (see $logs/xvfb.log)"
+    return 1
+  fi
+  export DISPLAY=":$(tr -dc '0-9' <"$displayfile")"
+}
+
+wine_env_write_registry() {
+  local state=$1
+  local recorder=$state/browser-recorder.sh
+  cat >"$recorder" <<EOF
+#!/bin/sh
+# Stands in for the web browser and the mail program: records the address.
+printf '%s\n' "\$1" >>"$state/browser.log"
+EOF
+  chmod +x "$recorder"
+  cat >"$state/settings.reg" <<EOF
+REGEDIT4
+
+[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]
+"Managed"="N"
+
+[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_CURRENT_USER\\Software\\Wine\\WineBrowser]
+"Browsers"="$recorder"
+"Mailers"="$recorder"
+EOF
+  timeout 60 wine regedit /S "$(winepath -w "$state/settings.reg" 2>/dev/null)" \
+    >"$state/logs/regedit.log" 2>&1
+}
+
+# Ends everything that wine_env_start started; safe to call twice.
+wine_env_stop() {
+  [ -n "$WINE_ENV_STARTED" ] || return 0
+  WINE_ENV_STARTED=
+  local pid
+  for pid in "${WINE_ENV_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null
+  done
+  if [ -n "$WINEPREFIX" ]; then
+    timeout 10 wineserver -k >/dev/null 2>&1
+    timeout 10 wineserver -w >/dev/null 2>&1
+  fi
+  if [ -n "$WINE_ENV_XVFB_PID" ]; then
+    kill "$WINE_ENV_XVFB_PID" 2>/dev/null
+    wait "$WINE_ENV_XVFB_PID" 2>/dev/null
+    WINE_ENV_XVFB_PID=
+  fi
+  WINE_ENV_PIDS=()
+}
+
+wine_env_start() {
+  local state
+  state=$(mkdir -p "$1" && cd "$1" && pwd) || return 1
+  mkdir -p "$state/logs"
+  export WINEPREFIX=$state/wineprefix WINEARCH=win32 WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export LC_ALL=C.UTF-8
+  export WINE_ENV_BROWSER_LOG=$state/browser.log
+  : >"$WINE_ENV_BROWSER_LOG"
+
+  WINE_ENV_STARTED=1
+  trap wine_env_stop EXIT
+  trap 'wine_env_stop; exit 130' INT TERM
+
+  # A server left over from an earlier, interrupted run of this prefix.
+  timeout 10 wineserver -k >/dev/null 2>&1
+  timeout 10 wineserver -w >/dev/null 2>&1
+
+  wine_env_start_xvfb "$state/logs" || return 1
+
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wine_env_log "making a new 32-bit prefix in $WINEPREFIX"
+    if ! timeout 180 wineboot -i >"$state/logs/wineboot-init.log" 2>&1; then
+      wine_env_log "wineboot -i failed (see $state/logs/wineboot-init.log)"
+      return 1
+    fi
+  fi
+  wine_env_write_registry "$state" || { wine_env_log "registry settings failed"; return 1; }
+
+  # A persistent server makes each later start fast. Its background
+  # processes get output files of their own, never a pipe of the caller.
+  timeout 10 wineserver -k >/dev/null 2>&1
+  timeout 10 wineserver -w >/dev/null 2>&1
+  wineserver -p >"$state/logs/wineserver.log" 2>&1 </dev/null
+  if ! timeout 60 wineboot >"$state/logs/wineboot.log" 2>&1 </dev/null; then
+    wine_env_log "wineboot failed (see $state/logs/wineboot.log)"
+    return 1
+  fi
+}

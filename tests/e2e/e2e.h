@@ -1,0 +1,215 @@
+// The end-to-end harness: plays the application that calls brantle.exe.
+// It starts the program, finds its dialogs, reads and drives their
+// controls, receives the result records and checks the exit codes.
+//
+// A scenario is a function registered with E2E_SCENARIO in any source file
+// of the harness; each prints one line per check.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// ---------------------------------------------------------------- checks
+
+// Reports one check: prints "ok" or "FAIL" with the scenario's name (and
+// `detail` after a failure), and counts it. Returns `passed`, so that a scenario can stop when a step that
+// later ones need has failed.
+bool Check(bool passed, const std::string& what, const std::string& detail = "");
+bool CheckText(const std::string& got, const std::string& want, const std::string& what);
+bool CheckInt(long long got, long long want, const std::string& what);
+
+// Text in double quotes, with bytes outside printable ASCII escaped.
+std::string Quoted(const std::string& text);
+
+// ---------------------------------------------------------------- scenarios
+
+struct ScenarioRegistration {
+    ScenarioRegistration(const char* name, void (*run)());
+};
+
+#define E2E_SCENARIO(name)                                              \
+    static void name();                                                 \
+    static ScenarioRegistration name##_registration(#name, name);      \
+    static void name()
+
+// What the command line of the harness gave.
+struct E2eConfig {
+    std::wstring brantleExe;   // the program under test
+    std::wstring shotsDir;     // where screenshots go (empty: none are taken)
+    std::wstring browserLog;   // the log that the browser stand-in appends to
+    std::wstring ruleTable;    // the rule table source file, to compare bytes
+};
+extern E2eConfig Config;
+
+// ---------------------------------------------------------------- waiting
+
+// Bounds of the polling waits, in milliseconds.
+constexpr DWORD kStartTimeout = 15000;  // a program's first dialog
+constexpr DWORD kStepTimeout = 5000;    // anything after a step
+
+// Handles the harness's own window messages (the result records arrive
+// through them) until `done` holds or `timeoutMs` passes; returns `done()`.
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs);
+
+// ---------------------------------------------------------------- processes
+
+// A started program. It is ended with TerminateProcess on destruction if it
+// still runs, so no scenario leaves a process behind.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~ChildProcess();
+
+    // Starts `exe` with the command line "<exe in quotes> <arguments>", or
+    // the quoted name alone when `arguments` is empty.
+    bool Start(const std::wstring& exe, const std::string& arguments);
+    DWORD Pid() const { return info_.dwProcessId; }
+    HANDLE Handle() const { return info_.hProcess; }
+    bool Running() const;
+    // Waits for the end while handling messages; false on timeout.
+    bool WaitForExit(DWORD timeoutMs);
+    // The full 32-bit exit code; meaningful once the process has ended.
+    int32_t ExitCode() const;
+    void Terminate();
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+// ---------------------------------------------------------------- windows
+
+// The caption of both of the program's dialogs.
+extern const char* const kDialogCaption;
+
+// Control ids of the program's dialogs.
+enum : int {
+    IDC_RESULT = 34953,
+    IDC_RESULT_HEADER = 34954,
+    IDC_RESULT_NOTE = 34955,
+    IDC_LAMP_COLUMN = 34976,
+    IDC_NORMAL_POSTS = 34977,
+    IDC_SELF_RIGHTING_BOLLARD = 34978,
+    IDC_BOLLARD = 34979,
+    IDC_GANTRY = 34980,
+    IDC_SIGNAL_HEAD = 34981,
+    IDC_20MPH = 34985,
+    IDC_REPEATER = 34986,
+    IDC_CONDITION = 34987,
+    IDC_NONE = 34995,
+    IDC_DIAGRAM_NUMBER = 35023,
+    IDC_BULB_ART = 34970,
+    IDC_LOGO_ART = 34971,
+    IDC_PRODUCT_ART = 34972,
+    IDC_CHECK_UPDATES = 34877,
+    IDC_LINK_WEB = 35084,
+    IDC_LINK_MAIL = 35085,
+    IDC_LINK_MORE = 35086,
+};
+
+enum class DialogKind { None, Main, About, Other };
+
+// The kind of a dialog of the program, told apart by its controls.
+DialogKind KindOf(HWND dialog);
+const char* KindName(DialogKind kind);
+
+// The visible top-level "#32770" windows of process `pid` captioned
+// `caption`.
+std::vector<HWND> FindDialogs(DWORD pid, const std::string& caption);
+
+// Waits until `child` shows a visible dialog with the program's caption
+// other than `previous` (which must be gone first), or ends. Returns the
+// dialog, or nullptr when the process ended or the time ran out.
+HWND WaitForNextDialog(ChildProcess& child, HWND previous, DWORD timeoutMs);
+
+// Waits for the next dialog and checks that it is of `kind`.
+HWND ExpectDialog(ChildProcess& child, HWND previous, DialogKind kind, const std::string& what);
+
+// Waits for the process to end without showing another dialog after
+// `previous`, then checks its exit code.
+void ExpectExit(ChildProcess& child, HWND previous, int32_t code, const std::string& what);
+
+HWND Item(HWND dialog, int id);
+std::string EditText(HWND dialog, int id);     // WM_GETTEXT
+std::string Caption(HWND window);              // GetWindowText
+std::string ControlText(HWND dialog, int id);  // GetWindowText of a label or button
+bool IsTicked(HWND dialog, int id);
+bool IsEnabled(HWND dialog, int id);
+bool IsShown(HWND dialog, int id);
+
+// Every child window of a dialog: id, class name and text, in z-order.
+struct ChildInfo {
+    HWND window;
+    int id;
+    std::string className;
+    std::string text;
+    LONG style;
+};
+std::vector<ChildInfo> Children(HWND dialog);
+
+// Puts `text` into a text box with WM_SETTEXT.
+void SetEditText(HWND dialog, int id, const std::string& text);
+// Types `keys` key by key at the end of a text box's text (posted WM_CHAR).
+void TypeKeys(HWND dialog, int id, const std::string& keys);
+// Clicks a button, check box or option button: brings the dialog to the
+// front, posts BM_CLICK as a click arrives from the mouse, and waits until
+// the program has handled it (or the dialog has gone).
+void Click(HWND dialog, int id);
+// Posts the click and goes on at once, for a button whose command runs on
+// (an update check with its message boxes) while the harness watches.
+void ClickLater(HWND dialog, int id);
+// Sends BM_CLICK and waits for the button to handle it, as automation
+// tools click; false if it was not handled within the time limit.
+bool SendClick(HWND dialog, int id);
+// Clicks a label with the left mouse button.
+void ClickLabel(HWND dialog, int id);
+// Presses a key in the dialog (VK_RETURN, VK_ESCAPE).
+void PressKey(HWND dialog, WPARAM key);
+// Closes the dialog through the system, as its close box does.
+void CloseBySystem(HWND dialog);
+
+// Waits until the program has handled every message posted to its main
+// dialog so far (typed keys, its own queued change notifications): posts a
+// marker through the text box's queue and waits for it. False on timeout.
+bool Settle(HWND dialog);
+
+// ---------------------------------------------------------------- message boxes
+
+// Waits for a message box of process `pid` with the caption given.
+HWND WaitForMessageBox(DWORD pid, const std::string& caption, DWORD timeoutMs);
+std::string MessageBoxText(HWND box);
+// Clicks the button IDOK, IDYES, IDNO, ... of a message box.
+void AnswerMessageBox(HWND box, int buttonId);
+
+// ---------------------------------------------------------------- owner window
+
+// The harness's own window, passed to the program with /H; it collects
+// every WM_COPYDATA that arrives.
+struct ReceivedCopyData {
+    ULONG_PTR dwData;
+    std::vector<uint8_t> bytes;
+};
+HWND OwnerWindow();
+std::string OwnerArgument();  // the window handle in decimal
+std::vector<ReceivedCopyData>& ReceivedRecords();
+
+// ---------------------------------------------------------------- the browser stand-in
+
+// Lines that the browser stand-in has logged so far.
+std::vector<std::string> BrowserLogLines();
+
+// ---------------------------------------------------------------- screenshots
+
+// Saves a picture of a window as a 24-bit BMP file `name`.bmp in the
+// screenshot folder, once two captures in a row agree (painting is done).
+bool SaveScreenshot(HWND window, const std::string& name);
+
+// ---------------------------------------------------------------- text
+
+std::wstring Widen(const std::string& text);    // ANSI code page -> UTF-16
+std::string Narrow(const std::wstring& text);   // UTF-16 -> ANSI code page

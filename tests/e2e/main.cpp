@@ -1,0 +1,52 @@
+// The harness's entry:
+//
+//   brantle_e2e <brantle.exe> [--shots <folder>] [--browser-log <file>]
+//               [--rule-table <file>] [--only <part of a scenario name>]
+//   brantle_e2e --bench-startup <brantle.exe> <minimal dialog exe> [starts]
+//
+// Paths are Windows paths (under Wine, Z: reaches the Linux file system).
+#include <cstdio>
+#include <cwchar>
+
+#include "e2e.h"
+#include "harness_run.h"
+
+E2eConfig Config;
+
+namespace {
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: brantle_e2e <brantle.exe> [--shots DIR] [--browser-log FILE] [--rule-table FILE] "
+                 "[--only NAME]\n"
+                 "       brantle_e2e --bench-startup <brantle.exe> <minimal.exe> [starts]\n");
+    return 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc >= 4 && std::wcscmp(argv[1], L"--bench-startup") == 0) {
+        int starts = argc >= 5 ? _wtoi(argv[4]) : 15;
+        return RunStartupBenchmark(argv[2], argv[3], starts < 1 ? 15 : starts);
+    }
+    if (argc < 2 || argv[1][0] == L'-') return Usage();
+    Config.brantleExe = argv[1];
+    std::string only;
+    for (int i = 2; i < argc; ++i) {
+        std::wstring option = argv[i];
+        if (i + 1 >= argc) return Usage();
+        std::wstring value = argv[++i];
+        if (option == L"--shots") Config.shotsDir = value;
+        else if (option == L"--browser-log") Config.browserLog = value;
+        else if (option == L"--rule-table") Config.ruleTable = value;
+        else if (option == L"--only") only = Narrow(value);
+        else return Usage();
+    }
+    if (GetFileAttributesW(Config.brantleExe.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        std::fprintf(stderr, "brantle_e2e: %s not found\n", Narrow(Config.brantleExe).c_str());
+        return 2;
+    }
+    OwnerWindow();
+    return RunScenarios(only);
+}

@@ -1,0 +1,138 @@
+// What the executable carries: the rule table, the artwork, the manifest,
+// the version information and the exported BRANTLE.
+#include <cstring>
+
+#include "scenario_support.h"
+
+namespace {
+
+struct Resource {
+    const uint8_t* data = nullptr;
+    DWORD size = 0;
+};
+
+Resource Find(HMODULE module, const wchar_t* name, const wchar_t* type) {
+    HRSRC info = FindResourceW(module, name, type);
+    if (!info) return {};
+    HGLOBAL loaded = LoadResource(module, info);
+    return {static_cast<const uint8_t*>(LockResource(loaded)), SizeofResource(module, info)};
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+    std::string bytes;
+    HANDLE in = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (in == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+    CloseHandle(in);
+    return bytes;
+}
+
+// A bitmap resource's size, colour depth and the colour of its top-left
+// pixel, which must be the grey that LR_LOADMAP3DCOLORS maps to the face.
+void CheckBitmap(HMODULE module, const wchar_t* name, int width, int height, int bits) {
+    std::string what = Narrow(name) + " bitmap";
+    Resource bitmap = Find(module, name, MAKEINTRESOURCEW(2));  // RT_BITMAP
+    if (!Check(bitmap.data && bitmap.size >= sizeof(BITMAPINFOHEADER), what + " present")) return;
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, bitmap.data, sizeof header);
+    Check(header.biWidth == width && header.biHeight == height && header.biBitCount == bits &&
+              header.biCompression == BI_RGB,
+          what + " is " + std::to_string(width) + " x " + std::to_string(height) + " with " + std::to_string(bits) +
+              " bits per pixel",
+          std::to_string(header.biWidth) + " x " + std::to_string(header.biHeight) + " x " +
+              std::to_string(header.biBitCount));
+    size_t colours = header.biClrUsed ? header.biClrUsed : (1u << bits);
+    const uint8_t* palette = bitmap.data + header.biSize;
+    const uint8_t* pixels = palette + 4 * colours;
+    size_t rowBytes = ((static_cast<size_t>(width) * static_cast<size_t>(bits) + 31) / 32) * 4;
+    const uint8_t* topRow = pixels + rowBytes * static_cast<size_t>(height - 1);  // rows are stored bottom-up
+    if (pixels + rowBytes * static_cast<size_t>(height) > bitmap.data + bitmap.size) {
+        Check(false, what + " holds all its pixels");
+        return;
+    }
+    unsigned index = bits == 8 ? topRow[0] : topRow[0] >> 4;
+    const uint8_t* entry = palette + 4 * index;  // blue, green, red, 0
+    Check(entry[0] == 192 && entry[1] == 192 && entry[2] == 192, what + " has the 192,192,192 background");
+}
+
+std::string VersionString(const std::vector<uint8_t>& info, const char* key) {
+    struct Translation {
+        WORD language, codePage;
+    }* translation = nullptr;
+    UINT size = 0;
+    if (!VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &size) ||
+        size < sizeof(Translation))
+        return "(no translation)";
+    wchar_t path[128];
+    swprintf(path, 128, L"\\StringFileInfo\\%04x%04x\\%hs", translation->language, translation->codePage, key);
+    wchar_t* value = nullptr;
+    if (!VerQueryValueW(info.data(), path, reinterpret_cast<void**>(&value), &size) || !value) return "(missing)";
+    return Narrow(value);
+}
+
+}  // namespace
+
+E2E_SCENARIO(embedded_resources) {
+    HMODULE module = LoadLibraryExW(Config.brantleExe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!Check(module != nullptr, "brantle.exe loads as a data file")) return;
+
+    Resource table = Find(module, L"BRANTLE", MAKEINTRESOURCEW(10));  // RT_RCDATA
+    CheckInt(table.size, 3143, "the BRANTLE rule table holds 3143 bytes");
+    if (!Config.ruleTable.empty() && table.data) {
+        std::string source = ReadFileBytes(Config.ruleTable);
+        Check(source.size() == table.size && std::memcmp(source.data(), table.data, table.size) == 0,
+              "the rule table is the source file byte for byte");
+    }
+
+    CheckBitmap(module, L"QVTEXT", 184, 57, 8);
+    CheckBitmap(module, L"LBULB", 53, 56, 4);
+    CheckBitmap(module, L"KXLOGO", 172, 43, 8);
+
+    Resource group = Find(module, L"AMAIN", MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+    std::string sizes;
+    if (group.data && group.size >= 6) {
+        WORD count = static_cast<WORD>(group.data[4] | group.data[5] << 8);
+        for (WORD i = 0; i < count && 6u + 14u * (i + 1u) <= group.size; ++i) {
+            int side = group.data[6 + 14 * i];
+            sizes += (sizes.empty() ? "" : ",") + std::to_string(side == 0 ? 256 : side);
+        }
+    }
+    CheckText(sizes, "16,32,48", "the AMAIN icon group holds 16, 32 and 48 pixel images");
+
+    Resource manifest = Find(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+    std::string text(reinterpret_cast<const char*>(manifest.data), manifest.data ? manifest.size : 0);
+    Check(text.find("Microsoft.Windows.Common-Controls") != std::string::npos &&
+              text.find("6.0.0.0") != std::string::npos,
+          "the manifest asks for common controls 6");
+    Check(text.find("asInvoker") != std::string::npos, "the manifest asks to run as the invoker");
+    FreeLibrary(module);
+
+    DWORD handle = 0;
+    DWORD infoSize = GetFileVersionInfoSizeW(Config.brantleExe.c_str(), &handle);
+    std::vector<uint8_t> info(infoSize);
+    if (Check(infoSize && GetFileVersionInfoW(Config.brantleExe.c_str(), 0, infoSize, info.data()),
+              "version information present")) {
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT size = 0;
+        VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &size);
+        Check(fixed && fixed->dwFileVersionMS == 0x00010001 && fixed->dwFileVersionLS == 0x00000001 &&
+                  fixed->dwProductVersionMS == 0x00010001 && fixed->dwProductVersionLS == 0x00000001,
+              "file and product version 1.1.0.1");
+        CheckText(VersionString(info, "FileVersion"), "1.1.0.1", "FileVersion text");
+        CheckText(VersionString(info, "ProductVersion"), "1.10", "ProductVersion text");
+        CheckText(VersionString(info, "FileDescription"), "Quorvane sign illumination tool", "FileDescription");
+        CheckText(VersionString(info, "ProductName"), "Brantle", "ProductName");
+        CheckText(VersionString(info, "OriginalFilename"), "brantle.exe", "OriginalFilename");
+    }
+
+    // The export, by name and by ordinal 1; nothing of the program runs.
+    HMODULE image = LoadLibraryExW(Config.brantleExe.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    if (Check(image != nullptr, "brantle.exe maps as an image")) {
+        FARPROC byName = GetProcAddress(image, "BRANTLE");
+        FARPROC byOrdinal = GetProcAddress(image, MAKEINTRESOURCEA(1));
+        Check(byName && byName == byOrdinal, "BRANTLE is exported by name at ordinal 1");
+        FreeLibrary(image);
+    }
+}

@@ -1,0 +1,233 @@
+// The order of the dialogs, the result messages and the exit codes, as a
+// calling application and a user at the keyboard meet them.
+#include "scenario_support.h"
+
+// Run by hand: About, main dialog, About again; no owner, so no messages.
+E2E_SCENARIO(no_arguments) {
+    ChildProcess child;
+    if (!StartBrantle(child, "")) return;
+    HWND about = ExpectDialog(child, nullptr, DialogKind::About, "the About dialog comes first");
+    if (!about) return;
+    CheckText(ControlText(about, IDOK), "OK", "the first About dialog has OK");
+    Check(!Item(about, IDCANCEL), "the first About dialog has no Run again");
+    Click(about, IDOK);
+
+    HWND main = ExpectDialog(child, about, DialogKind::Main, "OK opens the main dialog");
+    if (!main) return;
+    Settle(main);
+    CheckText(EditText(main, IDC_DIAGRAM_NUMBER), "", "the text box starts empty");
+    CheckTickedOptions(main, {1}, "with option set 0, normal post(s) is shown ticked");
+    CheckLines(main, "", "", "", "an empty number");
+    TypeKeys(main, IDC_DIAGRAM_NUMBER, "501");
+    Click(main, IDC_LAMP_COLUMN);
+    Settle(main);
+    CheckLines(main, kHeading, "internal or external lighting", "", "501 near a lamp column");
+    Click(main, IDOK);
+
+    HWND end = ExpectDialog(child, main, DialogKind::About, "Close opens the About dialog again");
+    if (!end) return;
+    CheckText(ControlText(end, IDCANCEL), "Run again", "the last About dialog has Run again");
+    CheckText(ControlText(end, IDOK), "Close", "the last About dialog has Close");
+    Click(end, IDOK);
+    ExpectExit(child, end, 1, "the exit code is the option set (lamp column)");
+    CheckRecordCount(0, "no result message without an owner");
+}
+
+// A caller's full command line: number, options, owner, no About dialogs.
+E2E_SCENARIO(caller_with_switches) {
+    ChildProcess child;
+    if (!StartBrantle(child, "601.1 /Q 5 /H " + OwnerArgument() + " /S")) return;
+    HWND main = ExpectDialog(child, nullptr, DialogKind::Main, "with /S the main dialog comes first");
+    if (!main) return;
+    Settle(main);
+    CheckText(EditText(main, IDC_DIAGRAM_NUMBER), "601.1", "the text box holds the number");
+    CheckTickedOptions(main, {0, 2}, "/Q 5 ticks the lamp column and the self-righting bollard");
+    CheckEnabledOptions(main, {0, 1, 2, 3, 4, 9}, "row 6xx disables the signal head and the repeater");
+    CheckCondition(main, "", false, "row 6xx");
+    CheckLines(main, kHeading, "reflectorised", kNoteJudgement, "a self-righting bollard near a lamp column");
+    Click(main, IDOK);
+    ExpectExit(child, main, 5, "no About dialog after Close with /S; the exit code is 5");
+    CheckRecordCount(1, "one result message");
+    CheckRecord(0, ExpectedRecord().Diagram("601.1").Options(5).Result("reflectorised"),
+                "the result message holds 601.1, 5 and reflectorised");
+}
+
+// Only the text before the first "/" is the number.
+E2E_SCENARIO(number_after_a_switch_is_ignored) {
+    ChildProcess child;
+    if (!StartBrantle(child, "/S 601.1")) return;
+    HWND main = ExpectDialog(child, nullptr, DialogKind::Main, "the main dialog comes first");
+    if (!main) return;
+    Settle(main);
+    CheckText(EditText(main, IDC_DIAGRAM_NUMBER), "", "the text box is empty");
+    CheckLines(main, "", "", "", "no number");
+    PressKey(main, VK_RETURN);
+    ExpectExit(child, main, 0, "Enter closes like Close; exit code 0");
+}
+
+// Esc in the main dialog: the message is still sent, no About dialog follows.
+E2E_SCENARIO(escape_in_main_dialog) {
+    ChildProcess child;
+    if (!StartBrantle(child, "501 /Q 1 /H " + OwnerArgument())) return;
+    HWND about = ExpectDialog(child, nullptr, DialogKind::About, "the About dialog comes first");
+    if (!about) return;
+    PressKey(about, VK_RETURN);
+    HWND main = ExpectDialog(child, about, DialogKind::Main, "Enter in the About dialog opens the main dialog");
+    if (!main) return;
+    Settle(main);
+    CheckLines(main, kHeading, "internal or external lighting", "", "501 near a lamp column");
+    PressKey(main, VK_ESCAPE);
+    ExpectExit(child, main, -2, "Esc: no About dialog; exit code -2");
+    CheckRecordCount(1, "one result message");
+    CheckRecord(0, ExpectedRecord().Diagram("501").Options(1).Result("internal or external lighting"),
+                "the result message holds 501, 1 and the lighting word");
+}
+
+// The close box: the message is still sent, no About dialog follows.
+E2E_SCENARIO(close_box_in_main_dialog) {
+    ChildProcess child;
+    if (!StartBrantle(child, "642 /H " + OwnerArgument())) return;
+    HWND about = ExpectDialog(child, nullptr, DialogKind::About, "the About dialog comes first");
+    if (!about) return;
+    PressKey(about, VK_ESCAPE);
+    HWND main = ExpectDialog(child, about, DialogKind::Main, "Esc in the first About dialog goes on too");
+    if (!main) return;
+    Settle(main);
+    CheckLines(main, kHeading, "reflectorised", kNoteJudgement, "642");
+    CloseBySystem(main);
+    ExpectExit(child, main, -1, "close box: no About dialog; exit code -1");
+    CheckRecordCount(1, "one result message");
+    CheckRecord(0, ExpectedRecord().Diagram("642").Options(0).Result("reflectorised"),
+                "the result message holds 642, 0 and reflectorised");
+}
+
+// "Run again" twice: three showings, three messages, options carried over.
+E2E_SCENARIO(run_again_twice) {
+    ChildProcess child;
+    if (!StartBrantle(child, "652 /H " + OwnerArgument())) return;
+    ExpectedRecord record;
+    HWND about = ExpectDialog(child, nullptr, DialogKind::About, "the About dialog comes first");
+    if (!about) return;
+    Click(about, IDOK);
+
+    HWND main = ExpectDialog(child, about, DialogKind::Main, "first showing of the main dialog");
+    if (!main) return;
+    Settle(main);
+    record.Diagram("652").Result("reflectorised");
+    Click(main, IDC_LAMP_COLUMN);
+    Settle(main);
+    record.Options(1).Result("reflectorised");
+    Click(main, IDOK);
+    HWND end = ExpectDialog(child, main, DialogKind::About, "About dialog after the first showing");
+    if (!end) return;
+    CheckRecordCount(1, "one message after the first showing");
+    CheckRecord(0, record, "first message: 652, lamp column, reflectorised");
+    Click(end, IDCANCEL);
+
+    main = ExpectDialog(child, end, DialogKind::Main, "Run again shows the main dialog again");
+    if (!main) return;
+    Settle(main);
+    CheckText(EditText(main, IDC_DIAGRAM_NUMBER), "652", "the number starts again from the command line");
+    CheckTickedOptions(main, {0}, "the lamp column stays ticked, normal post(s) is not ticked");
+    record.Result("reflectorised");
+    Click(main, IDC_CONDITION);
+    Settle(main);
+    CheckLines(main, kHeading, "internal or external lighting", "", "652 with the junction ticked");
+    record.Options(1 | 1 << 11).Result("internal or external lighting");
+    Click(main, IDOK);
+    end = ExpectDialog(child, main, DialogKind::About, "About dialog after the second showing");
+    if (!end) return;
+    CheckRecordCount(2, "two messages after the second showing");
+    CheckRecord(1, record, "second message: lamp column and junction, lighting");
+    PressKey(end, VK_ESCAPE);
+
+    main = ExpectDialog(child, end, DialogKind::Main, "Esc in the About dialog runs again");
+    if (!main) return;
+    Settle(main);
+    CheckCondition(main, "Within 50m of junction from which traffic joins", true,
+                   "the extra tick box keeps its tick");
+    CheckLines(main, kHeading, "internal or external lighting", "", "restored options");
+    record.Result("internal or external lighting");
+    Click(main, IDC_20MPH);
+    Settle(main);
+    CheckLines(main, kHeading, "reflectorised", kNoteJudgement, "the 20 mph limit");
+    record.Options(1 | 1 << 9 | 1 << 11).Result("reflectorised");
+    Click(main, IDOK);
+    end = ExpectDialog(child, main, DialogKind::About, "About dialog after the third showing");
+    if (!end) return;
+    Click(end, IDOK);
+    ExpectExit(child, end, 1 | 1 << 9 | 1 << 11, "the exit code is the last showing's option set");
+    CheckRecordCount(3, "three messages in all");
+    CheckRecord(2, record, "third message, with the longer word's leftovers behind its terminator");
+}
+
+// A negative option set at Close is not a close with OK.
+E2E_SCENARIO(negative_option_set) {
+    ChildProcess child;
+    if (!StartBrantle(child, "/Q -8 /H " + OwnerArgument())) return;
+    HWND about = ExpectDialog(child, nullptr, DialogKind::About, "the About dialog comes first");
+    if (!about) return;
+    Click(about, IDOK);
+    HWND main = ExpectDialog(child, about, DialogKind::Main, "then the main dialog");
+    if (!main) return;
+    Settle(main);
+    Click(main, IDOK);
+    ExpectExit(child, main, -8, "no About dialog after Close; exit code -8");
+    CheckRecordCount(1, "one result message");
+    CheckRecord(0, ExpectedRecord().Options(-8), "the result message holds the option set -8 and no words");
+}
+
+// All bits set, then a row that clears some of them.
+E2E_SCENARIO(all_options_then_a_rule) {
+    ChildProcess child;
+    if (!StartBrantle(child, "501 /Q -1 /H " + OwnerArgument() + " /S")) return;
+    HWND main = ExpectDialog(child, nullptr, DialogKind::Main, "the main dialog");
+    if (!main) return;
+    Settle(main);
+    Check(IsTicked(main, IDC_LAMP_COLUMN) && IsTicked(main, IDC_20MPH), "lamp column and 20 mph ticked");
+    Check(!IsTicked(main, IDC_REPEATER) && !IsEnabled(main, IDC_REPEATER), "the repeater is cleared and disabled");
+    CheckCondition(main, "", false, "row 501");
+    CheckLines(main, kHeading, "reflectorised", kNoteJudgement, "501 in a 20 mph limit");
+    Click(main, IDOK);
+    // -1 less the bits of the options that row 501 rules out (2, 3, 5, 10)
+    // and of the extra tick box (11), which the row does not show.
+    const int32_t options = static_cast<int32_t>(~0xC2Cu);
+    ExpectExit(child, main, options, "no About dialog; the exit code is the negative option set");
+    CheckRecord(0, ExpectedRecord().Diagram("501").Options(options).Result("reflectorised"),
+                "the result message holds 501, the option set and reflectorised");
+}
+
+// With /Q -3, OK in the first About dialog (1 + -3 = -2) still goes on.
+E2E_SCENARIO(about_ok_with_option_set_minus_3) {
+    ChildProcess child;
+    if (!StartBrantle(child, "/Q -3 /H " + OwnerArgument())) return;
+    HWND about = ExpectDialog(child, nullptr, DialogKind::About, "the About dialog comes first");
+    if (!about) return;
+    Click(about, IDOK);
+    HWND main = ExpectDialog(child, about, DialogKind::Main, "OK opens the main dialog, not an early end");
+    if (!main) return;
+    Click(main, IDOK);
+    ExpectExit(child, main, -3, "exit code -3");
+    CheckRecord(0, ExpectedRecord().Options(-3), "the result message holds -3");
+}
+
+// Buttons clicked with a sent BM_CLICK, as automation tools and calling
+// applications click them: the dialog must end at once, as with a mouse
+// click, although no posted message follows to wake its message loop.
+E2E_SCENARIO(buttons_clicked_by_sent_message) {
+    ChildProcess child;
+    if (!StartBrantle(child, "501 /H " + OwnerArgument())) return;
+    HWND about = ExpectDialog(child, nullptr, DialogKind::About, "the About dialog comes first");
+    if (!about) return;
+    SendClick(about, IDOK);
+    HWND main = ExpectDialog(child, about, DialogKind::Main, "a sent click on OK opens the main dialog");
+    if (!main) return;
+    Check(SendClick(main, IDC_LAMP_COLUMN) && IsTicked(main, IDC_LAMP_COLUMN),
+          "a sent click ticks the lamp column");
+    SendClick(main, IDOK);
+    HWND end = ExpectDialog(child, main, DialogKind::About, "a sent click on Close opens the last About dialog");
+    if (!end) return;
+    CheckRecordCount(1, "one result message");
+    SendClick(end, IDOK);
+    ExpectExit(child, end, 1, "a sent click on Close ends the program; exit code 1");
+}
