@@ -9,5 +9,11 @@
 extern "C" int32_t __stdcall BrantleExport(uint32_t owner, const char* const* initialNumber) {
     // Called by another program, start-up has not run.
     if (!DefaultDialogFont.face) SetDefaultDialogFont();
-    return BRANTLE(owner, TextOfStringHandle(initialNumber));
+    // Nothing may unwind into the caller: out of memory ends as a close
+    // through the system would.
+    try {
+        return BRANTLE(owner, TextOfStringHandle(initialNumber));
+    } catch (...) {
+        return MainDialogResult(SYSTEM_CLOSE_END.value);
+    }
 }

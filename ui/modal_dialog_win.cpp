@@ -42,7 +42,13 @@ INT_PTR CALLBACK ModalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     // The system's own WM_INITDIALOG comes before the dialog is complete;
     // RunModalDialog initialises it instead. FALSE: no focus is set here.
     if (message == WM_INITDIALOG) return FALSE;
-    if (INT_PTR handled = DialogCallback(dialog, message, wParam, lParam)) return handled;
+    // Nothing may unwind through the window system's frames: a message whose
+    // handling ran out of memory is left to the default handling.
+    try {
+        if (INT_PTR handled = DialogCallback(dialog, message, wParam, lParam)) return handled;
+    } catch (...) {
+        return FALSE;
+    }
     // A close through the system that the callback leaves alone ends the
     // dialog with 0. WM_CLOSE is taken too, since the default dialog
     // handling would turn it into IDCANCEL.
