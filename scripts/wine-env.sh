@@ -41,11 +41,12 @@ wine_env_track_pid() { WINE_ENV_PIDS+=("$1"); }
 wine_env_start_xvfb() {
   local logs=$1
   local displayfile=$logs/xvfb.display
-  rm -f "$displayfile"
-  # -displayfd makes Xvfb choose a free display and write its number.
+  # -displayfd makes Xvfb choose a free display and write its number. The
+  # file exists before Xvfb starts, so polling it never races its creation.
+  : >"$displayfile"
   Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$displayfile" >"$logs/xvfb.log" 2>&1 &
   WINE_ENV_XVFB_PID=$!
-  if ! wine_env_wait_for 15 grep -q '[0-9]' "$displayfile"; then
+  if ! wine_env_wait_for 15 grep -qs '[0-9]' "$displayfile"; then
     wine_env_log "Xvfb did not report a display (see $logs/xvfb.log)"
     return 1
   fi
