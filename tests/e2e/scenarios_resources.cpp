@@ -1,8 +1,11 @@
 // What the executable carries: the rule table, the artwork, the manifest,
 // the version information and the exported BRANTLE.
-#include <cstring>
+#include "scenario_support.h"  // windows.h first: tlhelp32.h needs its types
 
-#include "scenario_support.h"
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -135,4 +138,37 @@ E2E_SCENARIO(embedded_resources) {
         Check(byName && byName == byOrdinal, "BRANTLE is exported by name at ordinal 1");
         FreeLibrary(image);
     }
+}
+
+// The shell and the download library serve only a link click and the update
+// check; a program that loads them at start-up starts slower for nothing.
+E2E_SCENARIO(no_shell_or_download_library_at_start) {
+    ChildProcess child;
+    if (!StartBrantle(child, "/S")) return;
+    HWND main = ExpectDialog(child, nullptr, DialogKind::Main, "the main dialog");
+    if (!main) return;
+    Settle(main);
+    std::vector<std::string> modules;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, child.Pid());
+    if (snapshot != INVALID_HANDLE_VALUE) {
+        MODULEENTRY32W entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Module32FirstW(snapshot, &entry); more; more = Module32NextW(snapshot, &entry)) {
+            std::string name = Narrow(entry.szModule);
+            for (char& c : name) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+            modules.push_back(name);
+        }
+        CloseHandle(snapshot);
+    }
+    if (Check(!modules.empty(), "the program's modules can be listed")) {
+        auto loaded = [&](const char* name) {
+            return std::find(modules.begin(), modules.end(), name) != modules.end();
+        };
+        // Guards the two checks below: the listing must name what is loaded.
+        Check(loaded("user32.dll"), "the listing names the loaded libraries, user32.dll among them");
+        Check(!loaded("shell32.dll"), "shell32.dll is not loaded while the main dialog shows");
+        Check(!loaded("urlmon.dll"), "urlmon.dll is not loaded while the main dialog shows");
+    }
+    CloseBySystem(main);
+    ExpectExit(child, main, -1, "the close box ends it; exit code -1");
 }
