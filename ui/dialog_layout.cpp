@@ -9,9 +9,9 @@ namespace {
 
 constexpr uint32_t CHILD = W32_WS_CHILD | W32_WS_VISIBLE;
 
-ControlSpec Control(int id, uint16_t classAtom, uint32_t style, int x, int y, int width, int height,
+ControlLayout Control(int id, uint16_t classAtom, uint32_t style, int x, int y, int width, int height,
                     std::string text) {
-    ControlSpec c;
+    ControlLayout c;
     c.id = id;
     c.classAtom = classAtom;
     c.style = CHILD | style;
@@ -23,25 +23,25 @@ ControlSpec Control(int id, uint16_t classAtom, uint32_t style, int x, int y, in
     return c;
 }
 
-ControlSpec Label(int id, std::string text, int x, int y, int w, int h, uint32_t style = W32_SS_LEFT) {
+ControlLayout Label(int id, std::string text, int x, int y, int w, int h, uint32_t style = W32_SS_LEFT) {
     return Control(id, W32_CLASS_STATIC, style, x, y, w, h, std::move(text));
 }
 
-ControlSpec TextBox(int id, std::string text, int x, int y, int w, int h) {
-    ControlSpec c = Control(id, W32_CLASS_EDIT, W32_WS_TABSTOP | W32_ES_AUTOHSCROLL, x, y, w, h, std::move(text));
+ControlLayout TextBox(int id, std::string text, int x, int y, int w, int h) {
+    ControlLayout c = Control(id, W32_CLASS_EDIT, W32_WS_TABSTOP | W32_ES_AUTOHSCROLL, x, y, w, h, std::move(text));
     c.exStyle = W32_WS_EX_CLIENTEDGE;
     return c;
 }
 
-ControlSpec CheckBox(int id, std::string text, int x, int y, int w, int h, uint32_t extra = 0) {
+ControlLayout CheckBox(int id, std::string text, int x, int y, int w, int h, uint32_t extra = 0) {
     return Control(id, W32_CLASS_BUTTON, W32_BS_AUTOCHECKBOX | W32_WS_TABSTOP | extra, x, y, w, h, std::move(text));
 }
 
-ControlSpec OptionButton(int id, std::string text, int x, int y, int w, int h, uint32_t extra = 0) {
+ControlLayout OptionButton(int id, std::string text, int x, int y, int w, int h, uint32_t extra = 0) {
     return Control(id, W32_CLASS_BUTTON, W32_BS_AUTORADIOBUTTON | W32_WS_TABSTOP | extra, x, y, w, h, std::move(text));
 }
 
-ControlSpec PushButton(int id, std::string text, int x, int y, int w, int h, uint32_t extra = 0) {
+ControlLayout PushButton(int id, std::string text, int x, int y, int w, int h, uint32_t extra = 0) {
     return Control(id, W32_CLASS_BUTTON, W32_BS_PUSHBUTTON | W32_WS_TABSTOP | extra, x, y, w, h, std::move(text));
 }
 
@@ -116,7 +116,8 @@ BannerSize AboutBannerSize(int pixelsPer1024UnitsX, int pixelsPer1024UnitsY) {
 DialogLayout AboutDialogFrame() {
     DialogLayout d;
     d.caption = DIALOG_CAPTION;
-    d.style = W32_WS_POPUP | W32_DS_MODALFRAME | W32_DS_SETFOREGROUND | W32_DS_3DLOOK | W32_DS_NOFAILCREATE | W32_DS_CENTER;
+    d.style = W32_WS_POPUP | W32_DS_MODALFRAME | W32_DS_SETFOREGROUND | W32_DS_3DLOOK | W32_DS_NOFAILCREATE |
+              W32_DS_CENTER;
     d.width = ABOUT_SIZE;
     d.height = ABOUT_SIZE;
     return d;

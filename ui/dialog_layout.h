@@ -7,7 +7,7 @@
 #include <vector>
 
 // One control of a dialog template.
-struct ControlSpec {
+struct ControlLayout {
     int id = -1;              // -1 for labels that are never addressed
     uint16_t classAtom = 0;   // W32_CLASS_BUTTON, W32_CLASS_EDIT or W32_CLASS_STATIC
     uint32_t style = 0;       // complete style, WS_CHILD and WS_VISIBLE included
@@ -20,7 +20,7 @@ struct DialogLayout {
     std::string caption;
     uint32_t style = 0;       // DS_SETFONT is added by the template writer when a font is given
     int16_t width = 0, height = 0;
-    std::vector<ControlSpec> controls;
+    std::vector<ControlLayout> controls;
 };
 
 // The main dialog, with the diagram-number box starting as `initialNumber`.

@@ -40,7 +40,7 @@ std::vector<uint16_t> BuildDialogTemplate(const DialogLayout& layout, const Dial
         PutText(out, widen(font.face));
     }
 
-    for (const ControlSpec& c : layout.controls) {
+    for (const ControlLayout& c : layout.controls) {
         AlignToDword(out);
         PutDword(out, c.style);
         PutDword(out, c.exStyle);

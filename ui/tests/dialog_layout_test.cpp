@@ -25,11 +25,11 @@ struct Expected {
     int x, y, w, h;
 };
 
-void ExpectControls(const std::vector<ControlSpec>& controls, const std::vector<Expected>& expected) {
+void ExpectControls(const std::vector<ControlLayout>& controls, const std::vector<Expected>& expected) {
     ASSERT_EQ(controls.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
         SCOPED_TRACE("control " + std::to_string(i + 1));
-        const ControlSpec& c = controls[i];
+        const ControlLayout& c = controls[i];
         const Expected& e = expected[i];
         EXPECT_EQ(c.id, e.id);
         EXPECT_EQ(c.classAtom, e.classAtom);
@@ -50,7 +50,8 @@ TEST(MainDialogLayout, WindowIsAFixedCaptionedModalFrame) {
     EXPECT_EQ(d.caption, "Quorvane sign illumination tool");
     EXPECT_EQ(d.width, 200);
     EXPECT_EQ(d.height, 240);
-    EXPECT_EQ(d.style, W32_WS_CAPTION | W32_WS_SYSMENU | W32_DS_MODALFRAME | W32_DS_3DLOOK | W32_DS_NOFAILCREATE | W32_DS_CENTER);
+    EXPECT_EQ(d.style, W32_WS_CAPTION | W32_WS_SYSMENU | W32_DS_MODALFRAME | W32_DS_3DLOOK | W32_DS_NOFAILCREATE |
+                           W32_DS_CENTER);
     EXPECT_EQ(d.style & W32_WS_VISIBLE, 0u) << "created invisible, shown when it runs";
 }
 
@@ -58,7 +59,8 @@ TEST(MainDialogLayout, ControlsInCreationOrder) {
     const DialogLayout d = MainDialogLayout("642");
     ExpectControls(d.controls, {
         {-1, W32_CLASS_STATIC, LABEL, 0, "Diagram number", 6, 8, 60, 10},
-        {35023, W32_CLASS_EDIT, CHILD | W32_WS_TABSTOP | W32_ES_AUTOHSCROLL, W32_WS_EX_CLIENTEDGE, "642", 61, 6, 40, 12},
+        {35023, W32_CLASS_EDIT, CHILD | W32_WS_TABSTOP | W32_ES_AUTOHSCROLL, W32_WS_EX_CLIENTEDGE, "642", 61, 6, 40,
+         12},
         {34995, W32_CLASS_BUTTON, CHECK, 0, "none", 110, 7, 40, 12},
         {34976, W32_CLASS_BUTTON, CHECK, 0, "Within 50m of a lamp column", 6, 26, 120, 12},
         {-1, W32_CLASS_STATIC, LABEL, 0, "Location/\r\nmounting", 6, 46, 49, 18},
@@ -79,7 +81,7 @@ TEST(MainDialogLayout, ControlsInCreationOrder) {
 
 TEST(MainDialogLayout, NoLabelTakesClicksOrTheTabKey) {
     // Only W32_SS_NOTIFY labels show the hand cursor; the main dialog has none.
-    for (const ControlSpec& c : MainDialogLayout("").controls) {
+    for (const ControlLayout& c : MainDialogLayout("").controls) {
         if (c.classAtom != W32_CLASS_STATIC) continue;
         EXPECT_EQ(c.style & (W32_SS_NOTIFY | W32_WS_TABSTOP), 0u) << c.id;
     }
@@ -131,7 +133,8 @@ TEST(AboutDialogLayout, WindowIsAFramedPopupWithoutTitleBar) {
         EXPECT_EQ(d.caption, "Quorvane sign illumination tool");
         EXPECT_EQ(d.width, 270);
         EXPECT_EQ(d.height, 270);
-        EXPECT_EQ(d.style, W32_WS_POPUP | W32_DS_MODALFRAME | W32_DS_SETFOREGROUND | W32_DS_3DLOOK | W32_DS_NOFAILCREATE | W32_DS_CENTER);
+        EXPECT_EQ(d.style, W32_WS_POPUP | W32_DS_MODALFRAME | W32_DS_SETFOREGROUND | W32_DS_3DLOOK |
+                               W32_DS_NOFAILCREATE | W32_DS_CENTER);
     }
     const DialogLayout frame = AboutDialogFrame();
     EXPECT_EQ(frame.style, AboutDialogLayout(ABOUT_END, BannerSize{200, 35}).style);
@@ -207,8 +210,8 @@ TEST(AboutDialogLayout, BannerFollowsItsSize) {
     for (const Case& c : cases) {
         SCOPED_TRACE("W " + std::to_string(c.W));
         const DialogLayout d = AboutDialogLayout(ABOUT_END, BannerSize{c.W, c.H});
-        const ControlSpec& name = d.controls[0];
-        const ControlSpec& bulb = d.controls[1];
+        const ControlLayout& name = d.controls[0];
+        const ControlLayout& bulb = d.controls[1];
         EXPECT_EQ(name.x, c.nameX);
         EXPECT_EQ(name.width, c.W);
         EXPECT_EQ(name.height, c.H + 2);

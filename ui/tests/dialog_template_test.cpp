@@ -121,7 +121,7 @@ void ExpectMatchesLayout(const DialogLayout& layout, const std::vector<uint16_t>
     for (size_t i = 0; i < t.items.size(); ++i) {
         SCOPED_TRACE("control " + std::to_string(i + 1));
         const ReadItem& item = t.items[i];
-        const ControlSpec& c = layout.controls[i];
+        const ControlLayout& c = layout.controls[i];
         EXPECT_EQ(item.offset % 2, 0u) << "items start on a 4-byte boundary";
         EXPECT_EQ(item.style, c.style);
         EXPECT_EQ(item.exStyle, c.exStyle);
@@ -144,7 +144,7 @@ TEST(DialogTemplate, SmallTemplateWordByWord) {
     layout.style = W32_WS_POPUP | W32_DS_CENTER;
     layout.width = 200;
     layout.height = 240;
-    ControlSpec label;
+    ControlLayout label;
     label.id = -1;
     label.classAtom = W32_CLASS_STATIC;
     label.style = W32_WS_CHILD | W32_WS_VISIBLE | W32_SS_CENTER;
@@ -153,7 +153,7 @@ TEST(DialogTemplate, SmallTemplateWordByWord) {
     label.width = 60;
     label.height = 10;
     label.text = "X";
-    ControlSpec button = label;
+    ControlLayout button = label;
     button.id = 35023;
     button.classAtom = W32_CLASS_BUTTON;
     button.style = W32_WS_CHILD | W32_BS_DEFPUSHBUTTON;
@@ -178,7 +178,7 @@ TEST(DialogTemplate, SmallTemplateWordByWord) {
 TEST(DialogTemplate, PadsItemsToFourByteBoundaries) {
     DialogLayout layout;
     layout.caption = "A";  // header + caption + font block: an odd number of words
-    ControlSpec item;
+    ControlLayout item;
     item.classAtom = W32_CLASS_EDIT;
     item.text = "ab";  // 11 + 3 + 1 words: odd again, so each item after it is padded
     layout.controls = {item, item, item};
