@@ -42,6 +42,11 @@ INT_PTR CALLBACK ModalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     // The system's own WM_INITDIALOG comes before the dialog is complete;
     // RunModalDialog initialises it instead. FALSE: no focus is set here.
     if (message == WM_INITDIALOG) return FALSE;
+    // The window can go while a message sent from another thread or process
+    // is handled (a sent BM_CLICK on "Close"): GetMessageW handles such a
+    // message without returning, so a posted message wakes the loop up to
+    // see that the dialog has gone.
+    if (message == WM_NCDESTROY) PostMessageW(nullptr, WM_NULL, 0, 0);
     // Nothing may unwind through the window system's frames: a message whose
     // handling ran out of memory is left to the default handling.
     try {
