@@ -4,6 +4,7 @@
 // Each scenario writes the files the server is to serve, clicks the button
 // and answers the message boxes.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -83,7 +84,7 @@ std::vector<std::string>& ServedFiles() {
 }
 
 // Serves `bytes` at `path` (under the server root) the way `mode` says:
-// ok, 404, empty, short or drop (see update_server.py).
+// ok, 404, empty or short (see update_server.py).
 void Serve(const std::string& path, const std::string& bytes, const std::string& mode = "ok") {
     std::string local = ServerRoot() + "\\" + WindowsPath(path);
     CreateDirectoryW(Widen(ParentFolder(ParentFolder(local))).c_str(), nullptr);
@@ -101,6 +102,22 @@ std::string RequestLog() {
 
 bool WasRequested(const std::string& line) { return RequestLog().find(line + "\n") != std::string::npos; }
 
+// Makes the server stop (or start again) listening, so that a connection is
+// refused, and waits until it has.
+bool SetServerDown(bool down) {
+    std::string flag = ServerRoot() + "\\server.down";
+    if (down) {
+        WriteBytes(flag, "");
+    } else {
+        DeleteFileW(Widen(flag).c_str());
+    }
+    const std::string want = down ? "down\n" : "up\n";
+    std::string state;
+    return Check(WaitUntil([&] { return ReadBytes(ServerRoot() + "\\server.state", state) && state == want; },
+                           kStepTimeout),
+                 std::string("the server is ") + (down ? "down" : "up again"));
+}
+
 // The temporary folder that brantle.exe, started from here, will use.
 std::string TempFolder() {
     wchar_t buffer[MAX_PATH + 1];
@@ -111,6 +128,7 @@ std::string TempFolder() {
 // A fresh start: nothing served, no requests logged, no files of an earlier
 // check in the temporary folder.
 void ResetServerAndTemp(const std::vector<std::string>& savedNames = {}) {
+    if (FileExists(ServerRoot() + "\\server.down")) SetServerDown(false);
     for (const std::string& file : ServedFiles()) DeleteFileW(Widen(file).c_str());
     ServedFiles().clear();
     DeleteFileW(Widen(ServerRoot() + "\\requests.log").c_str());
@@ -168,18 +186,22 @@ void ExpectAboutStaysOpen(ChildProcess& child, HWND about, const std::string& wh
 }
 
 // Clicks "Check for updates" in the first About dialog, answers Yes to the
-// prompt for version 1.11 when `asksFirst`, and expects the failure box
-// with `message` (no owner); the About dialog then stays open. Nothing may
-// be saved or started under `notSaved`.
+// prompt for version 1.11 when `asksFirst` (running `beforeYes` first), and
+// expects the failure box with `message` (no owner); the About dialog then
+// stays open. Nothing may be saved or started under `notSaved`.
 void ExpectFailure(bool asksFirst, const std::string& message, const std::string& what,
-                   const std::vector<std::string>& notSaved = {}) {
+                   const std::vector<std::string>& notSaved = {}, const std::function<void()>& beforeYes = {}) {
     ChildProcess child;
     HWND about = StartAndCheck(child);
     if (!about) return;
-    if (asksFirst && !ExpectBox(child, kNewerCaption,
-                                "Do you wish to upgrade your installed version 1.10.1\r\nto version 1.11 ?", about,
-                                IDYES, what + ": the prompt"))
-        return;
+    if (asksFirst) {
+        HWND prompt = WaitForMessageBox(child.Pid(), kNewerCaption, kBoxTimeout);
+        if (!Check(prompt != nullptr, what + ": the prompt appears")) return;
+        CheckText(MessageBoxText(prompt), "Do you wish to upgrade your installed version 1.10.1\r\nto version 1.11 ?",
+                  what + ": the prompt's text");
+        if (beforeYes) beforeYes();
+        AnswerMessageBox(prompt, IDYES);
+    }
     if (!ExpectBox(child, kFailureCaption, message, nullptr, IDOK, what)) return;
     for (const std::string& name : notSaved) {
         Check(!FileExists(TempFolder() + name), what + ": nothing saved as " + name);
@@ -373,8 +395,10 @@ E2E_SCENARIO(update_method_4_full_address_from_the_last_about_dialog) {
 E2E_SCENARIO(update_failure_server_unreachable) {
     if (!ServerConfigured()) return;
     ResetServerAndTemp();
-    Serve(kListPath, "Brantle,1.11,1,p\n", "drop");
+    Serve(kListPath, "Brantle,1.11,1,p\n");
+    if (!SetServerDown(true)) return;
     ExpectFailure(false, "Could not connect to " + Host() + " (-2)", "no connection for the list");
+    SetServerDown(false);
 }
 
 E2E_SCENARIO(update_failure_empty_list) {
@@ -388,14 +412,15 @@ E2E_SCENARIO(update_failure_download_did_not_start) {
     if (!ServerConfigured()) return;
     ResetServerAndTemp();
     Serve(kListPath, "Brantle,1.11,4,gone.exe,1000\n");
-    Serve("uploaded/protected/gone.exe", std::string(1000, 'M'), "drop");
+    Serve("uploaded/protected/gone.exe", std::string(1000, 'M'));
     ExpectFailure(true,
                   "Download didn't start. \r\n"
                   "You may need to change an option in Internet Explorer:\r\n\r\n"
                   "   Select \"Internet options\", and then the \"Advanced\" tab.\r\n"
                   "   Uncheck this option (under \"Security\"): \"Do not save encrypted pages to disk\"\r\n\r\n"
                   " (-2146697208)",
-                  "a method-4 download without connection", {"gone.exe"});
+                  "a method-4 download without connection", {"gone.exe"}, [] { SetServerDown(true); });
+    SetServerDown(false);
 }
 
 E2E_SCENARIO(update_failure_download_incomplete) {

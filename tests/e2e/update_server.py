@@ -11,18 +11,21 @@ decided afresh for every request, so a test controls it by writing files:
                     404    answer 404 with a small error page
                     empty  answer 200 with no body at all
                     short  promise the whole body, send half of it, close
-                    drop   close the connection without any answer
 
-Every request is appended to ROOT/requests.log as "GET <path> <mode>".
+While the file ROOT/server.down exists the server does not listen at all, so
+a connection is refused: the state "down" or "up" that it is in is written to
+ROOT/server.state once it has changed. Every request is appended to
+ROOT/requests.log as "GET <path> <mode>".
 
 Usage: update_server.py --root ROOT --port PORT [--ready FILE]
-Listens on 127.0.0.1 only. Writes FILE once it is listening. Ends on SIGTERM
-or SIGINT, or by itself after --lifetime seconds (default 3600).
+Listens on 127.0.0.1 only. Writes FILE once it is first listening. Ends on
+SIGTERM or SIGINT, or by itself after --lifetime seconds (default 3600).
 """
 
 import argparse
 import http.server
 import os
+import select
 import signal
 import socket
 import sys
@@ -65,24 +68,20 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(body)
         self.close_connection = True
 
-    def _drop(self):
-        # Reset rather than a polite close, so no client mistakes it for an
-        # empty answer.
+    def _close(self):
+        # A graceful close: the client reads everything sent before it.
         self.close_connection = True
+        self.wfile.flush()
         try:
-            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, b"\x01\x00\x00\x00\x00\x00\x00\x00")
+            self.connection.shutdown(socket.SHUT_RDWR)
         except OSError:
             pass
-        self.connection.close()
 
     def do_GET(self):
         local, path = self._local_path()
         exists = os.path.isfile(local)
         mode = self._mode(local) if exists or os.path.isfile(local + ".mode") else "404"
         self._log(path, mode)
-        if mode == "drop":
-            self._drop()
-            return
         if mode == "404" or (not exists and mode in ("ok", "short")):
             self._answer(404, b"<html><body>404 Not Found</body></html>\n", content_type="text/html")
             return
@@ -93,17 +92,70 @@ class Handler(http.server.BaseHTTPRequestHandler):
             body = f.read()
         if mode == "short":
             self._answer(200, body[: len(body) // 2], length=len(body))
-            self.wfile.flush()
-            self._drop()
+            self._close()
             return
         self._answer(200, body)
 
     do_HEAD = do_GET
 
 
-class Server(http.server.ThreadingHTTPServer):
-    daemon_threads = True
-    allow_reuse_address = True
+class Server:
+    """Accepts connections on 127.0.0.1:port while ROOT/server.down is absent
+    and hands each to Handler on a thread of its own."""
+
+    def __init__(self, root, port):
+        self.root = root
+        self.port = port
+        self.log_lock = threading.Lock()
+        self.stopping = threading.Event()
+        self.listener = None
+
+    def _listen(self):
+        listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        listener.bind(("127.0.0.1", self.port))
+        listener.listen(16)
+        self.listener = listener
+
+    def _set_state(self, state):
+        path = os.path.join(self.root, "server.state")
+        with open(path + ".tmp", "w", encoding="ascii") as f:
+            f.write(state + "\n")
+        os.replace(path + ".tmp", path)
+
+    def _handle(self, connection, address):
+        try:
+            Handler(connection, address, self)
+        except OSError:
+            pass
+        finally:
+            connection.close()
+
+    def run(self, ready):
+        self._listen()
+        self._set_state("up")
+        if ready:
+            with open(ready, "w", encoding="ascii") as f:
+                f.write(f"{self.port}\n")
+        down_file = os.path.join(self.root, "server.down")
+        while not self.stopping.is_set():
+            down = os.path.exists(down_file)
+            if down and self.listener:
+                self.listener.close()
+                self.listener = None
+                self._set_state("down")
+            elif not down and not self.listener:
+                self._listen()
+                self._set_state("up")
+            if not self.listener:
+                self.stopping.wait(0.02)
+                continue
+            readable, _, _ = select.select([self.listener], [], [], 0.02)
+            if readable:
+                connection, address = self.listener.accept()
+                threading.Thread(target=self._handle, args=(connection, address), daemon=True).start()
+        if self.listener:
+            self.listener.close()
 
 
 def main():
@@ -114,25 +166,19 @@ def main():
     parser.add_argument("--lifetime", type=float, default=3600)
     args = parser.parse_args()
 
-    server = Server(("127.0.0.1", args.port), Handler)
-    server.root = os.path.abspath(args.root)
-    server.log_lock = threading.Lock()
-    os.makedirs(server.root, exist_ok=True)
+    root = os.path.abspath(args.root)
+    os.makedirs(root, exist_ok=True)
+    server = Server(root, args.port)
 
     def stop(*_):
-        threading.Thread(target=server.shutdown, daemon=True).start()
+        server.stopping.set()
 
     signal.signal(signal.SIGTERM, stop)
     signal.signal(signal.SIGINT, stop)
     timer = threading.Timer(args.lifetime, stop)
     timer.daemon = True
     timer.start()
-
-    if args.ready:
-        with open(args.ready, "w", encoding="ascii") as f:
-            f.write(f"{args.port}\n")
-    server.serve_forever()
-    server.server_close()
+    server.run(args.ready)
     return 0
 
 
