@@ -9,23 +9,6 @@
 #include "update_methods.h"
 #include "version_number.h"
 
-namespace {
-
-// Downloads the list into `localListPath` and returns its bytes, with the
-// wait cursor shown meanwhile. Reports a failed download; `failed` tells.
-std::string FetchUpdateList(UpdatePlatform& platform, std::string_view host, const std::string& localListPath,
-                            bool& failed) {
-    platform.SetCursorShape(UpdateCursor::Wait);
-    int32_t result = platform.DownloadToFile(UpdateListAddress(host), localListPath);
-    failed = result != 0;
-    std::string list = failed ? std::string() : WaitForDownloadedFile(platform, localListPath);
-    platform.SetCursorShape(UpdateCursor::Arrow);
-    if (failed) ReportUpdateFailure(platform, host, FAILURE_LIST_DOWNLOAD, {}, 0);
-    return list;
-}
-
-}  // namespace
-
 int32_t RunUpdateCheck(UpdatePlatform& platform, std::string_view host, uintptr_t ownerWindow,
                        std::string_view programName, std::string_view currentVersion) {
     std::string directory;
@@ -36,9 +19,16 @@ int32_t RunUpdateCheck(UpdatePlatform& platform, std::string_view host, uintptr_
     std::string localListPath = directory + LOCAL_LIST_NAME;
     platform.RemoveFile(localListPath);
 
-    bool failed = false;
-    std::string list = FetchUpdateList(platform, host, localListPath, failed);
-    if (failed) return 0;
+    // The wait cursor shows only while the list is fetched, and gives way
+    // to the arrow before any message, whatever the outcome.
+    platform.SetCursorShape(UpdateCursor::Wait);
+    int32_t downloadResult = platform.DownloadToFile(UpdateListAddress(host), localListPath);
+    std::string list = downloadResult == 0 ? WaitForDownloadedFile(platform, localListPath) : std::string();
+    platform.SetCursorShape(UpdateCursor::Arrow);
+    if (downloadResult != 0) {
+        ReportUpdateFailure(platform, host, FAILURE_LIST_DOWNLOAD, {}, 0);
+        return 0;
+    }
     if (list.empty()) {
         ReportUpdateFailure(platform, host, FAILURE_LIST_EMPTY, {}, 0);
         return 0;

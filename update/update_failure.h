@@ -8,8 +8,8 @@
 
 #include "update_platform.h"
 
-// Failure kinds: the kind picks the message. Kinds 8 and up are not in the
-// message table and show "Unexpected error" with the system's error code.
+// Failure kinds: the kind picks the message. Kinds 8 to 11 have no message
+// of their own and show "Unexpected error" with the system's error code.
 enum : int32_t {
     FAILURE_LIST_DOWNLOAD = 2,     // the list download reported failure
     FAILURE_LIST_EMPTY = 3,        // the list arrived without bytes

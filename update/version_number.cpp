@@ -8,9 +8,8 @@ uint32_t VersionNumber(std::string_view version) {
     uint32_t n = 0;
     for (int part = 1; part <= 4; ++part) {
         double value = ReadListDecimal(TextField(version, part, "."));
-        // The sum is formed as a floating-point value so that a fractional
-        // part rounds together with what came before (1.0.0.0 + 0.5 rounds
-        // to even). Its low 32 bits are the new value.
+        // A part holds no ".", so its value is whole; the sum's low 32 bits
+        // make a part of any size wrap modulo 2^32.
         n = static_cast<uint32_t>(WholeNumberLow32(static_cast<double>(n) + value));
         if (part < 4) n *= 256u;  // unsigned: wraps modulo 2^32
     }
