@@ -2,7 +2,7 @@
 
 #include "read_number.h"
 
-std::u16string_view ArgumentsAfterProgramName(std::u16string_view commandLine) {
+std::u16string_view ArgumentText(std::u16string_view commandLine) {
     size_t at = 0;
     if (!commandLine.empty() && commandLine[0] == u'"') {
         const size_t closing = commandLine.find(u'"', 1);

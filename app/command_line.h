@@ -11,7 +11,7 @@
 // end of the line when there is no second one), otherwise at the first
 // character whose code is 32 or lower; only spaces (not tabs) are skipped
 // after it.
-std::u16string_view ArgumentsAfterProgramName(std::u16string_view commandLine);
+std::u16string_view ArgumentText(std::u16string_view commandLine);
 
 struct StartupSwitches {
     bool hasOwner = false;      // "/H" present

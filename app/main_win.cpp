@@ -20,7 +20,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // The arguments by the program's own rule for where its name ends.
     const wchar_t* commandLine = GetCommandLineW();
     const std::u16string line(commandLine, commandLine + lstrlenW(commandLine));
-    const int32_t exitCode = ProgramMain(instance, nullptr, ArgumentsAfterProgramName(line), showCommand);
+    const int32_t exitCode = ProgramMain(instance, nullptr, ArgumentText(line), showCommand);
     CoUninitialize();
     ExitProcess(static_cast<UINT>(exitCode));
 }

@@ -6,17 +6,18 @@
 
 int32_t RunStartup(StartupDialogs& dialogs, std::string_view argumentText) {
     const StartupSwitches switches = ReadSwitches(argumentText);
-    const uint32_t owner = switches.hasOwner ? switches.owner : 0;
+    // The calling program's window: owner of every dialog, receiver of the record.
+    const uint32_t ownerWindow = switches.hasOwner ? switches.owner : 0;
     if (switches.hasOptionSet) OptionSet = switches.optionSet;
 
-    if (!switches.noAbout && dialogs.ShowAbout(owner, ABOUT_START) == DialogEnding::UpdateLaunched) return 0;
+    if (!switches.noAbout && dialogs.ShowAbout(ownerWindow, ABOUT_START) == DialogEnding::UpdateLaunched) return 0;
 
     for (;;) {
-        const int32_t result = dialogs.RunMainDialog(owner, InitialNumber(argumentText));
-        if (owner != 0 && owner != BROADCAST_WINDOW) dialogs.SendResult(owner);
+        const int32_t result = dialogs.RunMainDialog(ownerWindow, InitialNumber(argumentText));
+        if (ownerWindow != 0 && ownerWindow != BROADCAST_WINDOW) dialogs.SendResult(ownerWindow);
         // A negative result is Esc, the close box, or a negative option set,
         // which is taken the same way: no closing About dialog.
         if (switches.noAbout || result < 0) return result;
-        if (dialogs.ShowAbout(owner, ABOUT_END) != DialogEnding::Cancel) return result;
+        if (dialogs.ShowAbout(ownerWindow, ABOUT_END) != DialogEnding::Cancel) return result;
     }
 }

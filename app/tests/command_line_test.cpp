@@ -6,7 +6,7 @@
 
 namespace {
 
-TEST(ArgumentsAfterProgramName, NameRules) {
+TEST(ArgumentText, NameRules) {
     struct Case {
         std::u16string line;
         std::u16string arguments;
@@ -28,7 +28,7 @@ TEST(ArgumentsAfterProgramName, NameRules) {
         {u"brantle.exe 601  ", u"601  "},                   // trailing spaces stay
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ArgumentsAfterProgramName(c.line), c.arguments)
+        EXPECT_EQ(ArgumentText(c.line), c.arguments)
             << std::string(c.line.begin(), c.line.end());
     }
 }
