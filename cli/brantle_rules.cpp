@@ -183,8 +183,7 @@ void PrintShowing(const char* what, const MainDialogModel& dialog) {
         if (!text.empty()) std::printf("    %s\n", text.c_str());
     }
     const ModelControl& condition = dialog.Control(IDC_CONDITION);
-    if (condition.shown)
-        std::printf("    [%c] %s\n", condition.ticked ? 'x' : ' ', condition.text.c_str());
+    if (condition.shown) std::printf("    [%c] %s\n", condition.ticked ? 'x' : ' ', condition.text.c_str());
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ void ApplyRule(MainDialogControls& controls) {
     controls.SetShown(IDC_RESULT_HEADER, true);
     controls.SetShown(IDC_RESULT_NOTE, true);
     controls.SetText(IDC_BOLLARD, HasBit(rule.requirement, REQ_OTHER_BOLLARD) ? "other type of bollard"
-                                                                                : "internally illuminated bollard");
+                                                                              : "internally illuminated bollard");
 
     for (int option = 0; option <= 11; ++option) {
         const bool disabled = HasBit(rule.disabledOptions, option);

@@ -21,6 +21,4 @@ constexpr int IDC_NONE = 34995;
 constexpr int IDC_DIAGRAM_NUMBER = 35023;
 
 // Whether option i has a control (options 6 to 8 have none).
-constexpr bool OptionHasControl(int option) {
-    return (option >= 0 && option <= 5) || (option >= 9 && option <= 11);
-}
+constexpr bool OptionHasControl(int option) { return (option >= 0 && option <= 5) || (option >= 9 && option <= 11); }

@@ -19,8 +19,7 @@ int32_t EvaluateRequirement(uint32_t r, int32_t optionSet) {
 
     // Lighting is only ever needed near a lamp column.
     if (!HasBit(o, OPT_LAMP_COLUMN)) return VERDICT_REFLECTORISED;
-    if (HasBit(r, REQ_LIT_NEAR_LAMP) && !HasBit(o, OPT_SELF_RIGHTING_BOLLARD) && !HasBit(o, OPT_20MPH))
-        v = VERDICT_LIT;
+    if (HasBit(r, REQ_LIT_NEAR_LAMP) && !HasBit(o, OPT_SELF_RIGHTING_BOLLARD) && !HasBit(o, OPT_20MPH)) v = VERDICT_LIT;
     if (HasBit(r, REQ_LIT_IF_CONDITION) && HasBit(o, OPT_CONDITION) && !HasBit(r, REQ_LIT_ON_GANTRY) &&
         !HasBit(o, OPT_20MPH))
         v = VERDICT_LIT;
@@ -34,11 +33,17 @@ int32_t EvaluateRequirement(uint32_t r, int32_t optionSet) {
 
 const char* VerdictWord(int32_t verdict) {
     switch (verdict) {
-        case VERDICT_NONE: return "none";
-        case VERDICT_REFLECTORISED: return "reflectorised";
-        case VERDICT_LIT: return "internal or external lighting";
-        case VERDICT_INTERNAL: return "internal lighting";
-        case VERDICT_REFER: return "special requirements - refer to TSRGD";
-        default: return "";
+        case VERDICT_NONE:
+            return "none";
+        case VERDICT_REFLECTORISED:
+            return "reflectorised";
+        case VERDICT_LIT:
+            return "internal or external lighting";
+        case VERDICT_INTERNAL:
+            return "internal lighting";
+        case VERDICT_REFER:
+            return "special requirements - refer to TSRGD";
+        default:
+            return "";
     }
 }

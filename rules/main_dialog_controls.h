@@ -12,7 +12,7 @@ struct MainDialogControls {
     virtual std::string Text(int id) = 0;                       // 8-bit text
     virtual void SetText(int id, const std::string& text) = 0;  // caption or label text
     virtual bool IsTicked(int id) = 0;
-    virtual void SetTicked(int id, bool ticked) = 0;            // from code: this control alone
+    virtual void SetTicked(int id, bool ticked) = 0;  // from code: this control alone
     virtual void SetEnabled(int id, bool enabled) = 0;
     virtual void SetShown(int id, bool shown) = 0;
 

@@ -72,10 +72,19 @@ double ReadNumber(std::string_view text) {
     if (pos < text.size() && text[pos] == '&') {
         if (pos + 1 >= text.size()) return 0;
         switch (text[pos + 1]) {
-            case 'H': case 'h': return ReadInBase(text, pos + 2, 16);
-            case 'B': case 'b': return ReadInBase(text, pos + 2, 2);
-            case 'O': case 'o': case 'Q': case 'q': return ReadInBase(text, pos + 2, 8);
-            default: return ReadInBase(text, pos + 1, 8);
+            case 'H':
+            case 'h':
+                return ReadInBase(text, pos + 2, 16);
+            case 'B':
+            case 'b':
+                return ReadInBase(text, pos + 2, 2);
+            case 'O':
+            case 'o':
+            case 'Q':
+            case 'q':
+                return ReadInBase(text, pos + 2, 8);
+            default:
+                return ReadInBase(text, pos + 1, 8);
         }
     }
     return ReadDecimal(text, pos);

@@ -17,6 +17,4 @@ double ReadNumber(std::string_view text);
 int32_t WholeNumberLow32(double value);
 
 // ReadNumber followed by WholeNumberLow32.
-inline int32_t ReadWholeNumber(std::string_view text) {
-    return WholeNumberLow32(ReadNumber(text));
-}
+inline int32_t ReadWholeNumber(std::string_view text) { return WholeNumberLow32(ReadNumber(text)); }

@@ -7,9 +7,9 @@
 #include <string_view>
 
 struct ResultRecord {
-    char diagram[8];   // the diagram-number text as typed, zero-terminated
-    int32_t options;   // the option set itself (little-endian on the target)
-    char result[40];   // the result word of the current verdict, zero-terminated
+    char diagram[8];  // the diagram-number text as typed, zero-terminated
+    int32_t options;  // the option set itself (little-endian on the target)
+    char result[40];  // the result word of the current verdict, zero-terminated
 };
 static_assert(sizeof(ResultRecord) == 52, "ResultRecord must be 52 bytes");
 static_assert(offsetof(ResultRecord, diagram) == 0, "diagram at offset 0");

@@ -45,9 +45,9 @@ struct Rule {
 
     // Worked out from the pattern when the row is loaded, so that matching a
     // keystroke does not re-read every pattern.
-    std::string prefix;      // the pattern up to its first "x" or "*"
-    double boundValue = 0;   // the value of the pattern with every "x" as "9"
-    bool hasStar = false;    // a "*" accepts everything after the prefix
+    std::string prefix;     // the pattern up to its first "x" or "*"
+    double boundValue = 0;  // the value of the pattern with every "x" as "9"
+    bool hasStar = false;   // a "*" accepts everything after the prefix
 };
 
 constexpr int32_t RULE_TABLE_CAPACITY = 500;

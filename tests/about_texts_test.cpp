@@ -75,9 +75,9 @@ TEST(DescriptionHeight, TenUnitsForEveryLineBreakPair) {
         const char* text;
         int height;
     } cases[] = {
-        {"", 27}, {"one line", 27}, {"a\r\nb", 37}, {"\r\n\r\n", 47},
-        {"\r\r\n\n", 37},       // one pair in the middle, the rest stray bytes
-        {"\n\r\n\r", 37},       // only a CR directly before an LF makes a pair
+        {"", 27},         {"one line", 27}, {"a\r\nb", 37},
+        {"\r\n\r\n", 47}, {"\r\r\n\n", 37},  // one pair in the middle, the rest stray bytes
+        {"\n\r\n\r", 37},                    // only a CR directly before an LF makes a pair
         {"a\rb\nc", 27},
     };
     for (const Case& c : cases) EXPECT_EQ(DescriptionHeight(c.text), c.height) << c.text;

@@ -201,15 +201,15 @@ TEST_F(MainDialogTest, ADisabledMountingKeepsItsTickWhenAnotherIsClicked) {
 
 TEST_F(MainDialogTest, ClicksOnDisabledOrHiddenControlsDoNothing) {
     MainDialogModel dialog("501");
-    dialog.Click(IDC_BOLLARD);     // disabled by row 1
-    dialog.Click(IDC_CONDITION);   // hidden: row 1 has no label
-    dialog.Click(IDC_REPEATER);    // disabled
+    dialog.Click(IDC_BOLLARD);    // disabled by row 1
+    dialog.Click(IDC_CONDITION);  // hidden: row 1 has no label
+    dialog.Click(IDC_REPEATER);   // disabled
     EXPECT_EQ(OptionSet, 0);
     EXPECT_FALSE(dialog.Control(IDC_BOLLARD).ticked);
 }
 
 TEST_F(MainDialogTest, RowsWithBit6DisabledMoveItToNormalPosts) {
-    OptionSet = 1 << 6;  // a bit without a control, only from the command line
+    OptionSet = 1 << 6;              // a bit without a control, only from the command line
     MainDialogModel dialog("1234");  // row 102 disables options 0 to 10
     EXPECT_EQ(OptionSet, 1 << OPT_NORMAL_POSTS);
     EXPECT_TRUE(dialog.Control(IDC_NORMAL_POSTS).ticked);

@@ -57,26 +57,28 @@ TEST(MainDialogLayout, WindowIsAFixedCaptionedModalFrame) {
 
 TEST(MainDialogLayout, ControlsInCreationOrder) {
     const DialogLayout d = MainDialogLayout("642");
-    ExpectControls(d.controls, {
-        {-1, W32_CLASS_STATIC, LABEL, 0, "Diagram number", 6, 8, 60, 10},
-        {35023, W32_CLASS_EDIT, CHILD | W32_WS_TABSTOP | W32_ES_AUTOHSCROLL, W32_WS_EX_CLIENTEDGE, "642", 61, 6, 40,
-         12},
-        {34995, W32_CLASS_BUTTON, CHECK, 0, "none", 110, 7, 40, 12},
-        {34976, W32_CLASS_BUTTON, CHECK, 0, "Within 50m of a lamp column", 6, 26, 120, 12},
-        {-1, W32_CLASS_STATIC, LABEL, 0, "Location/\r\nmounting", 6, 46, 49, 18},
-        {34977, W32_CLASS_BUTTON, RADIO | W32_WS_GROUP, 0, "normal post(s)", 50, 46, 120, 10},
-        {34978, W32_CLASS_BUTTON, RADIO, 0, "self-righting bollard", 50, 56, 120, 10},
-        {34979, W32_CLASS_BUTTON, RADIO, 0, "internally illuminated bollard", 50, 66, 120, 10},
-        {34980, W32_CLASS_BUTTON, RADIO, 0, "gantry or bridge structure", 50, 76, 120, 10},
-        {34981, W32_CLASS_BUTTON, RADIO, 0, "traffic signal head", 50, 86, 120, 10},
-        {34985, W32_CLASS_BUTTON, CHECK | W32_WS_GROUP, 0, "In a 20 mph speed limit or zone", 6, 100, 120, 12},
-        {34986, W32_CLASS_BUTTON, CHECK, 0, "Repeater sign", 6, 115, 120, 12},
-        {34987, W32_CLASS_BUTTON, CHECK, 0, "", 6, 130, 188, 12},
-        {34953, W32_CLASS_STATIC, CHILD | W32_SS_CENTER, 0, "", 6, 175, 188, 10},
-        {34954, W32_CLASS_STATIC, LABEL, 0, "", 6, 157, 188, 18},
-        {34955, W32_CLASS_STATIC, LABEL, 0, "", 6, 188, 188, 27},
-        {1, W32_CLASS_BUTTON, PUSH, 0, "Close", 75, 220, 50, 14},
-    });
+    ExpectControls(
+        d.controls,
+        {
+            {-1, W32_CLASS_STATIC, LABEL, 0, "Diagram number", 6, 8, 60, 10},
+            {35023, W32_CLASS_EDIT, CHILD | W32_WS_TABSTOP | W32_ES_AUTOHSCROLL, W32_WS_EX_CLIENTEDGE, "642", 61, 6, 40,
+             12},
+            {34995, W32_CLASS_BUTTON, CHECK, 0, "none", 110, 7, 40, 12},
+            {34976, W32_CLASS_BUTTON, CHECK, 0, "Within 50m of a lamp column", 6, 26, 120, 12},
+            {-1, W32_CLASS_STATIC, LABEL, 0, "Location/\r\nmounting", 6, 46, 49, 18},
+            {34977, W32_CLASS_BUTTON, RADIO | W32_WS_GROUP, 0, "normal post(s)", 50, 46, 120, 10},
+            {34978, W32_CLASS_BUTTON, RADIO, 0, "self-righting bollard", 50, 56, 120, 10},
+            {34979, W32_CLASS_BUTTON, RADIO, 0, "internally illuminated bollard", 50, 66, 120, 10},
+            {34980, W32_CLASS_BUTTON, RADIO, 0, "gantry or bridge structure", 50, 76, 120, 10},
+            {34981, W32_CLASS_BUTTON, RADIO, 0, "traffic signal head", 50, 86, 120, 10},
+            {34985, W32_CLASS_BUTTON, CHECK | W32_WS_GROUP, 0, "In a 20 mph speed limit or zone", 6, 100, 120, 12},
+            {34986, W32_CLASS_BUTTON, CHECK, 0, "Repeater sign", 6, 115, 120, 12},
+            {34987, W32_CLASS_BUTTON, CHECK, 0, "", 6, 130, 188, 12},
+            {34953, W32_CLASS_STATIC, CHILD | W32_SS_CENTER, 0, "", 6, 175, 188, 10},
+            {34954, W32_CLASS_STATIC, LABEL, 0, "", 6, 157, 188, 18},
+            {34955, W32_CLASS_STATIC, LABEL, 0, "", 6, 188, 188, 27},
+            {1, W32_CLASS_BUTTON, PUSH, 0, "Close", 75, 220, 50, 14},
+        });
 }
 
 TEST(MainDialogLayout, NoLabelTakesClicksOrTheTabKey) {
@@ -92,11 +94,11 @@ TEST(AboutBannerSize, FromTheDialogsUnitConversion) {
         int pixelsX, pixelsY;
         int W, H;
     } cases[] = {
-        {1280, 1664, 200, 35},   // Tahoma 8 at 96 dpi: 256000 / 1280, 58368 / 1664 = 35.08
-        {1536, 1664, 167, 35},   // 166.67
-        {4096, 6144, 63, 10},    // 62.5 and 9.5: halves go up
-        {1024, 1024, 250, 57},   // one pixel per unit
-        {2560, 3328, 100, 18},   // 17.54
+        {1280, 1664, 200, 35},  // Tahoma 8 at 96 dpi: 256000 / 1280, 58368 / 1664 = 35.08
+        {1536, 1664, 167, 35},  // 166.67
+        {4096, 6144, 63, 10},   // 62.5 and 9.5: halves go up
+        {1024, 1024, 250, 57},  // one pixel per unit
+        {2560, 3328, 100, 18},  // 17.54
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.pixelsX) + " x " + std::to_string(c.pixelsY));
@@ -117,8 +119,8 @@ TEST(Rounding, HalvesToEvenOrUp) {
         int64_t num, den;
         int even, up;
     } cases[] = {
-        {5, 2, 2, 3}, {7, 2, 4, 4}, {3, 2, 2, 2}, {1, 2, 0, 1}, {12, 5, 2, 2}, {13, 5, 3, 3},
-        {0, 7, 0, 0}, {-1, 2, 0, 0}, {-3, 2, -2, -1}, {-7, 5, -1, -1},
+        {5, 2, 2, 3},  {7, 2, 4, 4}, {3, 2, 2, 2},  {1, 2, 0, 1},    {12, 5, 2, 2},
+        {13, 5, 3, 3}, {0, 7, 0, 0}, {-1, 2, 0, 0}, {-3, 2, -2, -1}, {-7, 5, -1, -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.num) + "/" + std::to_string(c.den));
@@ -143,43 +145,50 @@ TEST(AboutDialogLayout, WindowIsAFramedPopupWithoutTitleBar) {
 
 TEST(AboutDialogLayout, EndModeControls) {
     const DialogLayout d = AboutDialogLayout(ABOUT_END, BannerSize{200, 35});
-    ExpectControls(d.controls, {
-        {34972, W32_CLASS_STATIC, CHILD | W32_SS_BITMAP, 0, "", 35, 12, 200, 37},
-        {34970, W32_CLASS_STATIC, CHILD | W32_SS_BITMAP | W32_SS_CENTERIMAGE, 0, "", 193, 8, 42, 37},
-        {34953, W32_CLASS_STATIC, CHILD | W32_SS_CENTER, 0, "sign illumination tool", 35, 55, 200, 12},
-        {-1, W32_CLASS_STATIC, CHILD | W32_SS_CENTER, 0, "version: 1.10  build: 1", 35, 65, 200, 12},
-        {34971, W32_CLASS_STATIC, CHILD | W32_SS_BITMAP | W32_SS_CENTERIMAGE, 0, "", 75, 170, 120, 30},
-        {-1, W32_CLASS_STATIC, CHILD | W32_SS_NOPREFIX, 0, nullptr, 6, 80, 258, 67},
-        {-1, W32_CLASS_STATIC, LABEL, 0, "for more information or to request an evaluation version.", 42, 145, 210, 10},
-        {35086, W32_CLASS_STATIC, CHILD | W32_SS_NOTIFY, 0, "Click here", 6, 145, 40, 10},
-        {-1, W32_CLASS_STATIC, CHILD | W32_SS_CENTER, 0, "Tel: +44 (0)20 7946 0371", 30, 233, 210, 9},
-        {35084, W32_CLASS_STATIC, CHILD | W32_SS_NOTIFY | W32_SS_CENTER, 0, "www.kestrix.example", 70, 222, 130, 10},
-        {35085, W32_CLASS_STATIC, CHILD | W32_SS_NOTIFY | W32_SS_CENTER, 0, "sales@kestrix.example", 70, 212, 130, 10},
-        {-1, W32_CLASS_STATIC, CHILD | W32_SS_CENTER | W32_SS_NOPREFIX, 0, nullptr, 30, 202, 210, 9},
-        {2, W32_CLASS_BUTTON, PUSH, 0, "Run again", 15, 250, 70, 14},
-        {34877, W32_CLASS_BUTTON, PUSH, 0, "Check for updates", 100, 250, 70, 14},
-        {1, W32_CLASS_BUTTON, PUSH | W32_BS_DEFPUSHBUTTON, 0, "Close", 185, 250, 70, 14},
-    });
+    ExpectControls(d.controls,
+                   {
+                       {34972, W32_CLASS_STATIC, CHILD | W32_SS_BITMAP, 0, "", 35, 12, 200, 37},
+                       {34970, W32_CLASS_STATIC, CHILD | W32_SS_BITMAP | W32_SS_CENTERIMAGE, 0, "", 193, 8, 42, 37},
+                       {34953, W32_CLASS_STATIC, CHILD | W32_SS_CENTER, 0, "sign illumination tool", 35, 55, 200, 12},
+                       {-1, W32_CLASS_STATIC, CHILD | W32_SS_CENTER, 0, "version: 1.10  build: 1", 35, 65, 200, 12},
+                       {34971, W32_CLASS_STATIC, CHILD | W32_SS_BITMAP | W32_SS_CENTERIMAGE, 0, "", 75, 170, 120, 30},
+                       {-1, W32_CLASS_STATIC, CHILD | W32_SS_NOPREFIX, 0, nullptr, 6, 80, 258, 67},
+                       {-1, W32_CLASS_STATIC, LABEL, 0, "for more information or to request an evaluation version.", 42,
+                        145, 210, 10},
+                       {35086, W32_CLASS_STATIC, CHILD | W32_SS_NOTIFY, 0, "Click here", 6, 145, 40, 10},
+                       {-1, W32_CLASS_STATIC, CHILD | W32_SS_CENTER, 0, "Tel: +44 (0)20 7946 0371", 30, 233, 210, 9},
+                       {35084, W32_CLASS_STATIC, CHILD | W32_SS_NOTIFY | W32_SS_CENTER, 0, "www.kestrix.example", 70,
+                        222, 130, 10},
+                       {35085, W32_CLASS_STATIC, CHILD | W32_SS_NOTIFY | W32_SS_CENTER, 0, "sales@kestrix.example", 70,
+                        212, 130, 10},
+                       {-1, W32_CLASS_STATIC, CHILD | W32_SS_CENTER | W32_SS_NOPREFIX, 0, nullptr, 30, 202, 210, 9},
+                       {2, W32_CLASS_BUTTON, PUSH, 0, "Run again", 15, 250, 70, 14},
+                       {34877, W32_CLASS_BUTTON, PUSH, 0, "Check for updates", 100, 250, 70, 14},
+                       {1, W32_CLASS_BUTTON, PUSH | W32_BS_DEFPUSHBUTTON, 0, "Close", 185, 250, 70, 14},
+                   });
     EXPECT_EQ(d.controls[5].text, AboutDescription(ABOUT_END));
     EXPECT_EQ(d.controls[11].text, MAKER_RIGHTS);
 }
 
 TEST(AboutDialogLayout, StartModeLeavesOutTheEndModeControls) {
     const DialogLayout d = AboutDialogLayout(ABOUT_START, BannerSize{200, 35});
-    ExpectControls(d.controls, {
-        {34972, W32_CLASS_STATIC, CHILD | W32_SS_BITMAP, 0, "", 35, 12, 200, 37},
-        {34970, W32_CLASS_STATIC, CHILD | W32_SS_BITMAP | W32_SS_CENTERIMAGE, 0, "", 193, 8, 42, 37},
-        {34953, W32_CLASS_STATIC, CHILD | W32_SS_CENTER, 0, "sign illumination tool", 35, 55, 200, 12},
-        {-1, W32_CLASS_STATIC, CHILD | W32_SS_CENTER, 0, "version: 1.10  build: 1", 35, 65, 200, 12},
-        {34971, W32_CLASS_STATIC, CHILD | W32_SS_BITMAP | W32_SS_CENTERIMAGE, 0, "", 75, 170, 120, 30},
-        {-1, W32_CLASS_STATIC, CHILD | W32_SS_NOPREFIX, 0, nullptr, 6, 80, 258, 87},
-        {-1, W32_CLASS_STATIC, CHILD | W32_SS_CENTER, 0, "Tel: +44 (0)20 7946 0371", 30, 233, 210, 9},
-        {35084, W32_CLASS_STATIC, CHILD | W32_SS_NOTIFY | W32_SS_CENTER, 0, "www.kestrix.example", 70, 222, 130, 10},
-        {35085, W32_CLASS_STATIC, CHILD | W32_SS_NOTIFY | W32_SS_CENTER, 0, "sales@kestrix.example", 70, 212, 130, 10},
-        {-1, W32_CLASS_STATIC, CHILD | W32_SS_CENTER | W32_SS_NOPREFIX, 0, nullptr, 30, 202, 210, 9},
-        {34877, W32_CLASS_BUTTON, PUSH, 0, "Check for updates", 10, 250, 70, 14},
-        {1, W32_CLASS_BUTTON, PUSH | W32_BS_DEFPUSHBUTTON, 0, "OK", 190, 250, 70, 14},
-    });
+    ExpectControls(d.controls,
+                   {
+                       {34972, W32_CLASS_STATIC, CHILD | W32_SS_BITMAP, 0, "", 35, 12, 200, 37},
+                       {34970, W32_CLASS_STATIC, CHILD | W32_SS_BITMAP | W32_SS_CENTERIMAGE, 0, "", 193, 8, 42, 37},
+                       {34953, W32_CLASS_STATIC, CHILD | W32_SS_CENTER, 0, "sign illumination tool", 35, 55, 200, 12},
+                       {-1, W32_CLASS_STATIC, CHILD | W32_SS_CENTER, 0, "version: 1.10  build: 1", 35, 65, 200, 12},
+                       {34971, W32_CLASS_STATIC, CHILD | W32_SS_BITMAP | W32_SS_CENTERIMAGE, 0, "", 75, 170, 120, 30},
+                       {-1, W32_CLASS_STATIC, CHILD | W32_SS_NOPREFIX, 0, nullptr, 6, 80, 258, 87},
+                       {-1, W32_CLASS_STATIC, CHILD | W32_SS_CENTER, 0, "Tel: +44 (0)20 7946 0371", 30, 233, 210, 9},
+                       {35084, W32_CLASS_STATIC, CHILD | W32_SS_NOTIFY | W32_SS_CENTER, 0, "www.kestrix.example", 70,
+                        222, 130, 10},
+                       {35085, W32_CLASS_STATIC, CHILD | W32_SS_NOTIFY | W32_SS_CENTER, 0, "sales@kestrix.example", 70,
+                        212, 130, 10},
+                       {-1, W32_CLASS_STATIC, CHILD | W32_SS_CENTER | W32_SS_NOPREFIX, 0, nullptr, 30, 202, 210, 9},
+                       {34877, W32_CLASS_BUTTON, PUSH, 0, "Check for updates", 10, 250, 70, 14},
+                       {1, W32_CLASS_BUTTON, PUSH | W32_BS_DEFPUSHBUTTON, 0, "OK", 190, 250, 70, 14},
+                   });
     EXPECT_EQ(d.controls[5].text, AboutDescription(ABOUT_START));
 }
 

@@ -163,14 +163,57 @@ TEST(DialogTemplate, SmallTemplateWordByWord) {
 
     const std::vector<uint16_t> expected = {
         // header: style (W32_DS_SETFONT added), extended style, count, x, y, cx, cy
-        0x0840, 0x8000, 0x0000, 0x0000, 2, 0, 0, 200, 240,
-        0, 0,                   // no menu, standard class
-        u'A', u'b', 0,          // caption
-        8, u'T', u'a', u'h', u'o', u'm', u'a', 0,  // font block; 22 words so far
+        0x0840,
+        0x8000,
+        0x0000,
+        0x0000,
+        2,
+        0,
+        0,
+        200,
+        240,
+        0,
+        0,  // no menu, standard class
+        u'A',
+        u'b',
+        0,  // caption
+        8,
+        u'T',
+        u'a',
+        u'h',
+        u'o',
+        u'm',
+        u'a',
+        0,  // font block; 22 words so far
         // item 1 at word 22 (byte 44): no padding needed
-        0x0001, 0x5000, 0, 0, 6, 0xFFFD, 60, 10, 0xFFFF, 0xFFFF, 0x0082, u'X', 0, 0,
+        0x0001,
+        0x5000,
+        0,
+        0,
+        6,
+        0xFFFD,
+        60,
+        10,
+        0xFFFF,
+        0xFFFF,
+        0x0082,
+        u'X',
+        0,
+        0,
         // item 1 ends at word 36: aligned, item 2 follows at once
-        0x0001, 0x4000, 0x0200, 0, 6, 0xFFFD, 60, 10, 35023, 0xFFFF, 0x0080, 0, 0,
+        0x0001,
+        0x4000,
+        0x0200,
+        0,
+        6,
+        0xFFFD,
+        60,
+        10,
+        35023,
+        0xFFFF,
+        0x0080,
+        0,
+        0,
     };
     EXPECT_EQ(BuildDialogTemplate(layout, Tahoma8(), WidenAscii), expected);
 }
@@ -220,7 +263,9 @@ TEST(DialogTemplate, AboutDialogMatchesItsLayoutInBothModes) {
 
 TEST(DialogTemplate, TextsGoThroughTheConversion) {
     // The initial number is whatever the caller gave, bytes 128-255 included.
-    const DialogLayout layout = MainDialogLayout("6\xA3" "1");
+    const DialogLayout layout = MainDialogLayout(
+        "6\xA3"
+        "1");
     const ReadTemplate t = Parse(BuildDialogTemplate(layout, Tahoma8(), WidenAscii));
     ASSERT_GE(t.items.size(), 2u);
     EXPECT_EQ(t.items[1].id, IDC_DIAGRAM_NUMBER);

@@ -35,22 +35,20 @@ TEST_P(WaitForDownloadedFileTest, PollsUntilCompleteOrThe31stPoll) {
     EXPECT_EQ(platform.openHandles, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, WaitForDownloadedFileTest,
-    testing::Values(
-        // Complete from the start: taken on the 2nd poll, never the 1st.
-        WaitCase{"CompleteAtOnce", {"Brantle,1.11,1,p\n"}, "Brantle,1.11,1,p\n", 2},
-        WaitCase{"FourBytesIsEnough", {"abcd"}, "abcd", 2},
-        WaitCase{"ThreeBytesWaitsTo31", {"abc"}, "abc", 31},
-        WaitCase{"OneByteWaitsTo31", {"a"}, "a", 31},
-        WaitCase{"EmptyWaitsTo31", {""}, "", 31},
-        WaitCase{"GrowsThenSettles", {"ab", "abcdef", "abcdefgh", "abcdefgh"}, "abcdefgh", 4},
-        WaitCase{"SettlesOnlyOnceUnchanged", {"abcde", "abcdefg", "abcdefg"}, "abcdefg", 3},
-        // Same size, other bytes: the size is what is compared.
-        WaitCase{"SameSizeCounts", {"aaaa", "bbbb"}, "bbbb", 2},
-        WaitCase{"ShrinksToSmall", {"abcdef", "ab", "ab"}, "ab", 31},
-        WaitCase{"BytesOf0", {"\0\0\0\0\0"s}, "\0\0\0\0\0"s, 2}),
-    [](const testing::TestParamInfo<WaitCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Files, WaitForDownloadedFileTest,
+                         testing::Values(
+                             // Complete from the start: taken on the 2nd poll, never the 1st.
+                             WaitCase{"CompleteAtOnce", {"Brantle,1.11,1,p\n"}, "Brantle,1.11,1,p\n", 2},
+                             WaitCase{"FourBytesIsEnough", {"abcd"}, "abcd", 2},
+                             WaitCase{"ThreeBytesWaitsTo31", {"abc"}, "abc", 31},
+                             WaitCase{"OneByteWaitsTo31", {"a"}, "a", 31}, WaitCase{"EmptyWaitsTo31", {""}, "", 31},
+                             WaitCase{"GrowsThenSettles", {"ab", "abcdef", "abcdefgh", "abcdefgh"}, "abcdefgh", 4},
+                             WaitCase{"SettlesOnlyOnceUnchanged", {"abcde", "abcdefg", "abcdefg"}, "abcdefg", 3},
+                             // Same size, other bytes: the size is what is compared.
+                             WaitCase{"SameSizeCounts", {"aaaa", "bbbb"}, "bbbb", 2},
+                             WaitCase{"ShrinksToSmall", {"abcdef", "ab", "ab"}, "ab", 31},
+                             WaitCase{"BytesOf0", {"\0\0\0\0\0"s}, "\0\0\0\0\0"s, 2}),
+                         [](const testing::TestParamInfo<WaitCase>& info) { return std::string(info.param.name); });
 
 TEST(WaitForDownloadedFile, ASizeThatKeepsChangingIsTakenAsItIsOnThe31stPoll) {
     std::vector<std::string> stages;

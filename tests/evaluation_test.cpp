@@ -22,25 +22,43 @@ struct VerdictCase {
 TEST(EvaluateRequirement, ShippedRows) {
     ASSERT_EQ(LoadRuleTable(), 109);
     const VerdictCase cases[] = {
-        {1, 0, 1},                             {1, LAMP, 2},
-        {1, LAMP | MPH20, 1},                  {1, LAMP | SELF_RIGHTING, 1},
-        {1, LAMP | REPEATER, 1},               {2, GANTRY, 1},
-        {2, LAMP | GANTRY, 2},                 {4, LAMP, 0},
-        {6, 0, 4},                             {6, BOLLARD | LAMP, 4},
-        {7, LAMP | SELF_RIGHTING, 1},          {7, SIGNAL_HEAD, 3},
-        {7, BOLLARD, 3},                       {13, 0, 0},
-        {13, BOLLARD, 3},                      {13, SIGNAL_HEAD, 0},
-        {18, LAMP | REPEATER, 1},              {27, LAMP, 1},
-        {27, LAMP | CONDITION, 2},             {27, LAMP | CONDITION | MPH20, 1},
-        {27, CONDITION, 1},                    {40, LAMP | CONDITION, 2},
-        {40, LAMP | CONDITION | REPEATER, 1},  {64, 0, 3},
-        {82, 0, 0},                            {82, CONDITION, 1},
-        {102, 0, -1},                          {102, BOLLARD | LAMP | CONDITION, -1},
-        {109, 0, 1},                           {109, LAMP | GANTRY, 1},
-        {109, LAMP | GANTRY | CONDITION, 2},   {109, LAMP | CONDITION, 1},
-        {109, GANTRY | CONDITION, 1},          {109, LAMP | GANTRY | CONDITION | MPH20, 2},
+        {1, 0, 1},
+        {1, LAMP, 2},
+        {1, LAMP | MPH20, 1},
+        {1, LAMP | SELF_RIGHTING, 1},
+        {1, LAMP | REPEATER, 1},
+        {2, GANTRY, 1},
+        {2, LAMP | GANTRY, 2},
+        {4, LAMP, 0},
+        {6, 0, 4},
+        {6, BOLLARD | LAMP, 4},
+        {7, LAMP | SELF_RIGHTING, 1},
+        {7, SIGNAL_HEAD, 3},
+        {7, BOLLARD, 3},
+        {13, 0, 0},
+        {13, BOLLARD, 3},
+        {13, SIGNAL_HEAD, 0},
+        {18, LAMP | REPEATER, 1},
+        {27, LAMP, 1},
+        {27, LAMP | CONDITION, 2},
+        {27, LAMP | CONDITION | MPH20, 1},
+        {27, CONDITION, 1},
+        {40, LAMP | CONDITION, 2},
+        {40, LAMP | CONDITION | REPEATER, 1},
+        {64, 0, 3},
+        {82, 0, 0},
+        {82, CONDITION, 1},
+        {102, 0, -1},
+        {102, BOLLARD | LAMP | CONDITION, -1},
+        {109, 0, 1},
+        {109, LAMP | GANTRY, 1},
+        {109, LAMP | GANTRY | CONDITION, 2},
+        {109, LAMP | CONDITION, 1},
+        {109, GANTRY | CONDITION, 1},
+        {109, LAMP | GANTRY | CONDITION | MPH20, 2},
         {109, LAMP | GANTRY | CONDITION | REPEATER, 1},
-        {5, LAMP, 1},                          {5, LAMP | BOLLARD, 3},
+        {5, LAMP, 1},
+        {5, LAMP | BOLLARD, 3},
     };
     for (const VerdictCase& c : cases) {
         EXPECT_EQ(EvaluateRequirement(TheRuleTable[c.row].requirement, c.options), c.verdict)
@@ -70,11 +88,11 @@ TEST(EvaluateRequirement, LaterStepsOverrideEarlierOnes) {
         {nearLamp, 0, VERDICT_REFLECTORISED},
         {nearLamp, LAMP | SELF_RIGHTING | CONDITION, VERDICT_REFLECTORISED},
         {ifCondition, LAMP | CONDITION | SELF_RIGHTING, VERDICT_LIT},  // a bollard does not block it
-        {onGantry, LAMP | GANTRY | MPH20, VERDICT_LIT},        // 20 mph does not block the gantry
+        {onGantry, LAMP | GANTRY | MPH20, VERDICT_LIT},                // 20 mph does not block the gantry
         {onGantry, LAMP | GANTRY | REPEATER, VERDICT_REFLECTORISED},
         {onGantry | ifCondition, LAMP | GANTRY, VERDICT_REFLECTORISED},
         {Bit(REQ_NOT_APPLICABLE) | internal | refer, LAMP, VERDICT_NOT_APPLICABLE},
-        {0, -1, VERDICT_INTERNAL},                               // every bit: the bollard bit wins
+        {0, -1, VERDICT_INTERNAL},                                  // every bit: the bollard bit wins
         {Bit(8) | Bit(14) | Bit(31), LAMP, VERDICT_REFLECTORISED},  // untested bits change nothing
     };
     for (const auto& c : cases) {

@@ -47,8 +47,8 @@ struct FakeUpdatePlatform : UpdatePlatform {
     std::map<std::string, FakeFile> files;
     std::vector<std::string> log;  // every operation in order
     std::vector<Box> boxes;
-    std::vector<std::string> opened;   // addresses given to the shell
-    std::vector<std::string> started;  // programs started
+    std::vector<std::string> opened;             // addresses given to the shell
+    std::vector<std::string> started;            // programs started
     std::map<std::string, std::string> written;  // files written whole
     std::vector<uint32_t> pauses;
     UpdateCursor cursor = UpdateCursor::Arrow;

@@ -19,9 +19,14 @@ TEST(WriteTextField, CutsToTheFieldAndLeavesBytesBehindTheTerminator) {
     WriteTextField(field, "123456789");
     EXPECT_EQ(Bytes(field, 8), std::string("1234567\0", 8));
     WriteTextField(field, "12");
-    EXPECT_EQ(Bytes(field, 8), std::string("12\0" "4567\0", 8));
+    EXPECT_EQ(Bytes(field, 8), std::string("12\0"
+                                           "4567\0",
+                                           8));
     WriteTextField(field, "");
-    EXPECT_EQ(Bytes(field, 8), std::string("\0" "2\0" "4567\0", 8));
+    EXPECT_EQ(Bytes(field, 8), std::string("\0"
+                                           "2\0"
+                                           "4567\0",
+                                           8));
     WriteTextField(field, std::string("a\0b", 3));  // any byte may be written
     EXPECT_EQ(Bytes(field, 4), std::string("a\0b\0", 4));
 }

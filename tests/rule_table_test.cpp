@@ -23,7 +23,8 @@ TEST(ShippedRuleTable, HasTheExactBytes) {
     size_t start = 0;
     for (;;) {
         size_t end = text.find("\r\n", start);
-        std::string_view line = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        std::string_view line =
+            text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
         size_t quote = line.find('"');
         if (line.substr(0, quote).find(' ') != std::string_view::npos ||
             (quote != std::string_view::npos && line.substr(line.rfind('"')).find(' ') != std::string_view::npos))
@@ -63,7 +64,8 @@ TEST_F(ShippedRows, LastRowIsTheRuleForSignsWithoutANumber) {
 }
 
 TEST_F(ShippedRows, NotApplicableRowsNameTheirEquipment) {
-    const std::map<int32_t, std::string> expected = {{102, "road markings"}, {103, "traffic signals"},
+    const std::map<int32_t, std::string> expected = {{102, "road markings"},
+                                                     {103, "traffic signals"},
                                                      {104, "traffic control equipment"},
                                                      {107, "lane control equipment"},
                                                      {108, "matrix and lane control signs"}};
@@ -85,15 +87,23 @@ TEST_F(ShippedRows, ColumnValuesOccurAsOftenAsTranscribed) {
         ++requirement[Row(row).requirement];
         ++disabled[Row(row).disabledOptions];
     }
-    const std::map<uint32_t, int> expectedRequirement = {
-        {Binary("0000001"), 51}, {0, 20}, {Binary("0000010"), 14}, {Binary("0110010"), 5},
-        {Bit(15), 5}, {Binary("0010000"), 4}, {Binary("0001010"), 2}, {Bit(7), 2}, {Bit(2), 2},
-        {Bit(6), 2}, {Binary("0010010"), 1}, {Binary("11100"), 1}};
+    const std::map<uint32_t, int> expectedRequirement = {{Binary("0000001"), 51},
+                                                         {0, 20},
+                                                         {Binary("0000010"), 14},
+                                                         {Binary("0110010"), 5},
+                                                         {Bit(15), 5},
+                                                         {Binary("0010000"), 4},
+                                                         {Binary("0001010"), 2},
+                                                         {Bit(7), 2},
+                                                         {Bit(2), 2},
+                                                         {Bit(6), 2},
+                                                         {Binary("0010010"), 1},
+                                                         {Binary("11100"), 1}};
     const std::map<uint32_t, int> expectedDisabled = {
         {Binary("10000111100"), 37}, {Binary("10000100000"), 36}, {Binary("10000101100"), 18},
-        {Binary("10000000000"), 6}, {Binary("11111111111"), 5}, {Binary("00000100000"), 1},
-        {Binary("01000100000"), 1}, {Binary("10000011110"), 1}, {Binary("10000110000"), 1},
-        {Binary("10000011100"), 1}, {Binary("11000111111"), 1}, {Binary("11000101100"), 1}};
+        {Binary("10000000000"), 6},  {Binary("11111111111"), 5},  {Binary("00000100000"), 1},
+        {Binary("01000100000"), 1},  {Binary("10000011110"), 1},  {Binary("10000110000"), 1},
+        {Binary("10000011100"), 1},  {Binary("11000111111"), 1},  {Binary("11000101100"), 1}};
     EXPECT_EQ(requirement, expectedRequirement);
     EXPECT_EQ(disabled, expectedDisabled);
 }
@@ -107,8 +117,8 @@ struct PatternCase {
 
 TEST(RulePattern, PrefixAndBoundComeFromTheWildcards) {
     const PatternCase cases[] = {
-        {"501", "501", 501, false},     {"530A", "530A", 530, false}, {"5xx", "5", 599, false},
-        {"260x.2", "260", 2609.2, false}, {"xxxx", "", 9999, false},  {"63x*", "63", 639, true},
+        {"501", "501", 501, false},       {"530A", "530A", 530, false},    {"5xx", "5", 599, false},
+        {"260x.2", "260", 2609.2, false}, {"xxxx", "", 9999, false},       {"63x*", "63", 639, true},
         {"642.2*", "642.2", 642.2, true}, {"954.x", "954.", 954.9, false},
     };
     for (const PatternCase& c : cases) {

@@ -22,7 +22,10 @@ struct ScriptedDialogs : StartupDialogs {
     std::vector<std::string> calls;
 
     DialogEnding ShowAbout(uint32_t owner, int32_t mode) override {
-        calls.push_back("about " + std::string(mode == ABOUT_START ? "start" : mode == ABOUT_END ? "end" : "?") +
+        calls.push_back("about " +
+                        std::string(mode == ABOUT_START ? "start"
+                                    : mode == ABOUT_END ? "end"
+                                                        : "?") +
                         " owner " + std::to_string(owner));
         if (aboutEndings.empty()) {
             ADD_FAILURE() << "an About dialog that the script does not expect";
@@ -108,8 +111,7 @@ TEST_F(StartupSequence, EscAndCloseBoxEndWithoutTheClosingAboutDialog) {
         script.mainShowings = {Returns(c.returned)};
         EXPECT_EQ(RunStartup(script, "652 /H 77 /Q 1"), c.returned);
         EXPECT_EQ(script.calls, (std::vector<std::string>{
-                                    "about start owner 77",
-                                    "main owner 77 number '652' options 1",
+                                    "about start owner 77", "main owner 77 number '652' options 1",
                                     "send 77 options 1",  // still sent
                                 }));
     }

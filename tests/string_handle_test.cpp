@@ -22,7 +22,14 @@ struct StringHandle {
 };
 
 TEST(StringHandle, TextByItsLength) {
-    const std::string texts[] = {"652", "", "601.1", std::string("6\0" "2", 3), "\xA3\xFF\x80", std::string(300, 'x')};
+    const std::string texts[] = {"652",
+                                 "",
+                                 "601.1",
+                                 std::string("6\0"
+                                             "2",
+                                             3),
+                                 "\xA3\xFF\x80",
+                                 std::string(300, 'x')};
     for (const std::string& text : texts) {
         StringHandle h(text);
         EXPECT_EQ(TextOfStringHandle(&h.handle), text);

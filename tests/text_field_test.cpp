@@ -22,8 +22,8 @@ TEST(TextField, ReadsCommaSeparatedValues) {
         {"x,  \"  padded  \"  ,y", {"x", "  padded  ", "y"}},
         {"x,\"unclosed, rest", {"x", "unclosed, rest"}},
         {"\"\",b", {"", "b"}},
-        {"a,\"\"\"", {"a", ""}},          // the second quote closes; the third is skipped
-        {"\ta,b\r", {"\ta", "b\r"}},      // only spaces are trimmed
+        {"a,\"\"\"", {"a", ""}},      // the second quote closes; the third is skipped
+        {"\ta,b\r", {"\ta", "b\r"}},  // only spaces are trimmed
         {"652, 0000100 ,10000101100,\"Within 50m of junction from which traffic joins\"",
          {"652", "0000100", "10000101100", "Within 50m of junction from which traffic joins"}},
     };

@@ -37,9 +37,9 @@ protected:
 TEST_F(UpdateCheckTest, DeletesTheOldListThenDownloadsUnderTheWaitCursor) {
     ServeList("Brantle,1.10,1,p\n");
     Check();
-    const std::vector<std::string> start = {
-        "temp", "remove " + LIST_PATH, "cursor wait", "download " + std::string(LIST_ADDRESS) + " > " + LIST_PATH,
-        "poll " + LIST_PATH};
+    const std::vector<std::string> start = {"temp", "remove " + LIST_PATH, "cursor wait",
+                                            "download " + std::string(LIST_ADDRESS) + " > " + LIST_PATH,
+                                            "poll " + LIST_PATH};
     ASSERT_GE(platform.log.size(), start.size());
     EXPECT_EQ(std::vector<std::string>(platform.log.begin(), platform.log.begin() + start.size()), start);
 }
@@ -148,9 +148,9 @@ TEST_F(UpdateCheckTest, AListWithoutTheProgramSaysNothing) {
         for (int i = 0; i < 50; ++i) text += "Other,9\n";
         return text;
     }();
-    for (const std::string& list : {std::string("Pelgrath,9.0,1,p\n"), std::string("brantle,9.0,1,p\n"),
-                                    std::string("Other,1\n\nBrantle,9.0,1,p\n"), fifty + "Brantle,9.0,1,p\n",
-                                    std::string("\n\n\n\n")}) {
+    for (const std::string& list :
+         {std::string("Pelgrath,9.0,1,p\n"), std::string("brantle,9.0,1,p\n"),
+          std::string("Other,1\n\nBrantle,9.0,1,p\n"), fifty + "Brantle,9.0,1,p\n", std::string("\n\n\n\n")}) {
         FakeUpdatePlatform fresh;
         fresh.downloads[LIST_ADDRESS] = {0, {list}};
         EXPECT_EQ(RunUpdateCheck(fresh, HOST, OWNER, "Brantle", "1.10.1"), 0);

@@ -36,15 +36,19 @@ TEST(UpdateFailureMessage, TextsAndCodeSuffixes) {
         {5, "", 17, "Download incomplete (17)"},
         {5, "", 0, "Download incomplete (-5)"},
         {6, "", 0, "Download incomplete (-6)"},
-        {7, "http://updates.test.example/p", 2, "Could not open: http://updates.test.example/p\r\nwith default Internet browser (2)"},
+        {7, "http://updates.test.example/p", 2,
+         "Could not open: http://updates.test.example/p\r\nwith default Internet browser (2)"},
         {7, "h", 0, "Could not open: h\r\nwith default Internet browser (-7)"},
         {7, "", 32, "Could not open: \r\nwith default Internet browser (32)"},
-        {99, "", 103, "This version does not support that update method\r\n"
-                      "Try installing the program again from: updates.test.example\r\n (103)"},
-        {99, "", 100, "This version does not support that update method\r\n"
-                      "Try installing the program again from: updates.test.example\r\n (100)"},
-        {99, "", 0, "This version does not support that update method\r\n"
-                    "Try installing the program again from: updates.test.example\r\n (-99)"},
+        {99, "", 103,
+         "This version does not support that update method\r\n"
+         "Try installing the program again from: updates.test.example\r\n (103)"},
+        {99, "", 100,
+         "This version does not support that update method\r\n"
+         "Try installing the program again from: updates.test.example\r\n (100)"},
+        {99, "", 0,
+         "This version does not support that update method\r\n"
+         "Try installing the program again from: updates.test.example\r\n (-99)"},
         {0, "", 0, "Unexpected error"},
         {8, "", 0, "Unexpected error (-8)"},
         {9, "", 0, "Unexpected error (-9)"},

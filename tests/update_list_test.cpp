@@ -30,11 +30,10 @@ TEST(ReadListDecimal, ReadsOnlyTheDecimalFormWhereReadNumberReadsMore) {
         double readNumberValue;
     };
     const Case cases[] = {
-        {"&H10", 0, 16},       {"&B101", 0, 5},       {"&O17", 0, 15},   {"&17", 0, 15},
-        {"1e3", 1, 1000},      {"2D2", 2, 200},       {"5d-1", 5, 0.5},  {"1.5E1x", 1.5, 15},
-        {" \t\r\n42x", 42, 42}, {"-7", -7, -7},       {"+3.5", 3.5, 3.5}, {"1.2.3", 1.2, 1.2},
-        {"", 0, 0},            {"abc", 0, 0},         {".5", 0.5, 0.5},  {"-", 0, 0},
-        {"+-5", 0, 0},         {"100\r", 100, 100},   {"12 34", 12, 12},
+        {"&H10", 0, 16},    {"&B101", 0, 5},     {"&O17", 0, 15},     {"&17", 0, 15},         {"1e3", 1, 1000},
+        {"2D2", 2, 200},    {"5d-1", 5, 0.5},    {"1.5E1x", 1.5, 15}, {" \t\r\n42x", 42, 42}, {"-7", -7, -7},
+        {"+3.5", 3.5, 3.5}, {"1.2.3", 1.2, 1.2}, {"", 0, 0},          {"abc", 0, 0},          {".5", 0.5, 0.5},
+        {"-", 0, 0},        {"+-5", 0, 0},       {"100\r", 100, 100}, {"12 34", 12, 12},
     };
     for (const Case& c : cases) {
         EXPECT_DOUBLE_EQ(ReadListDecimal(c.text), c.listValue) << c.text;
@@ -48,10 +47,17 @@ TEST(ReadListWholeNumber, RoundsHalvesToEvenAndKeepsTheLow32Bits) {
         int32_t value;
     };
     const Case cases[] = {
-        {"2.5", 2},          {"3.5", 4},           {"-2.5", -2},       {"2.51", 3},
-        {"-0.4", 0},         {"4294967297", 1},    {"2147483648", INT32_MIN},
-        {"-1", -1},          {"12345678901234567890", static_cast<int32_t>(0xEB1F0800u)},
-        {"1e9", 1},          {"&HFF", 0},
+        {"2.5", 2},
+        {"3.5", 4},
+        {"-2.5", -2},
+        {"2.51", 3},
+        {"-0.4", 0},
+        {"4294967297", 1},
+        {"2147483648", INT32_MIN},
+        {"-1", -1},
+        {"12345678901234567890", static_cast<int32_t>(0xEB1F0800u)},
+        {"1e9", 1},
+        {"&HFF", 0},
     };
     for (const Case& c : cases) EXPECT_EQ(ReadListWholeNumber(c.text), c.value) << c.text;
 }
@@ -124,23 +130,21 @@ std::string Lines(int count, const std::string& line) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lists, FindUpdateListEntryTest,
-    testing::Values(
-        FindCase{"FirstLine", "Brantle,1.11,1,p\n", true, "1.11"},
-        FindCase{"WithoutFinalLineFeed", "Other,9\nBrantle,1.12,1,p", true, "1.12"},
-        FindCase{"FirstMatchWins", "Brantle,1.11,1,p\nBrantle,9.0,1,p\n", true, "1.11"},
-        FindCase{"OtherProgramOnly", "Pelgrath,9.0,1,p\n", false, ""},
-        FindCase{"OtherLetterCase", "brantle,9.0,1,p\nBRANTLE,9.0,1,p\n", false, ""},
-        FindCase{"QuotedWithSpacesAround", "   \"Brantle\"   ,1.13,1,p\n", true, "1.13"},
-        FindCase{"SpacesInsideQuotesDoNotMatch", "\" Brantle\",9.0,1,p\n", false, ""},
-        FindCase{"TabBeforeNameDoesNotMatch", "\tBrantle,9.0,1,p\n", false, ""},
-        FindCase{"NameFollowedByTextDoesNotMatch", "Brantle2,9.0,1,p\n", false, ""},
-        FindCase{"AfterAnEmptyLine", "Other,1\n\nBrantle,9.0,1,p\n", false, ""},
-        FindCase{"AfterALineOfSpaces", "Other,1\n    \nBrantle,9.0,1,p\n", false, ""},
-        // A blank line of a CR LF list still holds its CR, so it is not empty.
-        FindCase{"CrLfBlankLineDoesNotEnd", "Other,1\r\n\r\nBrantle,1.14,4,a.exe,10\r\n", true, "1.14"},
-        FindCase{"OnLine50", Lines(49, "Other,1") + "Brantle,1.15,1,p\n", true, "1.15"},
-        FindCase{"OnLine51", Lines(50, "Other,1") + "Brantle,9.0,1,p\n", false, ""},
-        FindCase{"EmptyList", "", false, ""},
-        FindCase{"OnlyLineFeeds", "\n\n\n", false, ""},
-        FindCase{"BytesOf0And255", "x\0\xff,1\nBrantle,1.16\0,1,p\n"s, true, "1.16\0"s}),
+    testing::Values(FindCase{"FirstLine", "Brantle,1.11,1,p\n", true, "1.11"},
+                    FindCase{"WithoutFinalLineFeed", "Other,9\nBrantle,1.12,1,p", true, "1.12"},
+                    FindCase{"FirstMatchWins", "Brantle,1.11,1,p\nBrantle,9.0,1,p\n", true, "1.11"},
+                    FindCase{"OtherProgramOnly", "Pelgrath,9.0,1,p\n", false, ""},
+                    FindCase{"OtherLetterCase", "brantle,9.0,1,p\nBRANTLE,9.0,1,p\n", false, ""},
+                    FindCase{"QuotedWithSpacesAround", "   \"Brantle\"   ,1.13,1,p\n", true, "1.13"},
+                    FindCase{"SpacesInsideQuotesDoNotMatch", "\" Brantle\",9.0,1,p\n", false, ""},
+                    FindCase{"TabBeforeNameDoesNotMatch", "\tBrantle,9.0,1,p\n", false, ""},
+                    FindCase{"NameFollowedByTextDoesNotMatch", "Brantle2,9.0,1,p\n", false, ""},
+                    FindCase{"AfterAnEmptyLine", "Other,1\n\nBrantle,9.0,1,p\n", false, ""},
+                    FindCase{"AfterALineOfSpaces", "Other,1\n    \nBrantle,9.0,1,p\n", false, ""},
+                    // A blank line of a CR LF list still holds its CR, so it is not empty.
+                    FindCase{"CrLfBlankLineDoesNotEnd", "Other,1\r\n\r\nBrantle,1.14,4,a.exe,10\r\n", true, "1.14"},
+                    FindCase{"OnLine50", Lines(49, "Other,1") + "Brantle,1.15,1,p\n", true, "1.15"},
+                    FindCase{"OnLine51", Lines(50, "Other,1") + "Brantle,9.0,1,p\n", false, ""},
+                    FindCase{"EmptyList", "", false, ""}, FindCase{"OnlyLineFeeds", "\n\n\n", false, ""},
+                    FindCase{"BytesOf0And255", "x\0\xff,1\nBrantle,1.16\0,1,p\n"s, true, "1.16\0"s}),
     [](const testing::TestParamInfo<FindCase>& info) { return std::string(info.param.name); });

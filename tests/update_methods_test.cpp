@@ -175,10 +175,13 @@ TEST_F(UpdateMethodTest, AFailedDownloadGivesTheAdviceWithItsResult) {
 TEST_F(UpdateMethodTest, AnAddressWithoutAUsableFileNameIsRefusedBeforeAnythingIsFetched) {
     const char* addresses[] = {
         "http://files.example/v1.11/",  // empty
-        "http://files.example/..",      "http://files.example/.",
-        "..\\..\\Windows\\evil.exe",    // no "/": a bare name with backslashes
-        "c:evil.exe",                   "http://files.example/get.php?file=setup.exe",
-        "http://files.example/CON",     "http://files.example/nul.exe",
+        "http://files.example/..",
+        "http://files.example/.",
+        "..\\..\\Windows\\evil.exe",  // no "/": a bare name with backslashes
+        "c:evil.exe",
+        "http://files.example/get.php?file=setup.exe",
+        "http://files.example/CON",
+        "http://files.example/nul.exe",
         "http://files.example/setup.exe.",
     };
     for (const char* address : addresses) {
@@ -221,19 +224,21 @@ TEST_F(UpdateMethodTest, OtherMethodsAreNotSupported) {
         const char* suffix;
     };
     const Case cases[] = {
-        {3, " (103)"},   {0, " (100)"},  {5, " (105)"},   {-1, " (99)"},
-        {-100, " (-99)"},  // 100 + method is 0, so minus the kind stands in
-        {INT32_MAX, " (-2147483549)"},   // 100 + method wraps
+        {3, " (103)"},
+        {0, " (100)"},
+        {5, " (105)"},
+        {-1, " (99)"},
+        {-100, " (-99)"},               // 100 + method is 0, so minus the kind stands in
+        {INT32_MAX, " (-2147483549)"},  // 100 + method wraps
         {INT32_MIN, " (-2147483548)"},
     };
     for (const Case& c : cases) {
         FakeUpdatePlatform fresh;
         EXPECT_EQ(RunUpdateMethod(fresh, HOST, Entry(c.method, "setup.exe"), LIST_PATH), 0);
         ASSERT_EQ(fresh.boxes.size(), 1u);
-        EXPECT_EQ(fresh.boxes[0].text,
-                  std::string("This version does not support that update method\r\n"
-                              "Try installing the program again from: updates.test.example\r\n") +
-                      c.suffix)
+        EXPECT_EQ(fresh.boxes[0].text, std::string("This version does not support that update method\r\n"
+                                                   "Try installing the program again from: updates.test.example\r\n") +
+                                           c.suffix)
             << c.method;
         EXPECT_TRUE(fresh.opened.empty());
         EXPECT_EQ(fresh.log.size(), 1u);

@@ -25,13 +25,9 @@ std::string BuildText() {
 
 }  // namespace
 
-std::string VersionLine() {
-    return std::string("version: ") + PROGRAM_VERSION + "  build: " + BuildText();
-}
+std::string VersionLine() { return std::string("version: ") + PROGRAM_VERSION + "  build: " + BuildText(); }
 
-std::string CurrentVersionText() {
-    return std::string(PROGRAM_VERSION) + "." + BuildText();
-}
+std::string CurrentVersionText() { return std::string(PROGRAM_VERSION) + "." + BuildText(); }
 
 std::string AboutDescription(int32_t mode) {
     std::string text;
@@ -44,11 +40,13 @@ std::string AboutDescription(int32_t mode) {
     } else {
         text = std::string("One small element of") + FAMILY_PHRASE;
         text += PARAGRAPH_BREAK;
-        text += "This program implements the detailed sign illumination requirements of the Traffic Signs "
-                "Regulations and General Directions 2016, as amended 13.12.17 / 28.6.18";
+        text +=
+            "This program implements the detailed sign illumination requirements of the Traffic Signs "
+            "Regulations and General Directions 2016, as amended 13.12.17 / 28.6.18";
         text += PARAGRAPH_BREAK;
-        text += "It asks you to enter a diagram number (or to select 'none' for parking and directional signs "
-                "that do not have one), then tick options to indicate the sign's location and mounting.";
+        text +=
+            "It asks you to enter a diagram number (or to select 'none' for parking and directional signs "
+            "that do not have one), then tick options to indicate the sign's location and mounting.";
         text += PARAGRAPH_BREAK;
         text += "It does not check that the diagram number you enter is a valid one.";
     }

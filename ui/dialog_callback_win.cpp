@@ -44,8 +44,7 @@ void Initialise(HWND dialog) {
 }
 
 void CheckForUpdatesFrom(HWND dialog) {
-    const int32_t result =
-        CheckForUpdates(reinterpret_cast<uintptr_t>(dialog), PROGRAM_NAME, CurrentVersionText());
+    const int32_t result = CheckForUpdates(reinterpret_cast<uintptr_t>(dialog), PROGRAM_NAME, CurrentVersionText());
     if (result == UpdateLaunched) EndModalDialog(dialog, UPDATE_LAUNCHED_END);
 }
 
@@ -76,21 +75,21 @@ bool IsLinkLabel(HWND dialog, HWND window) {
 INT_PTR CALLBACK DialogCallback(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     INT_PTR result = 0;
     switch (message) {
-    case WM_INITDIALOG:
-        Initialise(dialog);
-        break;
-    case WM_CTLCOLORSTATIC:
-        // The result word, and the About dialog's title that shares its id,
-        // in the larger bold system font with the default colours.
-        if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == IDC_RESULT) {
-            SelectObject(reinterpret_cast<HDC>(wParam), GetStockObject(SYSTEM_FONT));
-        }
-        break;
-    case WM_COMMAND:
-        result = OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
-        break;
-    default:
-        break;
+        case WM_INITDIALOG:
+            Initialise(dialog);
+            break;
+        case WM_CTLCOLORSTATIC:
+            // The result word, and the About dialog's title that shares its id,
+            // in the larger bold system font with the default colours.
+            if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == IDC_RESULT) {
+                SelectObject(reinterpret_cast<HDC>(wParam), GetStockObject(SYSTEM_FONT));
+            }
+            break;
+        case WM_COMMAND:
+            result = OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+            break;
+        default:
+            break;
     }
 
     HWND control = reinterpret_cast<HWND>(lParam);

@@ -20,9 +20,7 @@ struct DialogEnd {
 // The end value of IDOK, 1 + the option set. Done in 32-bit unsigned
 // arithmetic so that the largest option set wraps round rather than
 // overflowing.
-constexpr int32_t OkEndValue(int32_t optionSet) {
-    return static_cast<int32_t>(static_cast<uint32_t>(optionSet) + 1u);
-}
+constexpr int32_t OkEndValue(int32_t optionSet) { return static_cast<int32_t>(static_cast<uint32_t>(optionSet) + 1u); }
 
 // What the main dialog returns for an end value: the value minus 1, wrapping
 // the same way, so that IDOK gives back the option set itself.

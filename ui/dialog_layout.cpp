@@ -10,7 +10,7 @@ namespace {
 constexpr uint32_t CHILD = W32_WS_CHILD | W32_WS_VISIBLE;
 
 ControlLayout Control(int id, uint16_t classAtom, uint32_t style, int x, int y, int width, int height,
-                    std::string text) {
+                      std::string text) {
     ControlLayout c;
     c.id = id;
     c.classAtom = classAtom;
@@ -116,8 +116,8 @@ BannerSize AboutBannerSize(int pixelsPer1024UnitsX, int pixelsPer1024UnitsY) {
 DialogLayout AboutDialogFrame() {
     DialogLayout d;
     d.caption = DIALOG_CAPTION;
-    d.style = W32_WS_POPUP | W32_DS_MODALFRAME | W32_DS_SETFOREGROUND | W32_DS_3DLOOK | W32_DS_NOFAILCREATE |
-              W32_DS_CENTER;
+    d.style =
+        W32_WS_POPUP | W32_DS_MODALFRAME | W32_DS_SETFOREGROUND | W32_DS_3DLOOK | W32_DS_NOFAILCREATE | W32_DS_CENTER;
     d.width = ABOUT_SIZE;
     d.height = ABOUT_SIZE;
     return d;

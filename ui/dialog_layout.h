@@ -8,17 +8,17 @@
 
 // One control of a dialog template.
 struct ControlLayout {
-    int id = -1;              // -1 for labels that are never addressed
-    uint16_t classAtom = 0;   // W32_CLASS_BUTTON, W32_CLASS_EDIT or W32_CLASS_STATIC
-    uint32_t style = 0;       // complete style, WS_CHILD and WS_VISIBLE included
+    int id = -1;             // -1 for labels that are never addressed
+    uint16_t classAtom = 0;  // W32_CLASS_BUTTON, W32_CLASS_EDIT or W32_CLASS_STATIC
+    uint32_t style = 0;      // complete style, WS_CHILD and WS_VISIBLE included
     uint32_t exStyle = 0;
     int16_t x = 0, y = 0, width = 0, height = 0;
-    std::string text;         // 8-bit text, converted when the template is built
+    std::string text;  // 8-bit text, converted when the template is built
 };
 
 struct DialogLayout {
     std::string caption;
-    uint32_t style = 0;       // DS_SETFONT is added by the template writer when a font is given
+    uint32_t style = 0;  // DS_SETFONT is added by the template writer when a font is given
     int16_t width = 0, height = 0;
     std::vector<ControlLayout> controls;
 };

@@ -18,8 +18,7 @@ void AlignToDword(std::vector<uint16_t>& out) {
     if (out.size() % 2 != 0) out.push_back(0);
 }
 
-std::vector<uint16_t> BuildDialogTemplate(const DialogLayout& layout, const DialogFont& font,
-                                          WidenFunction widen) {
+std::vector<uint16_t> BuildDialogTemplate(const DialogLayout& layout, const DialogFont& font, WidenFunction widen) {
     const bool hasFont = font.face != nullptr && font.face[0] != 0;
     uint32_t style = layout.style & ~W32_DS_SETFONT;
     if (hasFont) style |= W32_DS_SETFONT;
@@ -49,7 +48,7 @@ std::vector<uint16_t> BuildDialogTemplate(const DialogLayout& layout, const Dial
         PutWord(out, static_cast<uint16_t>(c.width));
         PutWord(out, static_cast<uint16_t>(c.height));
         PutWord(out, static_cast<uint16_t>(c.id));  // -1 is stored as 0xFFFF
-        PutWord(out, 0xFFFF);                        // a predefined class by its atom
+        PutWord(out, 0xFFFF);                       // a predefined class by its atom
         PutWord(out, c.classAtom);
         PutText(out, widen(c.text));
         PutWord(out, 0);  // no creation data

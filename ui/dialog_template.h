@@ -20,11 +20,10 @@ using WidenFunction = std::u16string (*)(std::string_view);
 // the window system makes it regular and of the default character set, which
 // is the default dialog font. Without a face the template has no font
 // block and DS_SETFONT stays clear.
-std::vector<uint16_t> BuildDialogTemplate(const DialogLayout& layout, const DialogFont& font,
-                                          WidenFunction widen);
+std::vector<uint16_t> BuildDialogTemplate(const DialogLayout& layout, const DialogFont& font, WidenFunction widen);
 
 // The pieces the writer is made of, for building other templates.
 void PutWord(std::vector<uint16_t>& out, uint16_t word);
-void PutDword(std::vector<uint16_t>& out, uint32_t dword);   // low word first
+void PutDword(std::vector<uint16_t>& out, uint32_t dword);           // low word first
 void PutText(std::vector<uint16_t>& out, std::u16string_view text);  // with its zero terminator
-void AlignToDword(std::vector<uint16_t>& out);                // pads with a zero word
+void AlignToDword(std::vector<uint16_t>& out);                       // pads with a zero word

@@ -68,12 +68,12 @@ INT_PTR CALLBACK ModalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 static_assert(W32_WS_POPUP == WS_POPUP && W32_WS_CHILD == WS_CHILD && W32_WS_VISIBLE == WS_VISIBLE &&
               W32_WS_CAPTION == WS_CAPTION && W32_WS_SYSMENU == WS_SYSMENU && W32_WS_GROUP == WS_GROUP &&
               W32_WS_TABSTOP == WS_TABSTOP && W32_WS_EX_CLIENTEDGE == WS_EX_CLIENTEDGE);
-static_assert(W32_DS_3DLOOK == DS_3DLOOK && W32_DS_NOFAILCREATE == DS_NOFAILCREATE &&
-              W32_DS_SETFONT == DS_SETFONT && W32_DS_MODALFRAME == DS_MODALFRAME &&
-              W32_DS_SETFOREGROUND == DS_SETFOREGROUND && W32_DS_CENTER == DS_CENTER);
+static_assert(W32_DS_3DLOOK == DS_3DLOOK && W32_DS_NOFAILCREATE == DS_NOFAILCREATE && W32_DS_SETFONT == DS_SETFONT &&
+              W32_DS_MODALFRAME == DS_MODALFRAME && W32_DS_SETFOREGROUND == DS_SETFOREGROUND &&
+              W32_DS_CENTER == DS_CENTER);
 static_assert(W32_SS_LEFT == SS_LEFT && W32_SS_CENTER == SS_CENTER && W32_SS_BITMAP == SS_BITMAP &&
-              W32_SS_NOPREFIX == SS_NOPREFIX && W32_SS_NOTIFY == SS_NOTIFY &&
-              W32_SS_CENTERIMAGE == SS_CENTERIMAGE && W32_ES_AUTOHSCROLL == ES_AUTOHSCROLL);
+              W32_SS_NOPREFIX == SS_NOPREFIX && W32_SS_NOTIFY == SS_NOTIFY && W32_SS_CENTERIMAGE == SS_CENTERIMAGE &&
+              W32_ES_AUTOHSCROLL == ES_AUTOHSCROLL);
 static_assert(W32_BS_PUSHBUTTON == BS_PUSHBUTTON && W32_BS_DEFPUSHBUTTON == BS_DEFPUSHBUTTON &&
               W32_BS_AUTOCHECKBOX == BS_AUTOCHECKBOX && W32_BS_AUTORADIOBUTTON == BS_AUTORADIOBUTTON);
 static_assert(W32_IDOK == IDOK && W32_IDCANCEL == IDCANCEL);
@@ -82,14 +82,12 @@ static_assert(W32_IDOK == IDOK && W32_IDCANCEL == IDCANCEL);
 
 void KeepProgramInstance(HINSTANCE instance) { KeptInstance = instance; }
 
-HINSTANCE ProgramInstance() {
-    return KeptInstance ? KeptInstance : reinterpret_cast<HINSTANCE>(&__ImageBase);
-}
+HINSTANCE ProgramInstance() { return KeptInstance ? KeptInstance : reinterpret_cast<HINSTANCE>(&__ImageBase); }
 
 HWND CreateHiddenDialog(const std::vector<uint16_t>& dialogTemplate, uintptr_t owner) {
-    HWND dialog = CreateDialogIndirectParamW(ProgramInstance(),
-                                             reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()),
-                                             OwnerWindowOf(owner), ModalDialogProc, 0);
+    HWND dialog =
+        CreateDialogIndirectParamW(ProgramInstance(), reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()),
+                                   OwnerWindowOf(owner), ModalDialogProc, 0);
     if (!dialog) return nullptr;
     if (HICON big = ProgramIcon(32)) SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
     if (HICON small = ProgramIcon(16)) {

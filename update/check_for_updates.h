@@ -12,5 +12,4 @@ constexpr int32_t UpdateLaunched = -2;
 // `currentVersion`, asks the user and, on Yes, opens or downloads and starts
 // it. `ownerWindow` is the About dialog's window handle. Returns
 // UpdateLaunched or 0. Runs on the user-interface thread and blocks it.
-int32_t CheckForUpdates(uintptr_t ownerWindow, const std::string& programName,
-                        const std::string& currentVersion);
+int32_t CheckForUpdates(uintptr_t ownerWindow, const std::string& programName, const std::string& currentVersion);

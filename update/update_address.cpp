@@ -45,8 +45,7 @@ bool IsDeviceName(std::string_view name) {
     while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
     std::string upper;
     for (char c : base) upper += AsciiUpper(c);
-    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL" || upper == "CONIN$" ||
-        upper == "CONOUT$")
+    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL" || upper == "CONIN$" || upper == "CONOUT$")
         return true;
     return upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
            IsDeviceDigit(upper[3]);

@@ -46,7 +46,7 @@ int32_t RunUpdateCheck(UpdatePlatform& platform, std::string_view host, uintptr_
         if (answer != UPDATE_IDYES) return 0;
         return RunUpdateMethod(platform, host, entry, localListPath);
     }
-    platform.ShowMessageBox(ownerWindow, "You're already running the latest version: " + current,
-                            "No update available", UPDATE_MB_OK);
+    platform.ShowMessageBox(ownerWindow, "You're already running the latest version: " + current, "No update available",
+                            UPDATE_MB_OK);
     return 0;
 }

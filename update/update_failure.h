@@ -11,16 +11,16 @@
 // Failure kinds: the kind picks the message. Kinds 8 to 11 have no message
 // of their own and show "Unexpected error" with the system's error code.
 enum : int32_t {
-    FAILURE_LIST_DOWNLOAD = 2,     // the list download reported failure
-    FAILURE_LIST_EMPTY = 3,        // the list arrived without bytes
-    FAILURE_DOWNLOAD = 4,          // a method-4 download reported failure
-    FAILURE_INCOMPLETE = 5,        // a method-4 download is shorter than its size
-    FAILURE_SHELL_OPEN = 7,        // the shell could not open the address
-    FAILURE_TEMP_DIRECTORY = 8,    // the system names no temporary directory
-    FAILURE_SAVED_FILE_NAME = 9,   // the address gives no usable file name
-    FAILURE_SAVE = 10,             // the downloaded file could not be saved
-    FAILURE_START = 11,            // the saved file could not be started
-    FAILURE_METHOD = 99,           // the update method is not supported
+    FAILURE_LIST_DOWNLOAD = 2,    // the list download reported failure
+    FAILURE_LIST_EMPTY = 3,       // the list arrived without bytes
+    FAILURE_DOWNLOAD = 4,         // a method-4 download reported failure
+    FAILURE_INCOMPLETE = 5,       // a method-4 download is shorter than its size
+    FAILURE_SHELL_OPEN = 7,       // the shell could not open the address
+    FAILURE_TEMP_DIRECTORY = 8,   // the system names no temporary directory
+    FAILURE_SAVED_FILE_NAME = 9,  // the address gives no usable file name
+    FAILURE_SAVE = 10,            // the downloaded file could not be saved
+    FAILURE_START = 11,           // the saved file could not be started
+    FAILURE_METHOD = 99,          // the update method is not supported
 };
 
 extern const char* const UPDATE_FAILURE_CAPTION;  // "Software update failed"

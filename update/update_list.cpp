@@ -30,8 +30,7 @@ std::string UpdateListLine(std::string_view list, int32_t n) {
 
 double ReadListDecimal(std::string_view text) {
     size_t pos = 0;
-    while (pos < text.size() &&
-           (text[pos] == ' ' || text[pos] == '\t' || text[pos] == '\r' || text[pos] == '\n'))
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t' || text[pos] == '\r' || text[pos] == '\n'))
         ++pos;
     // Only the decimal form is handed on, so that the program's number reader
     // sees no "&" prefix and no exponent.

@@ -4,10 +4,10 @@
 
 namespace {
 
-using UrlDownloadToFileFunction = HRESULT(WINAPI*)(void* caller, const char* address, const char* path,
-                                                   DWORD reserved, void* statusCallback);
-using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND owner, const char* verb, const char* file,
-                                                const char* parameters, const char* directory, INT show);
+using UrlDownloadToFileFunction = HRESULT(WINAPI*)(void* caller, const char* address, const char* path, DWORD reserved,
+                                                   void* statusCallback);
+using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND owner, const char* verb, const char* file, const char* parameters,
+                                                const char* directory, INT show);
 
 // Loads `library` once and looks up `name` in it; null when either fails.
 // The library stays loaded until the process ends.

@@ -31,8 +31,10 @@ double TimeOneStart(const std::wstring& exe, const std::string& arguments) {
     // harness checks every millisecond rather than every 10.
     while (!dialog && child.Running() && Now() - start < kStartTimeout) {
         std::vector<HWND> found = FindDialogs(child.Pid(), kDialogCaption);
-        if (!found.empty()) dialog = found.front();
-        else Sleep(1);
+        if (!found.empty())
+            dialog = found.front();
+        else
+            Sleep(1);
     }
     const double elapsed = Now() - start;
     if (!dialog) return -1;

@@ -19,9 +19,7 @@ std::vector<std::pair<const char*, void (*)()>>& Registry() {
 
 }  // namespace
 
-ScenarioRegistration::ScenarioRegistration(const char* name, void (*run)()) {
-    Registry().emplace_back(name, run);
-}
+ScenarioRegistration::ScenarioRegistration(const char* name, void (*run)()) { Registry().emplace_back(name, run); }
 
 std::string Quoted(const std::string& text) {
     std::string out = "\"";

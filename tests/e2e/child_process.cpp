@@ -1,9 +1,7 @@
 // Starting the program under test and waiting for its end.
 #include "e2e.h"
 
-ChildProcess::~ChildProcess() {
-    Terminate();
-}
+ChildProcess::~ChildProcess() { Terminate(); }
 
 bool ChildProcess::Start(const std::wstring& exe, const std::string& arguments) {
     Terminate();
@@ -13,17 +11,14 @@ bool ChildProcess::Start(const std::wstring& exe, const std::string& arguments) 
     buffer.push_back(0);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info_)) {
+    if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_)) {
         info_ = {};
         return false;
     }
     return true;
 }
 
-bool ChildProcess::Running() const {
-    return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
-}
+bool ChildProcess::Running() const { return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
 
 bool ChildProcess::WaitForExit(DWORD timeoutMs) {
     return WaitUntil([this] { return !Running(); }, timeoutMs);

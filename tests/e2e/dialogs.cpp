@@ -53,8 +53,7 @@ BOOL CALLBACK CollectChild(HWND window, LPARAM param) {
     info.id = GetDlgCtrlID(window);
     info.className = Narrow(ClassName(window));
     info.style = GetWindowLongW(window, GWL_STYLE);
-    info.text = info.className == "Edit" || info.className == "EDIT" ? WindowTextBySending(window)
-                                                                      : Caption(window);
+    info.text = info.className == "Edit" || info.className == "EDIT" ? WindowTextBySending(window) : Caption(window);
     list->push_back(info);
     return TRUE;
 }
@@ -71,8 +70,7 @@ std::wstring Widen(const std::string& text) {
 
 std::string Narrow(const std::wstring& text) {
     if (text.empty()) return {};
-    int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                nullptr);
+    int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
     return out;
@@ -87,10 +85,14 @@ DialogKind KindOf(HWND dialog) {
 
 const char* KindName(DialogKind kind) {
     switch (kind) {
-        case DialogKind::None: return "no";
-        case DialogKind::Main: return "a main";
-        case DialogKind::About: return "an About";
-        case DialogKind::Other: return "another";
+        case DialogKind::None:
+            return "no";
+        case DialogKind::Main:
+            return "a main";
+        case DialogKind::About:
+            return "an About";
+        case DialogKind::Other:
+            return "another";
     }
     return "?";
 }
@@ -147,9 +149,7 @@ void ExpectExit(ChildProcess& child, HWND previous, int32_t code, const std::str
     CheckInt(child.ExitCode(), code, what);
 }
 
-HWND Item(HWND dialog, int id) {
-    return GetDlgItem(dialog, id);
-}
+HWND Item(HWND dialog, int id) { return GetDlgItem(dialog, id); }
 
 std::string EditText(HWND dialog, int id) {
     HWND edit = Item(dialog, id);
@@ -233,9 +233,7 @@ void PressKey(HWND dialog, WPARAM key) {
     PostMessageW(dialog, WM_KEYDOWN, key, 1);
 }
 
-void CloseBySystem(HWND dialog) {
-    PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-}
+void CloseBySystem(HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
 bool Settle(HWND dialog) {
     HWND edit = Item(dialog, IDC_DIAGRAM_NUMBER);
@@ -251,8 +249,7 @@ bool Settle(HWND dialog) {
     PostMessageW(edit, EM_SETLIMITTEXT, marker, 0);
     // A click that ends the dialog takes the marker with it.
     bool settled = WaitUntil(
-        [&] { return !IsWindow(edit) || static_cast<WPARAM>(Send(edit, EM_GETLIMITTEXT)) == marker; },
-        kStepTimeout);
+        [&] { return !IsWindow(edit) || static_cast<WPARAM>(Send(edit, EM_GETLIMITTEXT)) == marker; }, kStepTimeout);
     if (IsWindow(edit)) Send(edit, EM_SETLIMITTEXT, static_cast<WPARAM>(original));
     return settled;
 }

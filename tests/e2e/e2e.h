@@ -31,17 +31,17 @@ struct ScenarioRegistration {
     ScenarioRegistration(const char* name, void (*run)());
 };
 
-#define E2E_SCENARIO(name)                                              \
-    static void name();                                                 \
-    static ScenarioRegistration name##_registration(#name, name);      \
+#define E2E_SCENARIO(name)                                        \
+    static void name();                                           \
+    static ScenarioRegistration name##_registration(#name, name); \
     static void name()
 
 // What the command line of the harness gave.
 struct E2eConfig {
-    std::wstring brantleExe;   // the program under test
-    std::wstring shotsDir;     // where screenshots go (empty: none are taken)
-    std::wstring browserLog;   // the log that the browser stand-in appends to
-    std::wstring ruleTable;    // the rule table source file, to compare bytes
+    std::wstring brantleExe;  // the program under test
+    std::wstring shotsDir;    // where screenshots go (empty: none are taken)
+    std::wstring browserLog;  // the log that the browser stand-in appends to
+    std::wstring ruleTable;   // the rule table source file, to compare bytes
 };
 extern E2eConfig Config;
 
@@ -211,5 +211,5 @@ bool SaveScreenshot(HWND window, const std::string& name);
 
 // ---------------------------------------------------------------- text
 
-std::wstring Widen(const std::string& text);    // ANSI code page -> UTF-16
-std::string Narrow(const std::wstring& text);   // UTF-16 -> ANSI code page
+std::wstring Widen(const std::string& text);   // ANSI code page -> UTF-16
+std::string Narrow(const std::wstring& text);  // UTF-16 -> ANSI code page

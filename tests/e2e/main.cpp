@@ -37,11 +37,16 @@ int wmain(int argc, wchar_t** argv) {
         std::wstring option = argv[i];
         if (i + 1 >= argc) return Usage();
         std::wstring value = argv[++i];
-        if (option == L"--shots") Config.shotsDir = value;
-        else if (option == L"--browser-log") Config.browserLog = value;
-        else if (option == L"--rule-table") Config.ruleTable = value;
-        else if (option == L"--only") only = Narrow(value);
-        else return Usage();
+        if (option == L"--shots")
+            Config.shotsDir = value;
+        else if (option == L"--browser-log")
+            Config.browserLog = value;
+        else if (option == L"--rule-table")
+            Config.ruleTable = value;
+        else if (option == L"--only")
+            only = Narrow(value);
+        else
+            return Usage();
     }
     if (GetFileAttributesW(Config.brantleExe.c_str()) == INVALID_FILE_ATTRIBUTES) {
         std::fprintf(stderr, "brantle_e2e: %s not found\n", Narrow(Config.brantleExe).c_str());

@@ -37,19 +37,15 @@ HWND OwnerWindow() {
         RegisterClassW(&cls);
         // Never shown: the program only needs a window to own its dialogs
         // and to receive the records.
-        return CreateWindowExW(0, cls.lpszClassName, L"Brantle test caller", WS_OVERLAPPEDWINDOW, 0, 0, 240,
-                               120, nullptr, nullptr, cls.hInstance, nullptr);
+        return CreateWindowExW(0, cls.lpszClassName, L"Brantle test caller", WS_OVERLAPPEDWINDOW, 0, 0, 240, 120,
+                               nullptr, nullptr, cls.hInstance, nullptr);
     }();
     return window;
 }
 
-std::string OwnerArgument() {
-    return std::to_string(reinterpret_cast<uintptr_t>(OwnerWindow()));
-}
+std::string OwnerArgument() { return std::to_string(reinterpret_cast<uintptr_t>(OwnerWindow())); }
 
-std::vector<ReceivedCopyData>& ReceivedRecords() {
-    return Records;
-}
+std::vector<ReceivedCopyData>& ReceivedRecords() { return Records; }
 
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     const DWORD start = GetTickCount();

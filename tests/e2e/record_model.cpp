@@ -49,8 +49,7 @@ ExpectedRecord& ExpectedRecord::NoResult() {
 }
 
 std::string DescribeRecordDifference(const std::vector<uint8_t>& got, const ExpectedRecord& want) {
-    if (got.size() != want.bytes.size())
-        return "record has " + std::to_string(got.size()) + " bytes, expected 52";
+    if (got.size() != want.bytes.size()) return "record has " + std::to_string(got.size()) + " bytes, expected 52";
     struct Field {
         const char* name;
         size_t offset, size;

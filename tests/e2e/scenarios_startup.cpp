@@ -144,8 +144,7 @@ E2E_SCENARIO(run_again_twice) {
     main = ExpectDialog(child, end, DialogKind::Main, "Esc in the About dialog runs again");
     if (!main) return;
     Settle(main);
-    CheckCondition(main, "Within 50m of junction from which traffic joins", true,
-                   "the extra tick box keeps its tick");
+    CheckCondition(main, "Within 50m of junction from which traffic joins", true, "the extra tick box keeps its tick");
     CheckLines(main, kHeading, "internal or external lighting", "", "restored options");
     record.Result("internal or external lighting");
     Click(main, IDC_20MPH);
@@ -222,8 +221,7 @@ E2E_SCENARIO(buttons_clicked_by_sent_message) {
     SendClick(about, IDOK);
     HWND main = ExpectDialog(child, about, DialogKind::Main, "a sent click on OK opens the main dialog");
     if (!main) return;
-    Check(SendClick(main, IDC_LAMP_COLUMN) && IsTicked(main, IDC_LAMP_COLUMN),
-          "a sent click ticks the lamp column");
+    Check(SendClick(main, IDC_LAMP_COLUMN) && IsTicked(main, IDC_LAMP_COLUMN), "a sent click ticks the lamp column");
     SendClick(main, IDOK);
     HWND end = ExpectDialog(child, main, DialogKind::About, "a sent click on Close opens the last About dialog");
     if (!end) return;

@@ -17,8 +17,8 @@ const char kNewerCaption[] = "Newer version available";
 const char kFailureCaption[] = "Software update failed";
 const char kListPath[] = "uploaded/software/updates.txt";
 const char kMarkerExe[] = "brantle_update_marker.exe";
-constexpr DWORD kBoxTimeout = 15000;     // an empty list takes 31 polls, about 3 s
-constexpr DWORD kNoBoxWait = 1500;       // how long "no message" is watched for
+constexpr DWORD kBoxTimeout = 15000;  // an empty list takes 31 polls, about 3 s
+constexpr DWORD kNoBoxWait = 1500;    // how long "no message" is watched for
 
 std::string Environment(const char* name) {
     wchar_t buffer[1024];
@@ -52,8 +52,8 @@ std::string ParentFolder(const std::string& path) { return path.substr(0, path.f
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {
     CreateDirectoryW(Widen(ParentFolder(path)).c_str(), nullptr);
-    HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+    HANDLE file =
+        CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -73,9 +73,7 @@ bool ReadBytes(const std::string& path, std::string& bytes) {
     return true;
 }
 
-bool FileExists(const std::string& path) {
-    return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool FileExists(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The files served in this run, removed before each scenario.
 std::vector<std::string>& ServedFiles() {
@@ -113,9 +111,9 @@ bool SetServerDown(bool down) {
     }
     const std::string want = down ? "down\n" : "up\n";
     std::string state;
-    return Check(WaitUntil([&] { return ReadBytes(ServerRoot() + "\\server.state", state) && state == want; },
-                           kStepTimeout),
-                 std::string("the server is ") + (down ? "down" : "up again"));
+    return Check(
+        WaitUntil([&] { return ReadBytes(ServerRoot() + "\\server.state", state) && state == want; }, kStepTimeout),
+        std::string("the server is ") + (down ? "down" : "up again"));
 }
 
 // The temporary folder that brantle.exe, started from here, will use.
@@ -223,8 +221,7 @@ std::string MarkerExeBytes() {
 // `saved` ran, started by its quoted full path.
 void ExpectMarker(const std::string& saved, const std::string& what) {
     std::string note;
-    WaitUntil([&] { return ReadBytes(saved + ".ran", note) && !note.empty() && note.back() == '\n'; },
-              kStepTimeout);
+    WaitUntil([&] { return ReadBytes(saved + ".ran", note) && !note.empty() && note.back() == '\n'; }, kStepTimeout);
     if (!Check(!note.empty(), what + ": the saved program ran (its marker appeared)")) return;
     // The marker writes UTF-8; the paths here are ASCII.
     CheckText(note, saved + "\n\"" + saved + "\"\n", what + ": started as its full path, quoted on the command line");
@@ -322,12 +319,13 @@ E2E_SCENARIO(update_method_2_from_the_last_about_dialog) {
     if (!last) return;
     int32_t result = LastRecordOptions();
     ClickLater(last, IDC_CHECK_UPDATES);
-    if (!ExpectBox(child, kNewerCaption, "Do you wish to upgrade your installed version 1.10.1\r\nto version 2 ?",
-                   last, IDYES, "method 2"))
+    if (!ExpectBox(child, kNewerCaption, "Do you wish to upgrade your installed version 1.10.1\r\nto version 2 ?", last,
+                   IDYES, "method 2"))
         return;
     CheckText(WaitForBrowserLine(browserLines), "http://www.kestrix.example/brantle/new",
               "method 2: an address with a \"/\" gets only http:// in front");
-    ExpectExit(child, last, result, "method 2 from the last About dialog: the program ends with the main dialog's result");
+    ExpectExit(child, last, result,
+               "method 2 from the last About dialog: the program ends with the main dialog's result");
 }
 
 E2E_SCENARIO(update_method_4_downloads_saves_and_starts) {
@@ -445,7 +443,8 @@ E2E_SCENARIO(update_failure_unsupported_method) {
     Serve(kListPath, "Brantle,1.11,3,brantle.html\n");
     ExpectFailure(true,
                   "This version does not support that update method\r\n"
-                  "Try installing the program again from: " + Host() + "\r\n (103)",
+                  "Try installing the program again from: " +
+                      Host() + "\r\n (103)",
                   "method 3");
 }
 
