@@ -1,5 +1,6 @@
 // The main dialog exported for other programs as BRANTLE (ordinal 1, see
-// brantle.def), with the standard calling convention.
+// brantle_x86.def and brantle_x64.def), with the standard calling convention
+// of each word size.
 #include <cstdint>
 
 #include "dialog_font.h"
