@@ -27,10 +27,11 @@ done
 
 # shellcheck source=wine-env.sh
 . "$repo/scripts/wine-env.sh"
-wine_env_start "$build/e2e-state" || { echo "bench-startup: the Wine environment did not start" >&2; exit 1; }
+arch=$(windows_build_of "$brantle") || { echo "bench-startup: $brantle is not a Windows program of a known build" >&2; exit 2; }
+wine_env_start "$build/e2e-state" "$arch" || { echo "bench-startup: the Wine environment did not start" >&2; exit 1; }
 
-timeout 300 wine "$harness" --bench-startup "$(winepath -w "$brantle")" "$(winepath -w "$minimal")" "$starts" \
+timeout 300 "$WINE_ENV_LOADER" "$harness" --bench-startup "$(wine_env_winpath "$brantle")" "$(wine_env_winpath "$minimal")" "$starts" \
   2>"$build/bench-startup-stderr.log" | tr -d '\r'
 status=${PIPESTATUS[0]}
-echo "brantle.exe size: $(stat -c %s "$brantle") bytes"
+echo "brantle.exe ($(windows_build_words "$arch")) size: $(stat -c %s "$brantle") bytes"
 exit "$status"

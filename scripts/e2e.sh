@@ -3,11 +3,12 @@
 #
 #   scripts/e2e.sh <Windows build folder> [--only <part of a scenario name>]
 #
-# The folder is a build configured with cmake/mingw-w64-i686.cmake, already
-# built: it holds app/brantle.exe and tests/e2e/brantle_e2e.exe. This script
-# builds nothing; it makes a Wine environment inside the folder (e2e-state/),
-# runs the harness, turns the screenshots into PNG files (e2e-shots/) and
-# exits non-zero when a check fails. The harness's own log is e2e.log.
+# The folder is a Windows build (either toolchain file), already built: it
+# holds app/brantle.exe and tests/e2e/brantle_e2e.exe. This script builds
+# nothing; it makes a Wine environment of the build's architecture inside the
+# folder (e2e-state/), runs the harness, turns the screenshots into PNG files
+# (e2e-shots/) and exits non-zero when a check fails. The harness's own log is
+# e2e.log. Exit status 3 means that this machine cannot run the build.
 set -u
 
 if [ $# -lt 1 ] || [ ! -d "$1" ]; then
@@ -25,7 +26,12 @@ done
 
 # shellcheck source=wine-env.sh
 . "$repo/scripts/wine-env.sh"
-wine_env_start "$build/e2e-state" || { echo "e2e: the Wine environment did not start" >&2; exit 1; }
+arch=$(windows_build_of "$brantle") || { echo "e2e: $brantle is not a Windows program of a known build" >&2; exit 2; }
+if ! windows_build_runnable "$arch"; then
+  echo "e2e: the $(windows_build_words "$arch") build cannot be driven here: $(windows_build_why_not "$arch")" >&2
+  exit 3
+fi
+wine_env_start "$build/e2e-state" "$arch" || { echo "e2e: the Wine environment did not start" >&2; exit 1; }
 
 # The update server stand-in, on the host and port that this build's
 # brantle.exe asks (BRANTLE_UPDATE_HOST, 127.0.0.1:<port> in test builds).
@@ -37,7 +43,7 @@ if [[ "$update_host" == 127.0.0.1:* ]]; then
     --ready "$update_root.ready" >"$build/e2e-state/logs/update-server.log" 2>&1 &
   wine_env_track_pid $!
   if wine_env_wait_for 10 test -s "$update_root.ready"; then
-    BRANTLE_E2E_UPDATE_ROOT=$(winepath -w "$update_root")
+    BRANTLE_E2E_UPDATE_ROOT=$(wine_env_winpath "$update_root")
     export BRANTLE_E2E_UPDATE_ROOT BRANTLE_E2E_UPDATE_HOST=$update_host
   else
     echo "e2e: the update server did not start (see $build/e2e-state/logs/update-server.log)" >&2
@@ -51,10 +57,10 @@ log=$build/e2e.log
 
 # Wine's background processes were started by wine_env_start with their own
 # output files, so a pipe here cannot keep them waiting.
-timeout 300 wine "$harness" "$(winepath -w "$brantle")" \
-  --shots "$(winepath -w "$shots")" \
-  --browser-log "$(winepath -w "$WINE_ENV_BROWSER_LOG")" \
-  --rule-table "$(winepath -w "$repo/resources/rule_table.txt")" \
+timeout 300 "$WINE_ENV_LOADER" "$harness" "$(wine_env_winpath "$brantle")" \
+  --shots "$(wine_env_winpath "$shots")" \
+  --browser-log "$(wine_env_winpath "$WINE_ENV_BROWSER_LOG")" \
+  --rule-table "$(wine_env_winpath "$repo/resources/rule_table.txt")" \
   "$@" 2>"$build/e2e-stderr.log" | tee "$log"
 status=${PIPESTATUS[0]}
 
@@ -69,5 +75,5 @@ if [ -z "$summary" ]; then
   echo "e2e: the harness ended without its summary (exit status $status; see $build/e2e-stderr.log)" >&2
   exit 1
 fi
-echo "e2e: $summary (screenshots in $shots)"
+echo "e2e: $(windows_build_words "$arch") build: $summary (screenshots in $shots)"
 [ "$status" -eq 0 ] && [[ "$summary" == *" 0 failed" ]]

@@ -1,29 +1,41 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs Brantle: brantle.exe under Wine. Arguments are
 # passed to the program (for example: scripts/run.sh 652 /Q 1).
+#
+# It runs the 32-bit program where this machine can run 32-bit code, and the
+# 64-bit one where it cannot.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
-cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake >/dev/null
-cmake --build build/win -j2 --target brantle
-exe=$PWD/build/win/app/brantle.exe
-echo "Built $exe ($(stat -c %s "$exe") bytes)"
+# shellcheck source=windows-builds.sh
+. scripts/windows-builds.sh
+if windows_build_runnable x86; then
+  build=x86
+  why="this machine runs 32-bit programs"
+else
+  build=x64
+  why="the 32-bit one cannot run here: $(windows_build_why_not x86)"
+fi
 
+cmake -S . -B "build/win-$build" -DCMAKE_TOOLCHAIN_FILE="$(windows_build_toolchain "$build")" >/dev/null
+cmake --build "build/win-$build" -j2 --target brantle
+exe=$PWD/build/win-$build/app/brantle.exe
+echo "Running the $(windows_build_words "$build") brantle.exe ($(stat -c %s "$exe") bytes): $why."
+
+set +e  # the environment's helpers test their own results
+# shellcheck source=wine-env.sh
+. scripts/wine-env.sh
 if [ -n "${DISPLAY:-}" ]; then
-  export WINEPREFIX=$PWD/build/wine-run WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "Making a Wine prefix in $WINEPREFIX (once)"
-    wineboot -i >/dev/null 2>&1
-  fi
-  exec wine "$exe" "$@"
+  wine_env_use "$build" "$PWD/build/wine-run-$(windows_build_wine_arch "$build")" || exit 1
+  mkdir -p build/run-state
+  wine_env_make_prefix build/run-state/wineboot-init.log || exit 1
+  exec "$WINE_ENV_LOADER" "$exe" "$@"
 fi
 
 # No display here: run it on a virtual one and save a picture of what it shows.
-set +e  # the environment's helpers test their own results
-. scripts/wine-env.sh
-wine_env_start build/run-state || { echo "The Wine environment did not start" >&2; exit 1; }
-wine "$exe" "$@" >/dev/null 2>&1 &
+wine_env_start build/run-state "$build" || { echo "The Wine environment did not start" >&2; exit 1; }
+"$WINE_ENV_LOADER" "$exe" "$@" >/dev/null 2>&1 &
 wine_env_track_pid $!
 if ! wine_env_wait_for 30 xdotool search --onlyvisible --name "Quorvane sign illumination tool" >/dev/null 2>&1; then
   echo "brantle.exe showed no window within 30 s" >&2

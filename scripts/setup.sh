@@ -1,15 +1,23 @@
 #!/usr/bin/env bash
 # Installs what building and testing Brantle needs on Debian, skipping what is
 # already there: the native toolchain and test libraries, clang for the
-# fuzzers, MinGW-w64 for the Windows program, and Wine with Xvfb to run it.
+# fuzzers, MinGW-w64 for both Windows builds (32-bit and 64-bit), and Wine
+# with Xvfb to run them. Wine's 32-bit part (wine32, with the i386
+# architecture) only where this machine can run 32-bit programs.
 set -euo pipefail
+cd "$(dirname "$0")/.."
+# shellcheck source=windows-builds.sh
+. scripts/windows-builds.sh
 
 packages=(
-  cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev python3
+  cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pefile
   clang libclang-rt-14-dev
-  g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
-  wine wine32:i386 xvfb x11-apps imagemagick xdotool
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-tools
+  wine wine64 xvfb x11-apps imagemagick xdotool
 )
+if machine_runs_32bit; then
+  packages+=(wine32:i386)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,23 +1,33 @@
-# Sets up a private Wine environment for the end-to-end tests; source it:
+# Sets up a private Wine environment for one of the two Windows builds;
+# source it:
 #
 #   . scripts/wine-env.sh
-#   wine_env_start <state folder>     # Xvfb, prefix, registry, wineserver
+#   wine_env_start <state folder> <x86|x64>   # Xvfb, prefix, registry, wineserver
 #   wine_env_track_pid <pid>          # another process to end at cleanup
-#   ... run Windows programs with: wine prog.exe ...
+#   wine_env_run prog.exe ...         # a Windows program, with the build's loader
+#   wine_env_winpath <Linux path>     # the same path as a Windows program sees it
 #   wine_env_stop                     # also run by the EXIT trap
 #
 # What it sets up, inside <state folder>:
-#   wineprefix/       a 32-bit prefix, made once and reused
+#   win32/ or win64/  the prefix of the build's architecture, made once and
+#                     reused
 #   browser.log       one line per address that a program asked the shell to
 #                     open (browser-recorder.sh stands in for the browser and
 #                     the mail program)
 #   logs/             output of Xvfb, wineboot and wineserver
-# Exports DISPLAY, WINEPREFIX, WINEARCH, WINEDEBUG, WINEDLLOVERRIDES and
-# LC_ALL=C.UTF-8 (so the ANSI code page is 1252 on every machine) and
-# WINE_ENV_BROWSER_LOG.
+# Exports DISPLAY, WINEPREFIX, WINEARCH, WINELOADER, WINEDEBUG,
+# WINEDLLOVERRIDES and LC_ALL=C.UTF-8 (so the ANSI code page is 1252 on
+# every machine) and WINE_ENV_BROWSER_LOG.
+#
+# Every Wine program, wineboot and regedit included, is started with the
+# loader of the build's word size: Debian's `wine` command would take the
+# 32-bit one whenever wine32 is installed, even where it cannot run.
 #
 # Every wait is bounded; the EXIT trap ends wineserver, Xvfb and the tracked
 # processes by their saved process ids.
+
+# shellcheck source=windows-builds.sh
+. "$(dirname "${BASH_SOURCE[0]}")/windows-builds.sh"
 
 WINE_ENV_PIDS=()
 WINE_ENV_XVFB_PID=
@@ -37,6 +47,34 @@ wine_env_wait_for() {
 }
 
 wine_env_track_pid() { WINE_ENV_PIDS+=("$1"); }
+
+wine_env_run() { "$WINE_ENV_LOADER" "$@"; }
+
+wine_env_winpath() { "$WINE_ENV_LOADER" winepath.exe -w "$1" 2>/dev/null | tr -d '\r'; }
+
+# Chooses the build's architecture and loader and the prefix folder; no
+# display and no processes. Used alone where a display already exists.
+wine_env_use() {
+  local build=$1 prefix=$2
+  WINE_ENV_LOADER=$(windows_build_wine_loader "$build")
+  if [ -z "$WINE_ENV_LOADER" ] || [ ! -x "$WINE_ENV_LOADER" ]; then
+    wine_env_log "no Wine loader for the $build build (${WINE_ENV_LOADER:-unknown build}); run scripts/setup.sh"
+    return 1
+  fi
+  export WINEPREFIX=$prefix WINEARCH=$(windows_build_wine_arch "$build") WINELOADER=$WINE_ENV_LOADER
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+}
+
+# Makes the prefix if it does not exist yet.
+wine_env_make_prefix() {
+  local log=$1
+  [ -f "$WINEPREFIX/system.reg" ] && return 0
+  wine_env_log "making a new $WINEARCH prefix in $WINEPREFIX"
+  if ! timeout 180 "$WINE_ENV_LOADER" wineboot.exe -i >"$log" 2>&1 </dev/null; then
+    wine_env_log "wineboot -i failed (see $log)"
+    return 1
+  fi
+}
 
 wine_env_start_xvfb() {
   local logs=$1
@@ -75,8 +113,8 @@ REGEDIT4
 "Browsers"="$recorder"
 "Mailers"="$recorder"
 EOF
-  timeout 60 wine regedit /S "$(winepath -w "$state/settings.reg" 2>/dev/null)" \
-    >"$state/logs/regedit.log" 2>&1
+  timeout 60 "$WINE_ENV_LOADER" regedit.exe /S "$(wine_env_winpath "$state/settings.reg")" \
+    >"$state/logs/regedit.log" 2>&1 </dev/null
 }
 
 # Ends everything that wine_env_start started; safe to call twice.
@@ -100,11 +138,14 @@ wine_env_stop() {
 }
 
 wine_env_start() {
-  local state
+  local state build=${2:-}
   state=$(mkdir -p "$1" && cd "$1" && pwd) || return 1
   mkdir -p "$state/logs"
-  export WINEPREFIX=$state/wineprefix WINEARCH=win32 WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  if ! windows_build_runnable "$build"; then
+    wine_env_log "this machine cannot run the ${build:-(no)} build: $(windows_build_why_not "$build")"
+    return 1
+  fi
+  wine_env_use "$build" "$state/$(windows_build_wine_arch "$build")" || return 1
   export LC_ALL=C.UTF-8
   export WINE_ENV_BROWSER_LOG=$state/browser.log
   : >"$WINE_ENV_BROWSER_LOG"
@@ -119,13 +160,7 @@ wine_env_start() {
 
   wine_env_start_xvfb "$state/logs" || return 1
 
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wine_env_log "making a new 32-bit prefix in $WINEPREFIX"
-    if ! timeout 180 wineboot -i >"$state/logs/wineboot-init.log" 2>&1; then
-      wine_env_log "wineboot -i failed (see $state/logs/wineboot-init.log)"
-      return 1
-    fi
-  fi
+  wine_env_make_prefix "$state/logs/wineboot-init.log" || return 1
   wine_env_write_registry "$state" || { wine_env_log "registry settings failed"; return 1; }
 
   # A persistent server makes each later start fast. Its background
@@ -133,7 +168,7 @@ wine_env_start() {
   timeout 10 wineserver -k >/dev/null 2>&1
   timeout 10 wineserver -w >/dev/null 2>&1
   wineserver -p >"$state/logs/wineserver.log" 2>&1 </dev/null
-  if ! timeout 60 wineboot >"$state/logs/wineboot.log" 2>&1 </dev/null; then
+  if ! timeout 60 "$WINE_ENV_LOADER" wineboot.exe >"$state/logs/wineboot.log" 2>&1 </dev/null; then
     wine_env_log "wineboot failed (see $state/logs/wineboot.log)"
     return 1
   fi
