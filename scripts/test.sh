@@ -23,10 +23,35 @@ ctest --test-dir build/asan --output-on-failure -j2
 step "Fuzzers, 10 seconds each"
 scripts/fuzz.sh 10 build/fuzz
 
-step "Windows build for the end-to-end tests (update server on 127.0.0.1:47123)"
-cmake -S . -B build/win-test -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
-  -DBRANTLE_UPDATE_HOST=127.0.0.1:47123 >/dev/null
-cmake --build build/win-test -j2
+# shellcheck source=windows-builds.sh
+. scripts/windows-builds.sh
+for build in $WINDOWS_BUILDS; do
+  step "Windows build, $(windows_build_words "$build") ($build), for the end-to-end tests (update server on 127.0.0.1:47123)"
+  cmake -S . -B "build/win-$build-test" -DCMAKE_TOOLCHAIN_FILE="$(windows_build_toolchain "$build")" \
+    -DBRANTLE_UPDATE_HOST=127.0.0.1:47123 >/dev/null
+  cmake --build "build/win-$build-test" -j2
+done
 
-step "End-to-end tests under Wine"
-scripts/e2e.sh build/win-test
+step "Both executables as files: headers, export, code and resources"
+for build in $WINDOWS_BUILDS; do
+  # Debian's own Python, which has python3-pefile whatever python3 the PATH finds first.
+  /usr/bin/python3 tests/pe_check.py "$build" "build/win-$build-test/app/brantle.exe" resources
+done
+
+# Every build this machine can run is driven; the others are named, with the
+# reason, so a run on a 64-bit-only machine says what it did not test.
+driven=() skipped=() failed=()
+for build in $WINDOWS_BUILDS; do
+  if ! windows_build_runnable "$build"; then
+    skipped+=("$build: $(windows_build_why_not "$build")")
+    continue
+  fi
+  step "End-to-end tests under Wine, $(windows_build_words "$build") build"
+  if scripts/e2e.sh "build/win-$build-test"; then driven+=("$build"); else failed+=("$build"); fi
+done
+
+step "Windows builds driven end to end"
+for build in "${driven[@]}"; do echo "driven, all checks passed: $build ($(windows_build_words "$build"))"; done
+for build in "${failed[@]}"; do echo "driven, FAILED: $build ($(windows_build_words "$build"))"; done
+for line in "${skipped[@]}"; do echo "not driven: $line (its file checks above still ran)"; done
+[ ${#failed[@]} -eq 0 ] && [ ${#driven[@]} -gt 0 ]

@@ -1,0 +1,133 @@
+#!/usr/bin/python3
+"""Checks a built brantle.exe from its file alone, without running it.
+
+    pe_check.py <x86|x64> <brantle.exe> <resources folder>
+
+Reads the PE file with pefile (Debian's python3-pefile) and disassembles the
+exported function with the MinGW binutils' objdump, so both builds are
+checked on every machine, also where one of them cannot run. Prints one line
+per check and exits 1 when any check fails.
+"""
+import re
+import struct
+import subprocess
+import sys
+
+import pefile
+
+BUILDS = {
+    # machine, manifest architecture, the return that ends the export's body
+    "x86": (pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"], "x86", "ret $0x8"),
+    "x64": (pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_AMD64"], "amd64", "ret"),
+}
+# The only DLLs that a statically linked brantle.exe may import: Windows' own.
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "ole32.dll", "msvcrt.dll",
+               "advapi32.dll"}
+# name: (width, height, bits per pixel)
+BITMAPS = {"QVTEXT": (184, 57, 8), "LBULB": (53, 56, 4), "KXLOGO": (172, 43, 8)}
+ICON_SIZES = [16, 32, 48]
+VERSION_STRINGS = {"FileDescription": "Quorvane sign illumination tool", "ProductVersion": "1.10",
+                   "FileVersion": "1.1.0.1"}
+
+failures = 0
+
+
+def check(ok, what):
+    global failures
+    print(("ok   " if ok else "FAIL ") + what)
+    failures += not ok
+
+
+def resource(pe, type_id, name):
+    """The bytes of the first language of resource type_id/name, or None."""
+    for entry in pe.DIRECTORY_ENTRY_RESOURCE.entries if hasattr(pe, "DIRECTORY_ENTRY_RESOURCE") else []:
+        if entry.id != type_id:
+            continue
+        for item in entry.directory.entries:
+            item_name = str(item.name) if item.name is not None else item.id
+            if item_name == name:
+                data = item.directory.entries[0].data.struct
+                return pe.get_data(data.OffsetToData, data.Size)
+    return None
+
+
+def export_body_returns(exe, pe, address):
+    """The first return instruction after the export's entry, as objdump writes it."""
+    base = pe.OPTIONAL_HEADER.ImageBase
+    listing = subprocess.run(
+        ["x86_64-w64-mingw32-objdump", "-d", f"--start-address={base + address}",
+         f"--stop-address={base + address + 1024}", exe],
+        check=True, capture_output=True, text=True).stdout
+    for line in listing.splitlines():
+        match = re.search(r"\t(ret[lq]?\b.*)$", line)
+        if match:
+            return re.sub(r"\s+", " ", match.group(1).replace("retq", "ret").replace("retl", "ret")).strip()
+    return None
+
+
+def main():
+    build, exe, resources = sys.argv[1:4]
+    machine, manifest_arch, stdcall_return = BUILDS[build]
+    print(f"pe-check: {exe} ({build})")
+    pe = pefile.PE(exe)
+
+    check(pe.FILE_HEADER.Machine == machine, f"machine type {hex(pe.FILE_HEADER.Machine)}")
+    check(pe.OPTIONAL_HEADER.Subsystem == pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"],
+          "Windows GUI subsystem")
+
+    imports = sorted(d.dll.decode().lower() for d in getattr(pe, "DIRECTORY_ENTRY_IMPORT", []))
+    check(imports and set(imports) <= SYSTEM_DLLS, f"imports only system DLLs: {', '.join(imports)}")
+
+    exports = getattr(pe, "DIRECTORY_ENTRY_EXPORT", None)
+    symbols = [(s.name, s.ordinal, s.address, s.forwarder) for s in exports.symbols] if exports else []
+    check([(name, ordinal) for name, ordinal, _, _ in symbols] == [(b"BRANTLE", 1)],
+          "exports BRANTLE at ordinal 1 and nothing else")
+    if symbols and symbols[0][3] is None:
+        address = symbols[0][2]
+        section = pe.get_section_by_rva(address)
+        executable = pefile.SECTION_CHARACTERISTICS["IMAGE_SCN_MEM_EXECUTE"]
+        check(section is not None and section.Characteristics & executable, "BRANTLE points into code")
+        returns = export_body_returns(exe, pe, address)
+        expected = "removes its 8 bytes of arguments" if build == "x86" else "leaves the stack to the caller"
+        check(returns == stdcall_return, f"BRANTLE's body {expected} ({returns})")
+    else:
+        check(False, "BRANTLE is a function of the program, not a forwarder")
+
+    table = resource(pe, pefile.RESOURCE_TYPE["RT_RCDATA"], "BRANTLE")
+    with open(f"{resources}/rule_table.txt", "rb") as f:
+        check(table == f.read(), f"RCDATA BRANTLE is the rule table byte for byte ({len(table or b'')} bytes)")
+
+    for name, (width, height, bits) in BITMAPS.items():
+        data = resource(pe, pefile.RESOURCE_TYPE["RT_BITMAP"], name) or b"\0" * 16
+        _, w, h, _, b = struct.unpack_from("<IiiHH", data)
+        check((w, abs(h), b) == (width, height, bits), f"bitmap {name} is {w} x {abs(h)}, {b} bits per pixel")
+
+    group = resource(pe, pefile.RESOURCE_TYPE["RT_GROUP_ICON"], "AMAIN") or b"\0" * 6
+    count = struct.unpack_from("<H", group, 4)[0]
+    sizes = sorted(group[6 + 14 * i] or 256 for i in range(count))
+    check(sizes == ICON_SIZES, f"icon group AMAIN has sizes {sizes}")
+
+    manifest = (resource(pe, pefile.RESOURCE_TYPE["RT_MANIFEST"], 1) or b"").decode("utf-8", "replace")
+    controls = re.search(r'name="Microsoft\.Windows\.Common-Controls"[^>]*', manifest)
+    check(controls is not None and 'version="6.0.0.0"' in controls.group(0)
+          and f'processorArchitecture="{manifest_arch}"' in controls.group(0),
+          f"the manifest asks for common controls 6 for {manifest_arch}")
+    check('level="asInvoker"' in manifest, "the manifest asks to run as the invoker")
+
+    strings = {}
+    for info in getattr(pe, "FileInfo", []):
+        for block in info:
+            for table in getattr(block, "StringTable", []):
+                strings.update({k.decode(): v.decode() for k, v in table.entries.items()})
+    for key, value in VERSION_STRINGS.items():
+        check(strings.get(key) == value, f"version string {key} is {strings.get(key)!r}")
+    fixed = pe.VS_FIXEDFILEINFO[0] if hasattr(pe, "VS_FIXEDFILEINFO") else None
+    check(fixed is not None and (fixed.FileVersionMS, fixed.FileVersionLS) == (0x00010001, 0x00000001),
+          "file version 1.1.0.1")
+
+    print(f"pe-check: {build}: {'all checks passed' if failures == 0 else f'{failures} failed'}")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
