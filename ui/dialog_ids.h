@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "brantle_version.h"
+
 constexpr int IDC_BULB_ART = 34970;
 constexpr int IDC_LOGO_ART = 34971;
 constexpr int IDC_PRODUCT_ART = 34972;
@@ -24,5 +26,5 @@ constexpr bool IsEndMode(int32_t mode) { return (mode & ABOUT_END) != 0; }
 
 // Who the program is, for the About dialog and the update check.
 constexpr const char* PROGRAM_NAME = "Brantle";
-constexpr const char* PROGRAM_VERSION = "1.10";
-constexpr int32_t PROGRAM_BUILD = 1;
+constexpr const char* PROGRAM_VERSION = BRANTLE_VERSION_TEXT;
+constexpr int32_t PROGRAM_BUILD = BRANTLE_BUILD_NUMBER;
