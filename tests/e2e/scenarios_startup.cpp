@@ -229,3 +229,19 @@ E2E_SCENARIO(buttons_clicked_by_sent_message) {
     SendClick(end, IDOK);
     ExpectExit(child, end, 1, "a sent click on Close ends the program; exit code 1");
 }
+
+// Owner values that the window system takes as every top-level window
+// (HWND_BROADCAST and HWND_TOPMOST): no record goes out, so none reaches the
+// harness's own top-level window, which a broadcast would.
+E2E_SCENARIO(no_record_for_a_broadcast_owner) {
+    if (!Check(OwnerWindow() != nullptr, "the harness has a top-level window for a broadcast to reach")) return;
+    for (const std::string owner : {"65535", "-1", "&HFFFFFFFF"}) {
+        ChildProcess child;
+        if (!StartBrantle(child, "501 /S /H " + owner)) return;
+        HWND main = ExpectDialog(child, nullptr, DialogKind::Main, "/H " + owner + ": the main dialog");
+        if (!main) return;
+        Click(main, IDOK);
+        ExpectExit(child, main, 0, "/H " + owner + ": exit code 0");
+        CheckRecordCount(0, "/H " + owner + ": no result message reaches any window");
+    }
+}
