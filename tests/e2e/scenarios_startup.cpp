@@ -2,6 +2,8 @@
 // calling application and a user at the keyboard meet them.
 #include "scenario_support.h"
 
+#include <cstdlib>
+
 // Run by hand: About, main dialog, About again; no owner, so no messages.
 E2E_SCENARIO(no_arguments) {
     ChildProcess child;
@@ -244,4 +246,66 @@ E2E_SCENARIO(no_record_for_a_broadcast_owner) {
         ExpectExit(child, main, 0, "/H " + owner + ": exit code 0");
         CheckRecordCount(0, "/H " + owner + ": no result message reaches any window");
     }
+}
+
+namespace {
+
+// The fonts of the dialog on show, read inside the program: the dialog and
+// every control in Tahoma 8, weight 400, not italic, character set 0, but
+// for the title or result word (IDC_RESULT, the system font) and the links
+// (underlined). `plainControls` is how many controls that leaves, not
+// counting the pictures, which show no text: a picture label may have no
+// font at all (Wine's has none), but any font it has must be the same.
+void CheckDialogFonts(ChildProcess& child, const std::string& what, int plainControls) {
+    const std::vector<ReportedFont> fonts = ReportFonts(child);
+    if (!Check(!fonts.empty() && fonts[0].window == "dialog", what + ": the program reports its fonts")) return;
+    ReportedFont want;
+    want.face = "Tahoma";
+    HDC screen = GetDC(nullptr);
+    want.height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    want.weight = 400;
+    const std::string exact = "Tahoma 8, weight 400, not italic, character set 0";
+    const std::string dialogDifference = FontDifference(fonts[0], want);
+    Check(dialogDifference.empty(), what + ": the dialog's font is " + exact, dialogDifference);
+    int plain = 0;
+    std::string wrong;
+    for (size_t i = 1; i < fonts.size(); ++i) {
+        const ReportedFont& font = fonts[i];
+        const int id = std::atoi(font.window.c_str());
+        if (id == IDC_RESULT) {
+            Check(font.system, what + ": the title or result word has the system font", font.face);
+        } else if (id >= IDC_LINK_WEB && id <= IDC_LINK_MORE) {
+            Check(font.underline != 0, what + ": link " + font.window + " is underlined", font.face);
+        } else {
+            const bool picture = id == IDC_PRODUCT_ART || id == IDC_BULB_ART || id == IDC_LOGO_ART;
+            if (picture && font.face == "none") continue;
+            if (!picture) ++plain;
+            const std::string difference = FontDifference(font, want);
+            if (!difference.empty()) wrong += " control " + font.window + ":" + difference + ";";
+        }
+    }
+    CheckInt(plain, plainControls, what + ": controls with the dialog font");
+    Check(wrong.empty(), what + ": each of them has " + exact, wrong);
+}
+
+}  // namespace
+
+E2E_SCENARIO(every_dialog_and_control_has_the_dialog_font) {
+    ChildProcess child;
+    if (!StartBrantle(child, "652")) return;
+    HWND about = ExpectDialog(child, nullptr, DialogKind::About, "the first About dialog");
+    if (!about) return;
+    CheckDialogFonts(child, "start mode", 6);
+    Click(about, IDOK);
+    HWND main = ExpectDialog(child, about, DialogKind::Main, "the main dialog");
+    if (!main) return;
+    Settle(main);
+    CheckDialogFonts(child, "main dialog", 16);
+    Click(main, IDOK);
+    HWND end = ExpectDialog(child, main, DialogKind::About, "the last About dialog");
+    if (!end) return;
+    CheckDialogFonts(child, "end mode", 8);
+    Click(end, IDOK);
+    ExpectExit(child, end, 0, "Close ends the program");
 }
