@@ -248,6 +248,37 @@ E2E_SCENARIO(no_record_for_a_broadcast_owner) {
     }
 }
 
+// WM_CLOSE, as a calling program or a task manager sends it, ends a dialog
+// as its close box does, where the default dialog handling would make it
+// IDCANCEL: the main dialog ends with -1, not Esc's -2, and the last About
+// dialog ends the program rather than running the main dialog again.
+E2E_SCENARIO(wm_close_ends_a_dialog_as_the_close_box_does) {
+    ChildProcess child;
+    if (!StartBrantle(child, "501 /Q 1 /H " + OwnerArgument())) return;
+    HWND about = ExpectDialog(child, nullptr, DialogKind::About, "the first About dialog");
+    if (!about) return;
+    PostMessageW(about, WM_CLOSE, 0, 0);
+    HWND main = ExpectDialog(child, about, DialogKind::Main, "WM_CLOSE in the first About dialog goes on");
+    if (!main) return;
+    Settle(main);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    ExpectExit(child, main, -1, "WM_CLOSE in the main dialog: no About dialog; exit code -1");
+    CheckRecord(0, ExpectedRecord().Diagram("501").Options(1).Result("internal or external lighting"),
+                "the result message is still sent");
+
+    if (!StartBrantle(child, "501 /Q 1")) return;
+    about = ExpectDialog(child, nullptr, DialogKind::About, "the first About dialog again");
+    if (!about) return;
+    Click(about, IDOK);
+    main = ExpectDialog(child, about, DialogKind::Main, "the main dialog again");
+    if (!main) return;
+    Click(main, IDOK);
+    HWND end = ExpectDialog(child, main, DialogKind::About, "the last About dialog");
+    if (!end) return;
+    PostMessageW(end, WM_CLOSE, 0, 0);
+    ExpectExit(child, end, 1, "WM_CLOSE in the last About dialog ends the program with the option set");
+}
+
 namespace {
 
 // The fonts of the dialog on show, read inside the program: the dialog and
