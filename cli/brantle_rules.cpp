@@ -47,7 +47,7 @@ const char USAGE[] =
     "Exit codes:\n"
     "  0  every answer was written\n"
     "  1  standard input could not be read or standard output could not be written\n"
-    "  2  a wrong argument, or a batch line with an unknown event (the lines before\n"
+    "  2  a wrong argument, or a batch line with a bad event (the lines before\n"
     "     it were answered)\n";
 
 struct OptionFlag {
