@@ -14,7 +14,7 @@ int32_t RunStartup(StartupDialogs& dialogs, std::string_view argumentText) {
 
     for (;;) {
         const int32_t result = dialogs.RunMainDialog(ownerWindow, InitialNumber(argumentText));
-        if (ownerWindow != 0 && ownerWindow != BROADCAST_WINDOW) dialogs.SendResult(ownerWindow);
+        if (ownerWindow != 0 && !IsBroadcastOwner(ownerWindow)) dialogs.SendResult(ownerWindow);
         // A negative result is Esc, the close box, or a negative option set,
         // which is taken the same way: no closing About dialog.
         if (switches.noAbout || result < 0) return result;

@@ -25,9 +25,12 @@ struct StartupDialogs {
 // The dwData of the result message: the record follows.
 constexpr uint32_t COPYDATA_RESULT_RECORD = 3;
 
-// HWND_BROADCAST: a "window" that would hand the record to every top-level
-// window of the session. Never a calling program's window.
+// HWND_BROADCAST, and HWND_TOPMOST (-1), which SendMessage takes as a
+// broadcast as well (Wine does): "windows" that would hand the record to
+// every top-level window of the session. Never a calling program's window.
 constexpr uint32_t BROADCAST_WINDOW = 0xFFFF;
+constexpr uint32_t TOPMOST_WINDOW = 0xFFFFFFFF;
+constexpr bool IsBroadcastOwner(uint32_t owner) { return owner == BROADCAST_WINDOW || owner == TOPMOST_WINDOW; }
 
 // Runs the program for `argumentText` (the 8-bit arguments): sets OptionSet
 // from "/Q", shows the dialogs in their order and returns the exit code.

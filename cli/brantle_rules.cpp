@@ -1,5 +1,6 @@
 // brantle-rules: the illumination rules engine from the command line, for a
 // quick lookup from a script or for checking a whole sign schedule at once.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -31,15 +32,23 @@ const char USAGE[] =
     "  --20mph                  in a 20 mph speed limit or zone\n"
     "  --repeater               a repeater sign\n"
     "  --condition              the extra condition that some diagrams have is met\n"
-    "  --options N              a raw option set (bits as in the calling interface;\n"
-    "                           &H.. hexadecimal, &B.. binary)\n"
+    "  --options N              a raw option set (bits as in the calling interface),\n"
+    "                           written as for /Q: decimal, &H.. hexadecimal,\n"
+    "                           &B.. binary or &O.. octal\n"
     "  --none                   a sign without a diagram number\n"
     "  --                       the arguments after it are diagram numbers\n"
     "\n"
     "--batch reads lines of OPTIONS<TAB>TEXT[<TAB>EVENT...] from standard input,\n"
     "where an EVENT is type=T, click=N (option N: 0-5, 9-11), none=1 or none=0,\n"
     "and writes one line per input line: ROW, OPTIONS, VERDICT, HEADING, RESULT,\n"
-    "NOTE, CONDITION, ENABLED, CHECKED and RECORD (hex), separated by tabs.\n";
+    "NOTE, CONDITION, ENABLED, CHECKED and RECORD (hex), separated by tabs.\n"
+    "Input lines may end in LF, CR LF or CR.\n"
+    "\n"
+    "Exit codes:\n"
+    "  0  every answer was written\n"
+    "  1  standard input could not be read or standard output could not be written\n"
+    "  2  a wrong argument, or a batch line with a bad event (the lines before\n"
+    "     it were answered)\n";
 
 struct OptionFlag {
     const char* name;
@@ -98,6 +107,33 @@ std::string RecordHex() {
     return hex;
 }
 
+// Output that was not written in full is an error whatever else happened:
+// a caller must not take a cut answer for a whole one. Returns `code`, or 1
+// after reporting the failure.
+int FinishOutput(int code) {
+    const int flushError = std::fflush(stdout) == 0 ? 0 : errno;
+    if (!std::ferror(stdout)) return code;
+    std::fprintf(stderr, "brantle-rules: cannot write standard output%s%s\n", flushError ? ": " : "",
+                 flushError ? std::strerror(flushError) : "");
+    return 1;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The value of --options: a number as the /Q switch reads it, filling the
+// whole argument but for blanks around it. False for anything else, such as
+// "abc", "" or "0x1", which would otherwise read as 0 without a word.
+bool ReadOptionsValue(const std::string& text, uint32_t& value) {
+    size_t used = 0;
+    const int32_t number = WholeNumberLow32(ReadNumber(text, &used));
+    if (used == 0) return false;
+    for (size_t i = used; i < text.size(); ++i) {
+        if (!IsBlank(text[i])) return false;
+    }
+    value = static_cast<uint32_t>(number);
+    return true;
+}
+
 // A fresh showing of the dialog for one batch line; false on a bad event.
 bool RunBatchLine(const std::string& line, std::string& error) {
     std::vector<std::string> parts = SplitAtTabs(line);
@@ -143,27 +179,40 @@ bool RunBatchLine(const std::string& line, std::string& error) {
     return true;
 }
 
+// Reads the lines of standard input, each ended by LF, CR LF or a lone CR
+// (or by the end of the input), and answers each as it comes.
 int RunBatch() {
     std::string line;
     long lineNumber = 0;
-    int c;
     bool pending = false;
     for (;;) {
-        c = std::getchar();
-        if (c != EOF && c != '\n') {
+        const int c = std::getchar();
+        if (c == EOF && std::ferror(stdin)) {
+            // A line cut short by the failure is not answered.
+            const int readError = errno;
+            std::fflush(stdout);
+            std::fprintf(stderr, "brantle-rules: cannot read standard input: %s\n", std::strerror(readError));
+            return 1;
+        }
+        if (c != EOF && c != '\n' && c != '\r') {
             line += static_cast<char>(c);
             pending = true;
             continue;
         }
+        if (c == '\r') {
+            const int next = std::getchar();
+            if (next != '\n' && next != EOF) std::ungetc(next, stdin);
+        }
         if (c == EOF && !pending) break;
         ++lineNumber;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
         std::string error;
         if (!RunBatchLine(line, error)) {
             std::fflush(stdout);
             std::fprintf(stderr, "brantle-rules: line %ld: %s\n", lineNumber, error.c_str());
             return 2;
         }
+        // Nothing more is worked out once an answer could not be written.
+        if (std::ferror(stdout)) return 1;
         line.clear();
         pending = false;
         if (c == EOF) break;
@@ -204,7 +253,7 @@ int main(int argc, char** argv) {
             flagsEnded = true;
         } else if (arg == "--help") {
             std::fputs(USAGE, stdout);
-            return 0;
+            return FinishOutput(0);
         } else if (arg == "--batch") {
             batch = true;
         } else if (arg == "--none") {
@@ -214,7 +263,20 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "brantle-rules: --options needs a number\n");
                 return 2;
             }
-            options |= static_cast<uint32_t>(ReadWholeNumber(argv[i]));
+            const std::string value = argv[i];
+            uint32_t number = 0;
+            if (value.compare(0, 2, "--") == 0) {
+                std::fprintf(stderr, "brantle-rules: --options needs a number, not the flag \"%s\"\n", value.c_str());
+                return 2;
+            }
+            if (!ReadOptionsValue(value, number)) {
+                std::fprintf(stderr,
+                             "brantle-rules: --options: \"%s\" is not a number (decimal, &H.. hexadecimal, "
+                             "&B.. binary or &O.. octal)\n",
+                             value.c_str());
+                return 2;
+            }
+            options |= number;
         } else {
             bool known = false;
             for (const OptionFlag& flag : OPTION_FLAGS) {
@@ -236,7 +298,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "brantle-rules: --batch takes everything from standard input\n");
             return 2;
         }
-        return RunBatch();
+        return FinishOutput(RunBatch());
     }
     if (diagrams.empty() && !none) {
         std::fputs(USAGE, stderr);
@@ -254,5 +316,5 @@ int main(int argc, char** argv) {
         if (none) dialog.Click(IDC_NONE);
         PrintShowing(none ? "(no diagram number)" : diagram.c_str(), dialog);
     }
-    return 0;
+    return FinishOutput(0);
 }

@@ -16,21 +16,26 @@ int DigitValue(char c) {
     return 99;
 }
 
-// Digits in base `base` from `pos` on, accumulated as a floating-point value.
-double ReadInBase(std::string_view text, size_t pos, int base) {
+// Digits in base `base` from `pos` on, accumulated as a floating-point
+// value; `end` becomes the position after the last digit, 0 for none.
+double ReadInBase(std::string_view text, size_t pos, int base, size_t& end) {
+    const size_t first = pos;
     double value = 0;
     for (; pos < text.size(); ++pos) {
         int digit = DigitValue(text[pos]);
         if (digit >= base) break;
         value = value * base + digit;
     }
+    end = pos > first ? pos : 0;
     return value;
 }
 
 // Sign, digits with at most one ".", and an optional exponent. The accepted
 // characters are copied into a canonical form that strtod reads exactly
-// (correctly rounded, independent of the exponent's size).
-double ReadDecimal(std::string_view text, size_t pos) {
+// (correctly rounded, independent of the exponent's size). `end` becomes
+// the position after the last character read, 0 when there was no digit.
+double ReadDecimal(std::string_view text, size_t pos, size_t& end) {
+    end = 0;
     std::string canonical;
     canonical.reserve(text.size() - pos + 2);
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
@@ -59,35 +64,50 @@ double ReadDecimal(std::string_view text, size_t pos) {
         if (p < text.size() && (text[p] == '+' || text[p] == '-')) exponent += text[p++];
         size_t firstDigit = p;
         while (p < text.size() && IsDigit(text[p])) exponent += text[p++];
-        if (p > firstDigit) canonical += exponent;  // an exponent without digits is not read
+        // An exponent without digits is not read.
+        if (p > firstDigit) {
+            canonical += exponent;
+            pos = p;
+        }
     }
+    end = pos;
     return std::strtod(canonical.c_str(), nullptr);
 }
 
 }  // namespace
 
-double ReadNumber(std::string_view text) {
+double ReadNumber(std::string_view text, size_t* used) {
+    size_t end = 0;
     size_t pos = 0;
+    double value = 0;
     while (pos < text.size() && IsBlank(text[pos])) ++pos;
     if (pos < text.size() && text[pos] == '&') {
-        if (pos + 1 >= text.size()) return 0;
-        switch (text[pos + 1]) {
-            case 'H':
-            case 'h':
-                return ReadInBase(text, pos + 2, 16);
-            case 'B':
-            case 'b':
-                return ReadInBase(text, pos + 2, 2);
-            case 'O':
-            case 'o':
-            case 'Q':
-            case 'q':
-                return ReadInBase(text, pos + 2, 8);
-            default:
-                return ReadInBase(text, pos + 1, 8);
+        if (pos + 1 < text.size()) {
+            switch (text[pos + 1]) {
+                case 'H':
+                case 'h':
+                    value = ReadInBase(text, pos + 2, 16, end);
+                    break;
+                case 'B':
+                case 'b':
+                    value = ReadInBase(text, pos + 2, 2, end);
+                    break;
+                case 'O':
+                case 'o':
+                case 'Q':
+                case 'q':
+                    value = ReadInBase(text, pos + 2, 8, end);
+                    break;
+                default:
+                    value = ReadInBase(text, pos + 1, 8, end);
+                    break;
+            }
         }
+    } else {
+        value = ReadDecimal(text, pos, end);
     }
-    return ReadDecimal(text, pos);
+    if (used) *used = end;
+    return value;
 }
 
 int32_t WholeNumberLow32(double value) {

@@ -1,6 +1,7 @@
 // Reading numbers from text, the one way the whole program does it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -10,7 +11,12 @@
 // character; otherwise an optional sign, decimal digits with at most one ".",
 // and an optional exponent (E, e, D or d). Reading stops at the first
 // character that does not fit; no digits at all gives 0.
-double ReadNumber(std::string_view text);
+//
+// `used`, when given, receives how many characters of `text` the number
+// took, the blanks before it included: 0 when the text holds no number (no
+// digit was read), so that a caller can tell "0" from no number at all and
+// see what follows the number.
+double ReadNumber(std::string_view text, size_t* used = nullptr);
 
 // Rounds to the nearest whole number (halves to the even one) and keeps the
 // low 32 bits, as a signed value. Infinities give 0.

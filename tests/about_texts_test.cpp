@@ -27,7 +27,7 @@ TEST(AboutTexts, VersionLineAndCurrentVersion) {
 TEST(AboutTexts, StartModeDescription) {
     const std::vector<std::string> p = Paragraphs(AboutDescription(ABOUT_START));
     ASSERT_EQ(p.size(), 4u);
-    EXPECT_EQ(p[0].rfind("One small element of ", 0), 0u) << p[0];
+    EXPECT_EQ(p[0], "One small element of the Quorvane family of traffic sign design software.");
     EXPECT_EQ(p[1],
               "This program implements the detailed sign illumination requirements of the Traffic Signs Regulations "
               "and General Directions 2016, as amended 13.12.17 / 28.6.18");
@@ -40,7 +40,7 @@ TEST(AboutTexts, StartModeDescription) {
 TEST(AboutTexts, EndModeDescription) {
     const std::vector<std::string> p = Paragraphs(AboutDescription(ABOUT_END));
     ASSERT_EQ(p.size(), 3u);
-    EXPECT_EQ(p[0].rfind("This is a module from Quorvane, ", 0), 0u) << p[0];
+    EXPECT_EQ(p[0], "This is a module from Quorvane, the Quorvane family of traffic sign design software.");
     EXPECT_NE(p[1].find("Pelgrath"), std::string::npos);
     EXPECT_NE(p[2].find("Windows"), std::string::npos);
     EXPECT_NE(p[2].find("CAD"), std::string::npos);
@@ -55,6 +55,9 @@ TEST(AboutTexts, FamilyPhraseIsTheSameInBothModes) {
     EXPECT_EQ(phrase.front(), ' ');
     EXPECT_EQ(phrase.back(), '.');
     EXPECT_NE(phrase.find("traffic sign design software"), std::string::npos);
+    // The start mode names the family only through this phrase.
+    EXPECT_NE(phrase.find(FAMILY_NAME), std::string::npos) << phrase;
+    EXPECT_EQ(phrase, " the Quorvane family of traffic sign design software.");
 }
 
 TEST(AboutTexts, ParagraphsAreSingleLinesOfPrintableText) {

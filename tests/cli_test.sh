@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The brantle-rules tool's interfaces: batch lines with their events, the
-# human-readable lookup, and its refusals.
+# The brantle-rules tool's interfaces: batch lines with their events and
+# line ends, the human-readable lookup, its refusals and its exit codes.
 set -u
 tool=$1
 failures=0
@@ -45,6 +45,74 @@ check "options by number" "    internal lighting" "$("$tool" --options '&H8' 631
 "$tool" --help >/dev/null; check "help" 0 $?
 "$tool" --lamp 501 >/dev/null 2>&1; check "unknown flag" 2 $?
 "$tool" >/dev/null 2>&1; check "no diagram number" 2 $?
+check "help lists the exit codes" "3" "$("$tool" --help | sed -n '/^Exit codes:/,$p' | grep -cE '^  [012]  ')"
+
+# --options takes the next argument as /Q reads a number (value|exit code|third line for 631).
+while IFS='|' read -r value code line; do
+  out=$("$tool" --options "$value" 631 2>/dev/null)
+  check "--options '$value': exit code" "$code" $?
+  check "--options '$value': answer" "$line" "$(sed -n 3p <<<"$out")"
+done <<'TABLE'
+8|0|    internal lighting
+&H8|0|    internal lighting
+&h8|0|    internal lighting
+&O10|0|    internal lighting
+&10|0|    internal lighting
+&B1000|0|    internal lighting
+ 8 |0|    internal lighting
+7.5|0|    internal lighting
+8e0|0|    internal lighting
+--lamp-column|2|
+--|2|
+abc|2|
+|2|
+0x1|2|
+8abc|2|
+&H|2|
+&8|2|
+1e|2|
+TABLE
+err=$("$tool" --options --lamp-column 501 2>&1 >/dev/null)
+check "a flag after --options is named" 'brantle-rules: --options needs a number, not the flag "--lamp-column"' "$err"
+"$tool" 501 --options >/dev/null 2>&1; check "--options without a value" 2 $?
+
+# The batch OPTIONS column keeps its lenient reading: no number is 0.
+check "batch OPTIONS column" "0 0 8" "$(printf 'abc\t631\n0x1\t631\n&H8\t631\n' | "$tool" --batch | cut -f2 | xargs)"
+
+# Batch lines end in LF, CR LF or a lone CR (input|rows of the answers).
+while IFS='|' read -r input rows; do
+  check "line ends in $input" "$rows" "$(printf "$input" | "$tool" --batch | cut -f1 | xargs)"
+done <<'TABLE'
+601\n652\n|43 27
+601\r\n652\r\n|43 27
+601\r652\r|43 27
+0\t601\r0\t652|43 27
+601\r\r652|43 0 27
+601\n\r\n652\r\n\n|43 0 27 0
+652|27
+TABLE
+
+# Input that cannot be read, output that cannot be written: a message and
+# exit code 1, never a silent 0.
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+: >"$scratch/write-only"
+while IFS='|' read -r what command; do
+  err=$(eval "$command" 2>&1 >/dev/null)
+  status=$?
+  if [[ "$command" == *"/dev/full"* ]] && [ ! -w /dev/full ]; then echo "skipped: $what (no /dev/full)"; continue; fi
+  check "$what: exit code" 1 "$status"
+  check "$what: message" 1 "$(grep -c '^brantle-rules: cannot' <<<"$err")"
+done <<'TABLE'
+output to a full device|"$tool" 501 >/dev/full
+output closed|"$tool" 501 >&-
+help to a full device|"$tool" --help >/dev/full
+batch output to a full device|printf '501\n' | "$tool" --batch >/dev/full
+long batch output to a full device|seq 1 5000 | "$tool" --batch >/dev/full
+batch input a directory|"$tool" --batch <"$scratch"
+batch input closed|"$tool" --batch <&-
+batch input write-only|"$tool" --batch 0>"$scratch/write-only"
+TABLE
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]

@@ -272,4 +272,34 @@ TEST(DialogTemplate, TextsGoThroughTheConversion) {
     EXPECT_EQ(t.items[1].text, std::u16string(u"6\u00A31"));
 }
 
+TEST(DialogFont, TheDefaultIsTahoma8RegularAnsi) {
+    const DialogFont before = DefaultDialogFont;
+    SetDefaultDialogFont();
+    EXPECT_STREQ(DefaultDialogFont.face, "Tahoma");
+    EXPECT_EQ(DefaultDialogFont.pointSize, 8);
+    EXPECT_EQ(DefaultDialogFont.weight, 400);
+    EXPECT_FALSE(DefaultDialogFont.italic);
+    EXPECT_EQ(DefaultDialogFont.charset, 0);
+    DefaultDialogFont = before;
+}
+
+TEST(DialogFont, HeightInPixelsRoundedAsTheWindowSystemDoes) {
+    struct Case {
+        uint16_t points;
+        int32_t pixelsPerInch;
+        int32_t height;
+    } cases[] = {
+        {8, 96, -11}, {8, 120, -13},       {8, 144, -16},  // 10.67, 13.33, 16
+        {9, 96, -12}, {8, 72, -8},         {8, 27, -3},    // exact
+        {3, 60, -3},  {1, 36, -1},                         // 2.5 and 0.5: halves away from zero
+        {8, 0, -11},  {8, -5, -11},                        // no resolution reported: 96 dpi
+        {0, 96, 0},   {65535, 96, -87380},
+    };
+    for (const Case& c : cases) {
+        DialogFont font;
+        font.pointSize = c.points;
+        EXPECT_EQ(DialogFontHeight(font, c.pixelsPerInch), c.height) << c.points << " pt at " << c.pixelsPerInch;
+    }
+}
+
 }  // namespace

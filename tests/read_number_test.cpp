@@ -80,6 +80,26 @@ TEST(ReadNumber, ReadsEveryForm) {
     }
 }
 
+TEST(ReadNumber, TellsHowManyCharactersTheNumberTook) {
+    const struct {
+        const char* text;
+        size_t used;  // 0: no number at all
+    } cases[] = {
+        {"", 0},           {"abc", 0},   {"-", 0},     {"+", 0},     {".", 0},   {"-.", 0},      {"--5", 0},
+        {"e5", 0},         {"  ", 0},    {"&", 0},     {"&H", 0},    {"&Hg", 0}, {"&B2", 0},     {"&O8", 0},
+        {"&8", 0},         {"&X", 0},    {"& H10", 0}, {"0", 1},     {"-0", 2},  {"12abc", 2},   {"12 34", 2},
+        {"  \t\r\n42", 7}, {"+5", 2},    {"1.5", 3},   {"1.2.3", 3}, {".5", 2},  {"5.", 2},      {"1e3", 3},
+        {"2.5e+1x", 6},    {"1e", 1},    {"1e+", 1},   {"1ex", 1},   {"0x1", 1}, {"&H4D2", 5},   {"&hffz", 4},
+        {"&B101", 5},      {"&b102", 4}, {"&O17", 4},  {"&17", 3},   {"&18", 2}, {"  &H10 ", 6}, {"1\xff", 1},
+    };
+    for (const auto& c : cases) {
+        size_t used = 99;
+        const double value = ReadNumber(c.text, &used);
+        EXPECT_EQ(used, c.used) << '"' << c.text << '"';
+        EXPECT_DOUBLE_EQ(value, ReadNumber(c.text)) << '"' << c.text << '"';
+    }
+}
+
 TEST(ReadNumber, HugeAndTinyExponentsSaturate) {
     EXPECT_EQ(ReadNumber("1e400"), std::numeric_limits<double>::infinity());
     EXPECT_EQ(ReadNumber("-1D99999999999999999999"), -std::numeric_limits<double>::infinity());

@@ -214,7 +214,8 @@ TEST_F(StartupSequence, OptionSetWithoutQKeepsItsValue) {
 }
 
 TEST_F(StartupSequence, NoResultMessageWithoutAWindowOrToEveryWindow) {
-    for (const char* args : {"/S", "/S /H 0", "/S /H", "/S /H 65535", "/S /H &HFFFF"}) {
+    for (const char* args : {"/S", "/S /H 0", "/S /H", "/S /H 65535", "/S /H &HFFFF", "/S /H -1", "/S /H &HFFFFFFFF",
+                             "/S /H 4294967295"}) {
         SCOPED_TRACE(args);
         ScriptedDialogs script;
         script.mainShowings = {Close()};
@@ -226,6 +227,10 @@ TEST_F(StartupSequence, NoResultMessageWithoutAWindowOrToEveryWindow) {
     dialogs.mainShowings = {Close()};
     RunStartup(dialogs, "/S /H 65536");
     EXPECT_EQ(dialogs.calls.back(), "send 65536 options 0");
+    // Only the two exact values broadcast: -2 is a number like any other.
+    dialogs.mainShowings = {Close()};
+    RunStartup(dialogs, "/S /H -2");
+    EXPECT_EQ(dialogs.calls.back(), "send 4294967294 options 0");
 }
 
 }  // namespace

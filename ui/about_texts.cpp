@@ -4,9 +4,9 @@
 
 namespace {
 
-// Names the family in both modes' first paragraph; begins with a blank and
-// ends with a full stop.
-constexpr const char* FAMILY_PHRASE = " the family of traffic sign design software from Kestrix.";
+// Names the Quorvane family in both modes' first paragraph; begins with a
+// blank and ends with a full stop.
+constexpr const char* FAMILY_PHRASE = " the Quorvane family of traffic sign design software.";
 
 constexpr const char* PARAGRAPH_BREAK = "\r\n\r\n";
 

@@ -17,3 +17,9 @@ extern DialogFont DefaultDialogFont;
 
 // Tahoma 8 points, regular weight (400), not italic, character set 0.
 void SetDefaultDialogFont();
+
+// The font's height for a screen of `pixelsPerInch`, as a LOGFONT takes it:
+// the point size in pixels, rounded to the nearest pixel as the window
+// system sizes a dialog's font, and negative, so that it is the height of
+// the characters without the space above them.
+int32_t DialogFontHeight(const DialogFont& font, int32_t pixelsPerInch);

@@ -16,10 +16,11 @@
 // Converts 8-bit text to UTF-16 (the ANSI code page on Windows).
 using WidenFunction = std::u16string (*)(std::string_view);
 
-// A DLGTEMPLATE carries only the point size and the face name of its font;
-// the window system makes it regular and of the default character set, which
-// is the default dialog font. Without a face the template has no font
-// block and DS_SETFONT stays clear.
+// A DLGTEMPLATE carries only the point size and the face name of its font,
+// which set the dialog's unit conversion; the weight and character set are
+// the window system's choice, so the dialogs also give every control the
+// font made exactly (modal_dialog_win.cpp). Without a face the template has
+// no font block and DS_SETFONT stays clear.
 std::vector<uint16_t> BuildDialogTemplate(const DialogLayout& layout, const DialogFont& font, WidenFunction widen);
 
 // The pieces the writer is made of, for building other templates.

@@ -27,7 +27,8 @@ HINSTANCE ProgramInstance();
 
 // --- Running a dialog modally ---
 // Creates the dialog hidden from an in-memory template, owned by `owner`
-// when that is a window, and gives it the AMAIN icon.
+// when that is a window, gives every control the default dialog font and
+// the dialog the AMAIN icon.
 HWND CreateHiddenDialog(const std::vector<uint16_t>& dialogTemplate, uintptr_t owner);
 
 // Runs a dialog made by CreateHiddenDialog until it is destroyed: brings it

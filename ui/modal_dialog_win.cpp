@@ -3,6 +3,7 @@
 // CreateDialogIndirectParamW, and the run ends only when the window is gone.
 #include "dialogs_win.h"
 
+#include "dialog_font.h"
 #include "dialog_template.h"
 #include "win32_styles.h"
 
@@ -38,10 +39,52 @@ HICON ProgramIcon(int size) {
     return icon;
 }
 
+// The default dialog font, made once for the process and kept: every
+// control of every dialog gets it. The template's font block names only the
+// face and size, and the window system chooses the weight and character set
+// of the font it makes from it (Wine: weight 0 and DEFAULT_CHARSET; from an
+// extended template still DEFAULT_CHARSET); this one is exactly the default
+// dialog font. None before start-up has set a face.
+HFONT DialogFontHandle() {
+    static HFONT font = nullptr;
+    const DialogFont& want = DefaultDialogFont;
+    if (font || !want.face || !want.face[0]) return font;
+    LOGFONTA description{};
+    HDC screen = GetDC(nullptr);
+    description.lfHeight = DialogFontHeight(want, screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0);
+    if (screen) ReleaseDC(nullptr, screen);
+    description.lfWeight = want.weight;
+    description.lfItalic = want.italic ? TRUE : FALSE;
+    description.lfCharSet = want.charset;
+    lstrcpynA(description.lfFaceName, want.face, LF_FACESIZE);
+    font = CreateFontIndirectA(&description);
+    return font;
+}
+
+// Gives every control the default dialog font, over the one that the window
+// system made from the template. The dialog's unit conversion, and with it
+// every position and size, stays that of the template's font, which has the
+// same face and size.
+void GiveControlsTheDialogFont(HWND dialog) {
+    HFONT font = DialogFontHandle();
+    if (!font) return;
+    for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+}
+
 INT_PTR CALLBACK ModalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     // The system's own WM_INITDIALOG comes before the dialog is complete;
     // RunModalDialog initialises it instead. FALSE: no focus is set here.
     if (message == WM_INITDIALOG) return FALSE;
+    // The dialog's own font is the one its controls have, not the system's
+    // reading of the template.
+    if (message == WM_GETFONT) {
+        HFONT font = DialogFontHandle();
+        if (!font) return FALSE;
+        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(font));
+        return TRUE;
+    }
     // The window can go while a message sent from another thread or process
     // is handled (a sent BM_CLICK on "Close"): GetMessageW handles such a
     // message without returning, so a posted message wakes the loop up to
@@ -89,6 +132,7 @@ HWND CreateHiddenDialog(const std::vector<uint16_t>& dialogTemplate, uintptr_t o
         CreateDialogIndirectParamW(ProgramInstance(), reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()),
                                    OwnerWindowOf(owner), ModalDialogProc, 0);
     if (!dialog) return nullptr;
+    GiveControlsTheDialogFont(dialog);
     if (HICON big = ProgramIcon(32)) SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
     if (HICON small = ProgramIcon(16)) {
         SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));

@@ -178,6 +178,26 @@ void CloseBySystem(HWND dialog);
 // marker through the text box's queue and waits for it. False on timeout.
 bool Settle(HWND dialog);
 
+// ---------------------------------------------------------------- fonts
+
+// The font of a window as the program itself sees it (font_reporter.cpp).
+struct ReportedFont {
+    std::string window;  // "dialog", or the control's id in decimal
+    std::string face;    // "none" when the window has no font
+    long height = 0, weight = 0;
+    int italic = 0, underline = 0, charset = 0;
+    bool system = false;  // the stock system font
+};
+
+// Loads the font reporter into `child` and returns its report of the
+// child's visible dialog: the dialog first, then its controls; empty when
+// no report came.
+std::vector<ReportedFont> ReportFonts(ChildProcess& child);
+
+// What differs between two fonts (face, height, weight, italic, underline,
+// character set); "" when nothing does.
+std::string FontDifference(const ReportedFont& got, const ReportedFont& want);
+
 // ---------------------------------------------------------------- message boxes
 
 // Waits for a message box of process `pid` with the caption given.

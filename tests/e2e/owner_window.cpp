@@ -1,6 +1,7 @@
 // The harness's own window: the owner that the program reports to, and the
 // message handling that every wait of the harness runs.
 #include "e2e.h"
+#include "font_report.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ HWND OwnerWindow() {
         WNDCLASSW cls{};
         cls.lpfnWndProc = OwnerProc;
         cls.hInstance = GetModuleHandleW(nullptr);
-        cls.lpszClassName = L"BrantleE2eOwner";
+        cls.lpszClassName = kHarnessWindowClass;
         RegisterClassW(&cls);
         // Never shown: the program only needs a window to own its dialogs
         // and to receive the records.

@@ -56,8 +56,10 @@ E2E_SCENARIO(about_start_contents_and_links) {
     HWND about = ExpectDialog(child, nullptr, DialogKind::About, "the first About dialog");
     if (!about) return;
     CheckCommonContents(about, "start mode");
+    const std::string familyPhrase = " the Quorvane family of traffic sign design software.\r\n\r\n";
     std::string description = LabelStartingWith(about, "One small element of");
-    Check(!description.empty(), "start mode: the description opens with the family phrase", Quoted(description));
+    Check(description.rfind("One small element of" + familyPhrase, 0) == 0,
+          "start mode: the description opens with the family phrase", Quoted(description));
     Check(description.find("\r\n\r\nIt does not check that the diagram number you enter is a valid one.") !=
               std::string::npos,
           "start mode: the description ends with its last paragraph");
@@ -90,7 +92,10 @@ E2E_SCENARIO(about_end_contents_and_links) {
     if (!end) return;
     CheckCommonContents(end, "end mode");
     std::string description = LabelStartingWith(end, "This is a module from Quorvane,");
-    Check(!description.empty(), "end mode: the description opens with the module sentence", Quoted(description));
+    Check(description.rfind("This is a module from Quorvane, the Quorvane family of traffic sign design "
+                            "software.\r\n\r\n",
+                            0) == 0,
+          "end mode: the description opens with the module sentence and the family phrase", Quoted(description));
     CheckText(ControlText(end, IDC_LINK_MORE), "Click here", "end mode: Click here link");
     CheckText(LabelStartingWith(end, "for more"), "for more information or to request an evaluation version.",
               "end mode: the text beside Click here");

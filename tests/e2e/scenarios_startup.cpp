@@ -2,6 +2,8 @@
 // calling application and a user at the keyboard meet them.
 #include "scenario_support.h"
 
+#include <cstdlib>
+
 // Run by hand: About, main dialog, About again; no owner, so no messages.
 E2E_SCENARIO(no_arguments) {
     ChildProcess child;
@@ -228,4 +230,113 @@ E2E_SCENARIO(buttons_clicked_by_sent_message) {
     CheckRecordCount(1, "one result message");
     SendClick(end, IDOK);
     ExpectExit(child, end, 1, "a sent click on Close ends the program; exit code 1");
+}
+
+// Owner values that the window system takes as every top-level window
+// (HWND_BROADCAST and HWND_TOPMOST): no record goes out, so none reaches the
+// harness's own top-level window, which a broadcast would.
+E2E_SCENARIO(no_record_for_a_broadcast_owner) {
+    if (!Check(OwnerWindow() != nullptr, "the harness has a top-level window for a broadcast to reach")) return;
+    for (const std::string owner : {"65535", "-1", "&HFFFFFFFF"}) {
+        ChildProcess child;
+        if (!StartBrantle(child, "501 /S /H " + owner)) return;
+        HWND main = ExpectDialog(child, nullptr, DialogKind::Main, "/H " + owner + ": the main dialog");
+        if (!main) return;
+        Click(main, IDOK);
+        ExpectExit(child, main, 0, "/H " + owner + ": exit code 0");
+        CheckRecordCount(0, "/H " + owner + ": no result message reaches any window");
+    }
+}
+
+// WM_CLOSE, as a calling program or a task manager sends it, ends a dialog
+// as its close box does, where the default dialog handling would make it
+// IDCANCEL: the main dialog ends with -1, not Esc's -2, and the last About
+// dialog ends the program rather than running the main dialog again.
+E2E_SCENARIO(wm_close_ends_a_dialog_as_the_close_box_does) {
+    ChildProcess child;
+    if (!StartBrantle(child, "501 /Q 1 /H " + OwnerArgument())) return;
+    HWND about = ExpectDialog(child, nullptr, DialogKind::About, "the first About dialog");
+    if (!about) return;
+    PostMessageW(about, WM_CLOSE, 0, 0);
+    HWND main = ExpectDialog(child, about, DialogKind::Main, "WM_CLOSE in the first About dialog goes on");
+    if (!main) return;
+    Settle(main);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    ExpectExit(child, main, -1, "WM_CLOSE in the main dialog: no About dialog; exit code -1");
+    CheckRecord(0, ExpectedRecord().Diagram("501").Options(1).Result("internal or external lighting"),
+                "the result message is still sent");
+
+    if (!StartBrantle(child, "501 /Q 1")) return;
+    about = ExpectDialog(child, nullptr, DialogKind::About, "the first About dialog again");
+    if (!about) return;
+    Click(about, IDOK);
+    main = ExpectDialog(child, about, DialogKind::Main, "the main dialog again");
+    if (!main) return;
+    Click(main, IDOK);
+    HWND end = ExpectDialog(child, main, DialogKind::About, "the last About dialog");
+    if (!end) return;
+    PostMessageW(end, WM_CLOSE, 0, 0);
+    ExpectExit(child, end, 1, "WM_CLOSE in the last About dialog ends the program with the option set");
+}
+
+namespace {
+
+// The fonts of the dialog on show, read inside the program: the dialog and
+// every control in Tahoma 8, weight 400, not italic, character set 0, but
+// for the title or result word (IDC_RESULT, the system font) and the links
+// (underlined). `plainControls` is how many controls that leaves, not
+// counting the pictures, which show no text: a picture label may have no
+// font at all (Wine's has none), but any font it has must be the same.
+void CheckDialogFonts(ChildProcess& child, const std::string& what, int plainControls) {
+    const std::vector<ReportedFont> fonts = ReportFonts(child);
+    if (!Check(!fonts.empty() && fonts[0].window == "dialog", what + ": the program reports its fonts")) return;
+    ReportedFont want;
+    want.face = "Tahoma";
+    HDC screen = GetDC(nullptr);
+    want.height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    want.weight = 400;
+    const std::string exact = "Tahoma 8, weight 400, not italic, character set 0";
+    const std::string dialogDifference = FontDifference(fonts[0], want);
+    Check(dialogDifference.empty(), what + ": the dialog's font is " + exact, dialogDifference);
+    int plain = 0;
+    std::string wrong;
+    for (size_t i = 1; i < fonts.size(); ++i) {
+        const ReportedFont& font = fonts[i];
+        const int id = std::atoi(font.window.c_str());
+        if (id == IDC_RESULT) {
+            Check(font.system, what + ": the title or result word has the system font", font.face);
+        } else if (id >= IDC_LINK_WEB && id <= IDC_LINK_MORE) {
+            Check(font.underline != 0, what + ": link " + font.window + " is underlined", font.face);
+        } else {
+            const bool picture = id == IDC_PRODUCT_ART || id == IDC_BULB_ART || id == IDC_LOGO_ART;
+            if (picture && font.face == "none") continue;
+            if (!picture) ++plain;
+            const std::string difference = FontDifference(font, want);
+            if (!difference.empty()) wrong += " control " + font.window + ":" + difference + ";";
+        }
+    }
+    CheckInt(plain, plainControls, what + ": controls with the dialog font");
+    Check(wrong.empty(), what + ": each of them has " + exact, wrong);
+}
+
+}  // namespace
+
+E2E_SCENARIO(every_dialog_and_control_has_the_dialog_font) {
+    ChildProcess child;
+    if (!StartBrantle(child, "652")) return;
+    HWND about = ExpectDialog(child, nullptr, DialogKind::About, "the first About dialog");
+    if (!about) return;
+    CheckDialogFonts(child, "start mode", 6);
+    Click(about, IDOK);
+    HWND main = ExpectDialog(child, about, DialogKind::Main, "the main dialog");
+    if (!main) return;
+    Settle(main);
+    CheckDialogFonts(child, "main dialog", 16);
+    Click(main, IDOK);
+    HWND end = ExpectDialog(child, main, DialogKind::About, "the last About dialog");
+    if (!end) return;
+    CheckDialogFonts(child, "end mode", 8);
+    Click(end, IDOK);
+    ExpectExit(child, end, 0, "Close ends the program");
 }

@@ -1,0 +1,14 @@
+// What the font reporter (font_reporter.cpp, loaded into brantle.exe) and
+// the harness agree on.
+#pragma once
+
+#include <windows.h>
+
+// The dwData of the report's WM_COPYDATA; the program's result records have 3.
+constexpr ULONG_PTR kFontReportData = 0x464E54;
+
+// The class of the harness's owner window, where the report goes.
+constexpr const wchar_t* kHarnessWindowClass = L"BrantleE2eOwner";
+
+// The reporter, beside the harness's executable.
+constexpr const wchar_t* kFontReporterName = L"brantle_font_reporter.dll";
