@@ -6,6 +6,11 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include "control_ids.h"
 #include "dialog_model.h"
 #include "read_number.h"
@@ -238,6 +243,12 @@ void PrintShowing(const char* what, const MainDialogModel& dialog) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The same bytes in and out as on Linux: no CR written before each LF,
+    // and a Ctrl+Z byte in the input read as any other byte.
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     uint32_t options = 0;
     bool none = false;
     bool batch = false;
