@@ -7,8 +7,9 @@
 # holds app/brantle.exe and tests/e2e/brantle_e2e.exe. This script builds
 # nothing; it makes a Wine environment of the build's architecture inside the
 # folder (e2e-state/), runs the harness, turns the screenshots into PNG files
-# (e2e-shots/) and exits non-zero when a check fails. The harness's own log is
-# e2e.log. Exit status 3 means that this machine cannot run the build.
+# (e2e-shots/), runs the tests of the build's brantle-rules.exe and exits
+# non-zero when a check fails. The logs are e2e.log and cli-test.log. Exit
+# status 3 means that this machine cannot run the build.
 set -u
 
 if [ $# -lt 1 ] || [ ! -d "$1" ]; then
@@ -76,4 +77,17 @@ if [ -z "$summary" ]; then
   exit 1
 fi
 echo "e2e: $(windows_build_words "$arch") build: $summary (screenshots in $shots)"
-[ "$status" -eq 0 ] && [[ "$summary" == *" 0 failed" ]]
+harness_passed=0
+[ "$status" -eq 0 ] && [[ "$summary" == *" 0 failed" ]] && harness_passed=1
+
+# The schedule checker of the same build, under the same Wine: the tool's
+# own tests and, where BRANTLE_RULES_REFERENCE names the native tool, the
+# same answers as that tool, byte for byte.
+tool_passed=1
+if [ -f "$build/cli/brantle-rules.exe" ]; then
+  bash "$repo/tests/cli_test.sh" "$WINE_ENV_LOADER" "$build/cli/brantle-rules.exe" >"$build/cli-test.log" 2>&1 ||
+    tool_passed=0
+  echo "e2e: $(windows_build_words "$arch") brantle-rules.exe: $(grep -c '^ok' "$build/cli-test.log") passed," \
+    "$(grep -c '^FAILED' "$build/cli-test.log") failed (see $build/cli-test.log)"
+fi
+[ "$harness_passed" = 1 ] && [ "$tool_passed" = 1 ]

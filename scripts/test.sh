@@ -47,7 +47,7 @@ for build in $WINDOWS_BUILDS; do
     continue
   fi
   step "End-to-end tests under Wine, $(windows_build_words "$build") build"
-  if scripts/e2e.sh "build/win-$build-test"; then driven+=("$build"); else failed+=("$build"); fi
+  if BRANTLE_RULES_REFERENCE=$PWD/build/native/cli/brantle-rules scripts/e2e.sh "build/win-$build-test"; then driven+=("$build"); else failed+=("$build"); fi
 done
 
 step "Windows builds driven end to end"
