@@ -13,7 +13,7 @@ packages=(
   cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pefile
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-tools
-  wine wine64 xvfb x11-apps imagemagick xdotool
+  wine wine64 xvfb x11-apps imagemagick xdotool zip unzip
 )
 if machine_runs_32bit; then
   packages+=(wine32:i386)

@@ -1,0 +1,40 @@
+# Stages the release's files in a fresh folder, ready to be zipped:
+#
+#   cmake -DX86_BUILD=<tree> -DX64_BUILD=<tree> -DSTAGE=<folder> -P stage.cmake
+#
+# x86/ and x64/ get what each Windows build tree installs (brantle.exe and
+# brantle-rules.exe), README.txt is written with CR LF line ends for Windows,
+# and SHA256SUMS holds the SHA-256 of every other file, sorted by name, in the
+# format `sha256sum -c` reads. The file names, one per line in the order
+# the zip takes them, go to <folder>.list; the zip's name to <folder>.name.
+cmake_minimum_required(VERSION 3.20)
+include(${CMAKE_CURRENT_LIST_DIR}/../cmake/version.cmake)
+string(REGEX MATCH "^([0-9]+)\\.([0-9]+)\\.([0-9]+)$" parts "${BRANTLE_VERSION}")
+set(BRANTLE_VERSION_TEXT ${CMAKE_MATCH_1}.${CMAKE_MATCH_2})
+set(BRANTLE_BUILD_NUMBER ${CMAKE_MATCH_3})
+
+file(REMOVE_RECURSE "${STAGE}")
+foreach(pair IN ITEMS "x86;${X86_BUILD}" "x64;${X64_BUILD}")
+  list(GET pair 0 folder)
+  list(GET pair 1 tree)
+  execute_process(COMMAND ${CMAKE_COMMAND} --install "${tree}" --prefix "${STAGE}/${folder}"
+                  OUTPUT_QUIET RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "Installing the build tree '${tree}' failed")
+  endif()
+endforeach()
+configure_file(${CMAKE_CURRENT_LIST_DIR}/README.txt.in "${STAGE}/README.txt" @ONLY NEWLINE_STYLE CRLF)
+
+file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE "${STAGE}" "${STAGE}/*")
+list(SORT files)
+set(sums "")
+foreach(name IN LISTS files)
+  file(SHA256 "${STAGE}/${name}" hash)
+  string(APPEND sums "${hash}  ${name}\n")
+endforeach()
+file(WRITE "${STAGE}/SHA256SUMS" "${sums}")
+
+list(APPEND files SHA256SUMS)
+list(JOIN files "\n" list)
+file(WRITE "${STAGE}.list" "${list}\n")
+file(WRITE "${STAGE}.name" "Brantle-${BRANTLE_VERSION}-windows.zip\n")

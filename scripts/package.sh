@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Builds the release: dist/Brantle-<version>-windows.zip, with the 32-bit and
+# the 64-bit brantle.exe and brantle-rules.exe, README.txt and SHA256SUMS.
+#
+# The zip is the same byte for byte wherever and whenever the same commit is
+# packaged: the binaries carry no time stamp and no build folder, and every
+# time in the zip is the time of the last commit (SOURCE_DATE_EPOCH, when set,
+# instead). Needs what scripts/setup.sh installs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+# shellcheck source=windows-builds.sh
+. scripts/windows-builds.sh
+
+for tool in cmake zip i686-w64-mingw32-g++ x86_64-w64-mingw32-g++; do
+  command -v "$tool" >/dev/null || { echo "package: $tool is missing; run scripts/setup.sh first" >&2; exit 1; }
+done
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null) ||
+    { echo "package: not a git checkout; set SOURCE_DATE_EPOCH to the release's time" >&2; exit 1; }
+fi
+# Times in a zip are local times, and file modes follow the umask: both fixed.
+export SOURCE_DATE_EPOCH TZ=UTC
+umask 022
+
+for build in $WINDOWS_BUILDS; do
+  echo "package: building the $(windows_build_words "$build") programs"
+  cmake -S . -B "build/release-$build" -DCMAKE_TOOLCHAIN_FILE="$(windows_build_toolchain "$build")" \
+    -DCMAKE_BUILD_TYPE=Release -DBRANTLE_E2E=OFF --no-warn-unused-cli >/dev/null
+  cmake --build "build/release-$build" -j2 >/dev/null
+done
+
+stage=build/release/stage
+cmake -DX86_BUILD="build/release-x86" -DX64_BUILD="build/release-x64" -DSTAGE="$PWD/$stage" \
+  -P packaging/stage.cmake
+zip=dist/$(cat "$stage.name")
+mkdir -p dist
+rm -f "$zip"
+# Info-ZIP with its extra fields left out (-X: no owner, no second time
+# stamp), no folder entries (-D), the files in the staged order and all of
+# one time: nothing in the zip depends on who made it, where or when.
+find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+(cd "$stage" && zip -q -X -D -9 "$OLDPWD/$zip" -@ <"$OLDPWD/$stage.list")
+echo "package: $zip ($(stat -c %s "$zip") bytes, SHA-256 $(sha256sum "$zip" | cut -d' ' -f1))"

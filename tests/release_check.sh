@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# The release zip: packaging the same commit from two fresh clones, in two
+# folders and at two times, gives the same bytes; the zip holds exactly its
+# six files, SHA256SUMS verifies them, README.txt has CR LF line ends, and
+# each program is the build its folder names, and each brantle.exe passes
+# the file checks of the test command.
+#
+#   tests/release_check.sh     (checks the last commit, not uncommitted work)
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=../scripts/windows-builds.sh
+. "$repo/scripts/windows-builds.sh"
+work=$(mktemp -d "$repo/build/release-check.XXXXXX")
+other=$(mktemp -d "${TMPDIR:-/tmp}/brantle-release.XXXXXX")
+trap 'rm -rf "$work" "$other"' EXIT
+
+failures=0
+check() {  # check <name> <expected> <actual>
+  if [ "$2" == "$3" ]; then echo "ok: $1"; else
+    echo "FAILED: $1"; echo "  expected: $2"; echo "  actual:   $3"; failures=$((failures + 1)); fi
+}
+
+git clone -q "$repo" "$work/first"
+git clone -q "$repo" "$other/a/second"
+(cd "$work/first" && scripts/package.sh)
+sleep 2  # a later time, so that nothing the clock gives can go unnoticed
+(cd "$other/a/second" && scripts/package.sh)
+name=$(cd "$work/first/dist" && ls)
+first=$work/first/dist/$name
+check "one zip, named after the version" "Brantle-1.10.1-windows.zip" "$name"
+check "the same bytes from both clones" "$(sha256sum <"$first")" "$(sha256sum <"$other/a/second/dist/$name")"
+
+check "the zip's files, in order" "README.txt x64/brantle-rules.exe x64/brantle.exe x86/brantle-rules.exe x86/brantle.exe SHA256SUMS" \
+  "$(unzip -Z1 "$first" | xargs)"
+unzip -q "$first" -d "$work/unpacked"
+check "SHA256SUMS verifies every other file" "5 OK" \
+  "$(cd "$work/unpacked" && sha256sum -c SHA256SUMS | grep -c ': OK$') OK"
+readme=$work/unpacked/README.txt
+check "README.txt: every line ends in CR LF" "$(grep -c '' "$readme")" "$(grep -c $'\r$' "$readme")"
+check "README.txt names the version" 1 "$(head -1 "$readme" | grep -c '^Brantle 1\.10 (build 1)')"
+for build in x86 x64; do
+  for program in brantle brantle-rules; do
+    check "$build/$program.exe is the $(windows_build_words "$build") build" "$build" \
+      "$(windows_build_of "$work/unpacked/$build/$program.exe")"
+  done
+done
+for build in x86 x64; do
+  status=0
+  /usr/bin/python3 "$repo/tests/pe_check.py" "$build" "$work/unpacked/$build/brantle.exe" "$repo/resources" \
+    >"$work/pe-$build.log" || status=$?
+  check "$build/brantle.exe passes its file checks" 0 "$status"
+done
+echo "release zip: $(stat -c %s "$first") bytes"
+unzip -l "$first" | sed -n '4,9p'
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]
