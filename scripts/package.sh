@@ -37,7 +37,9 @@ mkdir -p dist
 rm -f "$zip"
 # Info-ZIP with its extra fields left out (-X: no owner, no second time
 # stamp), no folder entries (-D), the files in the staged order and all of
-# one time: nothing in the zip depends on who made it, where or when.
+# one time and of fixed modes: nothing in the zip depends on who made it,
+# where or when.
+find "$stage" -type f -exec chmod 644 {} + -name '*.exe' -exec chmod 755 {} +
 find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 (cd "$stage" && zip -q -X -D -9 "$OLDPWD/$zip" -@ <"$OLDPWD/$stage.list")
 echo "package: $zip ($(stat -c %s "$zip") bytes, SHA-256 $(sha256sum "$zip" | cut -d' ' -f1))"

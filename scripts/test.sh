@@ -38,6 +38,9 @@ for build in $WINDOWS_BUILDS; do
   /usr/bin/python3 tests/pe_check.py "$build" "build/win-$build-test/app/brantle.exe" resources
 done
 
+step "Release zip: the last commit packaged from two fresh clones, compared and checked"
+tests/release_check.sh
+
 # Every build this machine can run is driven; the others are named, with the
 # reason, so a run on a 64-bit-only machine says what it did not test.
 driven=() skipped=() failed=()

@@ -20,8 +20,18 @@ check() {  # check <name> <expected> <actual>
     echo "FAILED: $1"; echo "  expected: $2"; echo "  actual:   $3"; failures=$((failures + 1)); fi
 }
 
-git clone -q "$repo" "$work/first"
-git clone -q "$repo" "$other/a/second"
+# Fresh clones of the last commit; where the project is not a git checkout,
+# copies of its files, packaged with one release time.
+fresh_copy() {
+  if git -C "$repo" rev-parse --git-dir >/dev/null 2>&1; then
+    git clone -q "$repo" "$1"
+  else
+    mkdir -p "$1" && tar -C "$repo" --exclude=./build --exclude=./dist -cf - . | tar -C "$1" -xf -
+    export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(date +%s)}
+  fi
+}
+fresh_copy "$work/first"
+fresh_copy "$other/a/second"
 (cd "$work/first" && scripts/package.sh)
 sleep 2  # a later time, so that nothing the clock gives can go unnoticed
 (cd "$other/a/second" && scripts/package.sh)
