@@ -4,7 +4,7 @@
 #   . scripts/wine-env.sh
 #   wine_env_start <state folder> <x86|x64>   # Xvfb, prefix, registry, wineserver
 #   wine_env_track_pid <pid>          # another process to end at cleanup
-#   wine_env_run prog.exe ...         # a Windows program, with the build's loader
+#   "$WINE_ENV_LOADER" prog.exe ...   # a Windows program, with the build's loader
 #   wine_env_winpath <Linux path>     # the same path as a Windows program sees it
 #   wine_env_stop                     # also run by the EXIT trap
 #
@@ -47,8 +47,6 @@ wine_env_wait_for() {
 }
 
 wine_env_track_pid() { WINE_ENV_PIDS+=("$1"); }
-
-wine_env_run() { "$WINE_ENV_LOADER" "$@"; }
 
 wine_env_winpath() { "$WINE_ENV_LOADER" winepath.exe -w "$1" 2>/dev/null | tr -d '\r'; }
 
