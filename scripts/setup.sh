@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev python3
+  cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libssl-dev python3
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
   wine wine32:i386 xvfb x11-apps imagemagick xdotool
