@@ -1,42 +1,52 @@
 // The C++ runtime's error paths, made small for the Windows program.
 //
-// The program uses no exceptions: an error the standard library would throw
-// for (running out of memory, a string beyond its maximum size) can only end
-// the process, which is what an uncaught exception does. Defining the
-// library's throw helpers and its terminate handler here, as that same end,
-// keeps their machinery out of the static link: the exception classes, a
-// second string implementation they carry and the symbol demangler of the
-// verbose handler, together about a third of the program's size. Every
-// helper of that family is defined, so no part of the library's own copy is
+// The program's policy: every error that the standard library raises is
+// thrown, so that each catch in the program sees it and none is skipped.
+// Running out of memory is std::bad_alloc wherever it is found, also when a
+// container is asked to grow beyond its largest size: the update check turns
+// it into "Unexpected error", the dialogs and the export into a quiet end of
+// the message or the dialog.
+//
+// Defining the library's throw helpers here keeps out of the static link the
+// exception classes that carry a message text (the logic_error and
+// runtime_error families, with a second string implementation of their own)
+// and the symbol demangler of the verbose terminate handler, together about
+// a third of the program's size. Those errors are thrown as a plain
+// std::exception: the program has nowhere to show their message. Every
+// helper of the family is defined, so no part of the library's own copy is
 // needed whatever the code uses.
 #include <cstdlib>
+#include <exception>
 #include <new>
-#include <string>
+#include <typeinfo>
 
 namespace std {
 
-void __throw_bad_alloc() { std::abort(); }
-void __throw_bad_array_new_length() { std::abort(); }
-void __throw_bad_cast() { std::abort(); }
-void __throw_bad_exception() { std::abort(); }
-void __throw_bad_typeid() { std::abort(); }
-void __throw_domain_error(const char*) { std::abort(); }
-void __throw_invalid_argument(const char*) { std::abort(); }
-void __throw_length_error(const char*) { std::abort(); }
-void __throw_logic_error(const char*) { std::abort(); }
-void __throw_out_of_range(const char*) { std::abort(); }
-void __throw_out_of_range_fmt(const char*, ...) { std::abort(); }
-void __throw_overflow_error(const char*) { std::abort(); }
-void __throw_range_error(const char*) { std::abort(); }
-void __throw_runtime_error(const char*) { std::abort(); }
-void __throw_underflow_error(const char*) { std::abort(); }
+void __throw_bad_alloc() { throw bad_alloc(); }
+void __throw_bad_array_new_length() { throw bad_array_new_length(); }
+void __throw_length_error(const char*) { throw bad_alloc(); }
+
+void __throw_bad_cast() { throw bad_cast(); }
+void __throw_bad_exception() { throw bad_exception(); }
+void __throw_bad_typeid() { throw bad_typeid(); }
+
+void __throw_domain_error(const char*) { throw exception(); }
+void __throw_invalid_argument(const char*) { throw exception(); }
+void __throw_logic_error(const char*) { throw exception(); }
+void __throw_out_of_range(const char*) { throw exception(); }
+void __throw_out_of_range_fmt(const char*, ...) { throw exception(); }
+void __throw_overflow_error(const char*) { throw exception(); }
+void __throw_range_error(const char*) { throw exception(); }
+void __throw_runtime_error(const char*) { throw exception(); }
+void __throw_underflow_error(const char*) { throw exception(); }
 
 }  // namespace std
 
 namespace __gnu_cxx {
 
-// Called by std::terminate; the message it would print has no console to go
-// to in a windowed program.
+// Called by std::terminate, which only an exception that no catch takes can
+// reach; the message it would print has no console to go to in a windowed
+// program.
 void __verbose_terminate_handler() { std::abort(); }
 
 }  // namespace __gnu_cxx

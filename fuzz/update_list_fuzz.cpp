@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "download_check.h"
+#include "update_address.h"
 #include "update_list.h"
 #include "version_number.h"
 
@@ -16,13 +18,25 @@ void Require(bool holds) {
 
 bool SameEntry(const UpdateListEntry& a, const UpdateListEntry& b) {
     return a.program == b.program && a.version == b.version && a.method == b.method && a.address == b.address &&
-           a.size == b.size;
+           a.size == b.size && a.sha256 == b.sha256;
 }
 
 void CheckList(std::string_view list) {
     UpdateListEntry entry;
     bool found = FindUpdateListEntry(list, "Brantle", entry);
-    if (found) Require(entry.program == "Brantle");
+    if (found) {
+        Require(entry.program == "Brantle");
+        // Whatever the line holds, only web addresses leave the program.
+        Require(IsWebAddress(CompleteBrowserAddress(entry.address, "updates.test.example")));
+        Require(IsWebAddress(CompleteDownloadAddress(entry.address, "https://updates.test.example")));
+        Sha256Digest digest;
+        if (ParseSha256(entry.sha256, digest)) Require(entry.sha256.size() == 64);
+    }
+
+    // A CR LF line end reads as a LF one.
+    std::string line(list.substr(0, list.find('\n')));
+    if (line.empty() || line.back() != '\r')
+        Require(SameEntry(ReadUpdateListEntry(line + "\r"), ReadUpdateListEntry(line)));
 
     // Lines after the text's last byte do not change what is found first.
     UpdateListEntry again;

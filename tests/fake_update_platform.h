@@ -1,12 +1,16 @@
 // A scripted stand-in for the update check's platform operations: files in
 // memory that can grow between polls, downloads and shell results set by the
-// test, and a record of every message box, cursor change, file written and
-// program started.
+// test, SHA-256 by OpenSSL's libcrypto (the program uses the system's), and a
+// record of every message box, cursor change, file written and program
+// started.
 #pragma once
+
+#include <openssl/evp.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -39,9 +43,14 @@ struct FakeUpdatePlatform : UpdatePlatform {
     uint32_t shellResult = 42;
     bool openFails = false;
     uint32_t readableBytes = UINT32_MAX;  // reads fail past this offset
+    uint32_t createError = 0;
     uint32_t writeError = 0;
+    uint32_t closeError = 0;  // of a written file
     uint32_t startError = 0;
+    bool hashUnavailable = false;
     int32_t answer = UPDATE_IDYES;
+    // An operation whose log entry begins with this runs out of memory.
+    std::string outOfMemoryAt;
 
     // The record.
     std::map<std::string, FakeFile> files;
@@ -49,91 +58,142 @@ struct FakeUpdatePlatform : UpdatePlatform {
     std::vector<Box> boxes;
     std::vector<std::string> opened;             // addresses given to the shell
     std::vector<std::string> started;            // programs started
-    std::map<std::string, std::string> written;  // files written whole
+    std::map<std::string, std::string> written;  // files written and not removed
     std::vector<uint32_t> pauses;
     UpdateCursor cursor = UpdateCursor::Arrow;
     int openHandles = 0;
+    int openHashes = 0;
+    uint32_t largestRead = 0;   // the most bytes asked of one read
+    uint32_t largestWrite = 0;  // the most bytes written at once
+    uint64_t bytesRead = 0;
 
     void SetFile(const std::string& path, std::vector<std::string> stages) { files[path].stages = std::move(stages); }
 
+    void Log(const std::string& entry) {
+        log.push_back(entry);
+        if (!outOfMemoryAt.empty() && entry.rfind(outOfMemoryAt, 0) == 0) throw std::bad_alloc();
+    }
+
     int32_t DownloadToFile(const std::string& address, const std::string& path) override {
-        log.push_back("download " + address + " > " + path);
+        Log("download " + address + " > " + path);
         auto found = downloads.find(address);
         if (found == downloads.end()) return static_cast<int32_t>(0x800C0008u);
         if (found->second.result == 0) files[path] = FakeFile{found->second.stages, 0};
         return found->second.result;
     }
     uint32_t OpenAddress(const std::string& address) override {
-        log.push_back("open " + address);
+        Log("open " + address);
         opened.push_back(address);
         return shellResult;
     }
     uint32_t TemporaryDirectory(std::string& directory) override {
-        log.push_back("temp");
+        Log("temp");
         if (temporaryDirectoryError) return temporaryDirectoryError;
         directory = temporaryDirectory;
         return 0;
     }
     void RemoveFile(const std::string& path) override {
-        log.push_back("remove " + path);
+        Log("remove " + path);
         files.erase(path);
+        written.erase(path);
     }
 
     struct Handle {
         std::string content;
         uint32_t position = 0;
+        std::string writtenPath;  // set for a file made by CreateNewFile
     };
     std::map<UpdateFileHandle, Handle> handles;
     UpdateFileHandle nextHandle = 1;
 
     UpdateFileHandle OpenFileForPolling(const std::string& path) override {
-        log.push_back("poll " + path);
+        Log("poll " + path);
         if (openFails) return 0;
         FakeFile& file = files[path];  // created empty when missing
         const std::string& content = file.stages[std::min(file.opens, file.stages.size() - 1)];
         ++file.opens;
         ++openHandles;
-        handles[nextHandle] = Handle{content, 0};
+        handles[nextHandle] = Handle{content, 0, {}};
         return nextHandle++;
     }
-    uint32_t FileSize(UpdateFileHandle file) override { return static_cast<uint32_t>(handles.at(file).content.size()); }
+    uint64_t FileSize(UpdateFileHandle file) override { return handles.at(file).content.size(); }
     uint32_t ReadFromFile(UpdateFileHandle file, char* buffer, uint32_t count) override {
         Handle& handle = handles.at(file);
+        largestRead = std::max(largestRead, count);
         uint32_t end = std::min<uint32_t>(static_cast<uint32_t>(handle.content.size()), readableBytes);
         uint32_t got = handle.position >= end ? 0 : std::min(count, end - handle.position);
         handle.content.copy(buffer, got, handle.position);
         handle.position += got;
+        bytesRead += got;
         return got;
     }
-    void CloseFile(UpdateFileHandle file) override {
-        log.push_back("close");
-        handles.erase(file);
-        --openHandles;
+    UpdateFileHandle CreateNewFile(const std::string& path, uint32_t& error) override {
+        Log("create " + path);
+        if (createError) {
+            error = createError;
+            return 0;
+        }
+        written[path].clear();
+        ++openHandles;
+        handles[nextHandle] = Handle{{}, 0, path};
+        return nextHandle++;
     }
-    uint32_t WriteNewFile(const std::string& path, const std::string& data) override {
-        log.push_back("write " + path);
+    uint32_t WriteToFile(UpdateFileHandle file, const char* data, uint32_t count) override {
+        const std::string& path = handles.at(file).writtenPath;
+        if (path.empty()) return 6;  // not open for writing
+        largestWrite = std::max(largestWrite, count);
         if (writeError) return writeError;
-        written[path] = data;
+        written[path].append(data, count);
         return 0;
     }
+    uint32_t CloseFile(UpdateFileHandle file) override {
+        Log("close");
+        bool wasWritten = !handles.at(file).writtenPath.empty();
+        handles.erase(file);
+        --openHandles;
+        return wasWritten ? closeError : 0;
+    }
+
+    UpdateHashHandle StartSha256() override {
+        Log("hash");
+        if (hashUnavailable) return 0;
+        EVP_MD_CTX* context = EVP_MD_CTX_new();
+        if (!context || !EVP_DigestInit_ex(context, EVP_sha256(), nullptr)) {
+            EVP_MD_CTX_free(context);
+            return 0;
+        }
+        ++openHashes;
+        return reinterpret_cast<UpdateHashHandle>(context);
+    }
+    bool AddToSha256(UpdateHashHandle hash, const char* data, uint32_t count) override {
+        return EVP_DigestUpdate(reinterpret_cast<EVP_MD_CTX*>(hash), data, count) == 1;
+    }
+    bool FinishSha256(UpdateHashHandle hash, uint8_t (&digest)[SHA256_DIGEST_BYTES]) override {
+        auto* context = reinterpret_cast<EVP_MD_CTX*>(hash);
+        unsigned int length = 0;
+        bool finished = EVP_DigestFinal_ex(context, digest, &length) == 1 && length == SHA256_DIGEST_BYTES;
+        EVP_MD_CTX_free(context);
+        --openHashes;
+        return finished;
+    }
+
     uint32_t StartProgram(const std::string& path) override {
-        log.push_back("start " + path);
+        Log("start " + path);
         if (startError) return startError;
         started.push_back(path);
         return 0;
     }
     void Pause(uint32_t milliseconds) override {
-        log.push_back("pause");
+        Log("pause");
         pauses.push_back(milliseconds);
     }
-    int32_t ShowMessageBox(uintptr_t owner, const std::string& text, const std::string& caption,
-                           uint32_t style) override {
-        log.push_back("box " + caption);
+    int32_t ShowMessageBox(uintptr_t owner, const char* text, const char* caption, uint32_t style) override {
+        Log(std::string("box ") + caption);
         boxes.push_back(Box{owner, text, caption, style, cursor});
         return (style & UPDATE_MB_YESNO) ? answer : 1;
     }
     void SetCursorShape(UpdateCursor shape) override {
-        log.push_back(shape == UpdateCursor::Wait ? "cursor wait" : "cursor arrow");
+        Log(shape == UpdateCursor::Wait ? "cursor wait" : "cursor arrow");
         cursor = shape;
     }
 };

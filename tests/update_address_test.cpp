@@ -13,35 +13,75 @@ TEST(UpdateAddresses, ListAndDownloadBase) {
     EXPECT_EQ(DownloadBaseAddress(HOST), "http://updates.test.example:8080/uploaded/protected/");
 }
 
-TEST(CompleteBrowserAddress, BarePagesGoToTheServerAndSchemesOnlyWhereNoLowerCaseH) {
-    struct Case {
-        const char* address;
-        const char* completed;
-    };
-    const Case cases[] = {
-        {"brantle.html", "http://updates.test.example:8080/brantle.html"},
-        {"", "http://updates.test.example:8080/"},
-        {"h", "http://updates.test.example:8080/h"},  // no "/": a page, whatever its first letter
-        {"www.other.example/new", "http://www.other.example/new"},
-        {"/rooted", "http:///rooted"},
-        {"https://www.other.example/x", "https://www.other.example/x"},
-        {"http://www.other.example/x?a=1&b=2", "http://www.other.example/x?a=1&b=2"},
-        {"hosted.example/x", "hosted.example/x"},  // only the first character is looked at
-        {"Http://www.other.example/x", "http://Http://www.other.example/x"},
-        {"HTTP://www.other.example/x", "http://HTTP://www.other.example/x"},
-        {"ftp://files.example/x", "http://ftp://files.example/x"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(CompleteBrowserAddress(c.address, HOST), c.completed) << c.address;
+TEST(UpdateAddresses, AnHttpsHostIsReachedOverHttpsAndNamedWithoutTheScheme) {
+    const char https[] = "https://updates.test.example:8443";
+    EXPECT_EQ(UpdateListAddress(https), "https://updates.test.example:8443/uploaded/software/updates.txt");
+    EXPECT_EQ(DownloadBaseAddress(https), "https://updates.test.example:8443/uploaded/protected/");
+    EXPECT_EQ(CompleteBrowserAddress("brantle.html", https), "https://updates.test.example:8443/brantle.html");
+    EXPECT_EQ(CompleteDownloadAddress("setup.exe", https),
+              "https://updates.test.example:8443/uploaded/protected/setup.exe");
+    // Addresses with a "/" do not depend on the host.
+    EXPECT_EQ(CompleteBrowserAddress("www.other.example/x", https), "http://www.other.example/x");
+    EXPECT_EQ(UpdateHostName(https), "updates.test.example:8443");
+    EXPECT_EQ(UpdateHostName(HOST), HOST);
+    EXPECT_EQ(UpdateHostName("HTTPS://x"), "HTTPS://x");  // only the form that the build accepts
 }
 
-TEST(CompleteDownloadAddress, BareNamesComeFromTheProtectedFolder) {
-    EXPECT_EQ(CompleteDownloadAddress("setup.exe", HOST),
-              "http://updates.test.example:8080/uploaded/protected/setup.exe");
-    EXPECT_EQ(CompleteDownloadAddress("", HOST), "http://updates.test.example:8080/uploaded/protected/");
-    EXPECT_EQ(CompleteDownloadAddress("http://files.example/v2/setup.exe", HOST), "http://files.example/v2/setup.exe");
-    EXPECT_EQ(CompleteDownloadAddress("v2/setup.exe", HOST), "v2/setup.exe");
-    EXPECT_EQ(CompleteDownloadAddress("..\\setup.exe", HOST),
-              "http://updates.test.example:8080/uploaded/protected/..\\setup.exe");
+// Methods 1, 2 and 4 complete addresses by one rule: only a bare name
+// (no "/") depends on the method; everything that is handed on is http or
+// https.
+TEST(CompleteAddress, OneRuleForTheBrowserAndTheDownload) {
+    struct Case {
+        const char* address;
+        const char* browser;   // methods 1 and 2
+        const char* download;  // method 4
+    };
+    const std::string page = "http://updates.test.example:8080/";
+    const std::string file = "http://updates.test.example:8080/uploaded/protected/";
+    const Case cases[] = {
+        // Bare names: a page on the server, or a file in the protected folder.
+        {"brantle.html", "http://updates.test.example:8080/brantle.html",
+         "http://updates.test.example:8080/uploaded/protected/brantle.html"},
+        {"", "http://updates.test.example:8080/", "http://updates.test.example:8080/uploaded/protected/"},
+        {"h", "http://updates.test.example:8080/h", "http://updates.test.example:8080/uploaded/protected/h"},
+        {"..\\setup.exe", "http://updates.test.example:8080/..\\setup.exe",
+         "http://updates.test.example:8080/uploaded/protected/..\\setup.exe"},
+        {"\\\\server\\share\\x.exe", "http://updates.test.example:8080/\\\\server\\share\\x.exe",
+         "http://updates.test.example:8080/uploaded/protected/\\\\server\\share\\x.exe"},
+        // Web addresses as written.
+        {"https://www.other.example/x", "https://www.other.example/x", "https://www.other.example/x"},
+        {"http://www.other.example/x?a=1&b=2", "http://www.other.example/x?a=1&b=2",
+         "http://www.other.example/x?a=1&b=2"},
+        // Everything else with a "/" gets "http://" in front.
+        {"www.other.example/new", "http://www.other.example/new", "http://www.other.example/new"},
+        {"v2/setup.exe", "http://v2/setup.exe", "http://v2/setup.exe"},
+        {"hacks/run.exe", "http://hacks/run.exe", "http://hacks/run.exe"},
+        {"h:/tools/run.exe", "http://h:/tools/run.exe", "http://h:/tools/run.exe"},
+        {"C:/Windows/run.exe", "http://C:/Windows/run.exe", "http://C:/Windows/run.exe"},
+        {"hcp://system/x", "http://hcp://system/x", "http://hcp://system/x"},
+        {"file://host/share/setup.exe", "http://file://host/share/setup.exe", "http://file://host/share/setup.exe"},
+        {"ftp://files.example/x", "http://ftp://files.example/x", "http://ftp://files.example/x"},
+        {"Http://www.other.example/x", "http://Http://www.other.example/x", "http://Http://www.other.example/x"},
+        {"HTTPS://www.other.example/x", "http://HTTPS://www.other.example/x", "http://HTTPS://www.other.example/x"},
+        {"http:/one.example/x", "http://http:/one.example/x", "http://http:/one.example/x"},
+        {" http://a.example/b", "http:// http://a.example/b", "http:// http://a.example/b"},
+    };
+    for (const Case& c : cases) {
+        std::string browser = CompleteBrowserAddress(c.address, HOST);
+        std::string download = CompleteDownloadAddress(c.address, HOST);
+        EXPECT_EQ(browser, c.browser) << c.address;
+        EXPECT_EQ(download, c.download) << c.address;
+        EXPECT_TRUE(IsWebAddress(browser) && IsWebAddress(download)) << c.address;
+        EXPECT_EQ(CompleteAddress(c.address, page), browser);
+        EXPECT_EQ(CompleteAddress(c.address, file), download);
+    }
+}
+
+TEST(IsWebAddress, OnlyExactlyHttpOrHttps) {
+    for (const char* yes : {"http://", "https://", "http://a", "https://a/b"}) EXPECT_TRUE(IsWebAddress(yes)) << yes;
+    for (const char* no :
+         {"", "http:/", "https:/", "HTTP://a", "Https://a", "ftp://a", "file://a", "httpx://a", " http://a", "h"})
+        EXPECT_FALSE(IsWebAddress(no)) << no;
 }
 
 TEST(SavedFileName, IsThePartAfterTheLastSlash) {

@@ -6,6 +6,9 @@
 #include "check_for_updates.h"
 #include "fake_update_platform.h"
 #include "update_check.h"
+#include "update_list.h"
+
+using namespace std::string_literals;
 
 namespace {
 
@@ -66,15 +69,16 @@ TEST_F(UpdateCheckTest, NotNewerVersionsTellTheLatestIsRunning) {
 }
 
 TEST_F(UpdateCheckTest, ANewerVersionAsksNamingTheVersionAsWritten) {
-    for (const char* version : {"1.10.2", "1.11", "2", " 1.11 x"}) {
+    // A long version is shown cut to 200 characters.
+    for (const std::string& version : {"1.10.2"s, "1.11"s, "2"s, " 1.11 x"s, "1.11" + std::string(300, 'x')}) {
         FakeUpdatePlatform fresh;
         fresh.answer = 7;  // No
-        fresh.downloads[LIST_ADDRESS] = {0, {std::string("Brantle,\"") + version + "\",1,p\n"}};
+        fresh.downloads[LIST_ADDRESS] = {0, {"Brantle,\"" + version + "\",1,p\n"}};
         EXPECT_EQ(RunUpdateCheck(fresh, HOST, OWNER, "Brantle", "1.10.1"), 0);
         ASSERT_EQ(fresh.boxes.size(), 1u) << version;
         EXPECT_EQ(fresh.boxes[0].owner, OWNER);
-        EXPECT_EQ(fresh.boxes[0].text,
-                  std::string("Do you wish to upgrade your installed version 1.10.1\r\nto version ") + version + " ?");
+        EXPECT_EQ(fresh.boxes[0].text, "Do you wish to upgrade your installed version 1.10.1\r\nto version " +
+                                           version.substr(0, 200) + " ?");
         EXPECT_EQ(fresh.boxes[0].caption, "Newer version available");
         EXPECT_EQ(fresh.boxes[0].style, 36u);
     }
@@ -113,6 +117,59 @@ TEST_F(UpdateCheckTest, ACrLfListWorksForAFiveFieldLine) {
     platform.downloads[std::string(BASE) + "setup.exe"] = {0, {"MZ!!"}};
     EXPECT_EQ(Check(), UpdateLaunched);
     EXPECT_EQ(platform.started, std::vector<std::string>{TEMP + "setup.exe"});
+}
+
+TEST_F(UpdateCheckTest, ACrLfLineEndIsNoPartOfAnAddressOrAHash) {
+    const std::string hash = "7b4457c58b3fa7a70e75b33a281b492c53d9bb8aea8b50f697f31f6922c6393e";  // of "MZ!!"
+    const std::pair<std::string, const char*> cases[] = {
+        {"Brantle,1.11,1,page.htm  \r\n", "http://updates.test.example/page.htm"},
+        {"Brantle,1.11,4,setup.exe\r\n", nullptr},  // nullptr: setup.exe saved and started
+        {"Brantle,1.11,4,setup.exe,4," + hash + "\r\n", nullptr},
+    };
+    for (const auto& [line, opened] : cases) {
+        FakeUpdatePlatform fresh;
+        fresh.downloads[LIST_ADDRESS] = {0, {line}};
+        fresh.downloads[std::string(BASE) + "setup.exe"] = {0, {"MZ!!"}};
+        EXPECT_EQ(RunUpdateCheck(fresh, HOST, OWNER, "Brantle", "1.10.1"), UpdateLaunched) << line;
+        EXPECT_EQ(fresh.opened, opened ? std::vector<std::string>{opened} : std::vector<std::string>{}) << line;
+        EXPECT_EQ(fresh.started.size(), opened ? 0u : 1u) << line;
+    }
+}
+
+TEST_F(UpdateCheckTest, OnlyTheListsFirstMebibyteIsRead) {
+    // A line that the limit cuts is read as far as it goes: "Brantle,9"; a
+    // list of 20 MB is read no further.
+    platform.answer = 7;
+    const std::string before = "Other," + std::string(UPDATE_LIST_MAX_BYTES - 7 - 9, 'x') + "\n";
+    ServeList(before + "Brantle,9.0,1,p\n" + std::string(20 << 20, 'x'));
+    EXPECT_EQ(Check(), 0);
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].text, "Do you wish to upgrade your installed version 1.10.1\r\nto version 9 ?");
+    EXPECT_EQ(platform.bytesRead, UPDATE_LIST_MAX_BYTES);
+}
+
+TEST_F(UpdateCheckTest, OutOfMemoryAnywhereIsAnUnexpectedErrorAndNothingIsLeftOpenOrStarted) {
+    const std::string hash = "7b4457c58b3fa7a70e75b33a281b492c53d9bb8aea8b50f697f31f6922c6393e";
+    const std::string places[] = {
+        "temp", "remove", "cursor wait", "download " + std::string(LIST_ADDRESS),
+        "poll", "pause",  "box Newer",   "download " + std::string(BASE),
+        "hash", "create", "start",
+    };
+    for (const std::string& place : places) {
+        FakeUpdatePlatform fresh;
+        fresh.downloads[LIST_ADDRESS] = {0, {"Brantle,1.11,4,setup.exe,4," + hash + "\n"}};
+        fresh.downloads[std::string(BASE) + "setup.exe"] = {0, {"MZ!!"}};
+        fresh.outOfMemoryAt = place;
+        EXPECT_EQ(RunUpdateCheck(fresh, HOST, OWNER, "Brantle", "1.10.1"), 0) << place;
+        ASSERT_FALSE(fresh.boxes.empty()) << place;
+        EXPECT_EQ(fresh.boxes.back().text, "Unexpected error") << place;
+        EXPECT_EQ(fresh.boxes.back().style, 8240u);
+        EXPECT_EQ(fresh.boxes.back().cursor, UpdateCursor::Arrow) << place;
+        EXPECT_EQ(fresh.openHandles + fresh.openHashes, 0) << place;
+        EXPECT_TRUE(fresh.started.empty()) << place;
+        // Only a copy that was checked whole stays saved.
+        EXPECT_EQ(fresh.written.empty(), place != "start") << place;
+    }
 }
 
 TEST_F(UpdateCheckTest, YesWithAMissingMethodIsNotSupported) {

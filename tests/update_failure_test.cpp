@@ -17,12 +17,14 @@ const std::string ADVICE = std::string("Download didn't start. ") + "\r\n" +
                            "   Uncheck this option (under \"Security\"): \"Do not save encrypted pages to disk\"" +
                            "\r\n" + "\r\n";
 
+const std::string LONG_ADDRESS = "http://www.kestrix.example/" + std::string(300, 'p');
+
 }  // namespace
 
 TEST(UpdateFailureMessage, TextsAndCodeSuffixes) {
     struct Case {
         int32_t kind;
-        const char* text;
+        std::string text;
         int32_t code;
         std::string message;
     };
@@ -59,9 +61,20 @@ TEST(UpdateFailureMessage, TextsAndCodeSuffixes) {
         {11, "", INT32_MIN, "Unexpected error (-2147483648)"},
         {11, "", INT32_MAX, "Unexpected error (2147483647)"},
         {INT32_MIN, "", 0, "Unexpected error (-2147483648)"},  // minus the kind wraps
+        // A text from the list is shown cut to 200 characters.
+        {7, LONG_ADDRESS.substr(0, 201), 2,
+         "Could not open: " + LONG_ADDRESS.substr(0, 200) + "\r\nwith default Internet browser (2)"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(UpdateFailureMessage(c.kind, HOST, c.text, c.code), c.message) << "kind " << c.kind;
+}
+
+TEST(UpdateFailureMessage, AnHttpsHostIsNamedWithoutItsScheme) {
+    const char https[] = "https://updates.test.example";
+    EXPECT_EQ(UpdateFailureMessage(2, https, "", 0), "Could not connect to updates.test.example (-2)");
+    EXPECT_EQ(UpdateFailureMessage(99, https, "", 103),
+              "This version does not support that update method\r\n"
+              "Try installing the program again from: updates.test.example\r\n (103)");
 }
 
 TEST(ReportUpdateFailure, ShowsOneTaskModalBoxWithoutOwner) {

@@ -89,10 +89,18 @@ TEST(ReadUpdateListEntry, MissingFieldsAreEmptyOrZeroAndExtraFieldsIgnored) {
 
     UpdateListEntry longLine = ReadUpdateListEntry("Brantle,2,4,a.exe,10,20,30");
     EXPECT_EQ(longLine.size, 10);
+    EXPECT_EQ(longLine.sha256, "20");  // the sixth field; the seventh is ignored
+    EXPECT_EQ(shortLine.sha256, "");
 
-    // With CR LF line ends the CR belongs to the last field, after its number.
-    UpdateListEntry crLine = ReadUpdateListEntry("Brantle,2,4,a.exe,10\r");
-    EXPECT_EQ(crLine.size, 10);
+    // The CR of a CR LF line end is no part of the last field, whichever it is.
+    const std::pair<const char*, const char*> crCases[] = {
+        {"Brantle,2,4,a.exe,10\r", "a.exe"},  {"Brantle,2,4,a.exe  \r", "a.exe"},
+        {"Brantle,2,4,\"a.exe\"\r", "a.exe"}, {"Brantle,2,4,a\rb.exe", "a\rb.exe"},  // only at the end
+        {"Brantle,2,4,a.exe\r\r", "a.exe\r"},                                        // only one
+    };
+    for (const auto& [line, address] : crCases) EXPECT_EQ(ReadUpdateListEntry(line).address, address) << line;
+    EXPECT_EQ(ReadUpdateListEntry("Brantle,2,4,a.exe,10\r").size, 10);
+    EXPECT_EQ(ReadUpdateListEntry("Brantle,2,4,a.exe,10,ABCdef \r").sha256, "ABCdef");
 
     // An unclosed quote runs to the end of the line.
     UpdateListEntry open = ReadUpdateListEntry("Brantle,2,1,\"a,b,c");

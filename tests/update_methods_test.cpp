@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <climits>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,14 +18,18 @@ const char BASE[] = "http://updates.test.example/uploaded/protected/";
 const std::string TEMP = "C:\\Users\\Ann Example\\AppData\\Local\\Temp\\";
 const std::string LIST_PATH = TEMP + "UpdateList.txt";
 const std::string INSTALLER(5000, 'M');
+// sha256sum of INSTALLER and of an empty file.
+const char INSTALLER_SHA256[] = "d43706d79fd3299934491b3832745e9f35739bf8b80a7a2000b5f74031700afb";
+const char EMPTY_SHA256[] = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
 
-UpdateListEntry Entry(int32_t method, const std::string& address, int32_t size = 0) {
+UpdateListEntry Entry(int32_t method, const std::string& address, int32_t size = 0, const std::string& sha256 = "") {
     UpdateListEntry entry;
     entry.program = "Brantle";
     entry.version = "1.11";
     entry.method = method;
     entry.address = address;
     entry.size = size;
+    entry.sha256 = sha256;
     return entry;
 }
 
@@ -42,13 +49,11 @@ protected:
         return platform.boxes[0].text;
     }
 
-    void ExpectNothingSavedOrStarted() {
-        EXPECT_TRUE(platform.written.empty());
-        EXPECT_TRUE(platform.started.empty());
-        for (const std::string& entry : platform.log) {
-            EXPECT_NE(entry.rfind("write ", 0), 0u) << entry;
-            EXPECT_NE(entry.rfind("start ", 0), 0u) << entry;
-        }
+    void ExpectNothingSavedOrStarted() { ExpectNothingSavedOrStartedBy(platform); }
+    static void ExpectNothingSavedOrStartedBy(const FakeUpdatePlatform& fake) {
+        EXPECT_TRUE(fake.written.empty());
+        EXPECT_TRUE(fake.started.empty());
+        for (const std::string& entry : fake.log) EXPECT_NE(entry.rfind("start ", 0), 0u) << entry;
     }
 };
 
@@ -66,6 +71,13 @@ TEST_F(UpdateMethodTest, BrowserMethodsOpenTheCompletedAddress) {
         {1, "www.kestrix.example/brantle", "http://www.kestrix.example/brantle"},
         {2, "https://www.kestrix.example/b?a=1&c=2", "https://www.kestrix.example/b?a=1&c=2"},
         {1, "Https://www.kestrix.example/b", "http://Https://www.kestrix.example/b"},
+        // Nothing but http and https reaches the shell.
+        {1, "hcp://system/x", "http://hcp://system/x"},
+        {2, "h:/tools/run.exe", "http://h:/tools/run.exe"},
+        {1, "hacks/run.exe", "http://hacks/run.exe"},
+        {2, "file://host/share/page.htm", "http://file://host/share/page.htm"},
+        {1, "ftp://files.example/p", "http://ftp://files.example/p"},
+        {1, "C:/Windows/run.exe", "http://C:/Windows/run.exe"},
     };
     for (const Case& c : cases) {
         FakeUpdatePlatform fresh;
@@ -242,5 +254,93 @@ TEST_F(UpdateMethodTest, OtherMethodsAreNotSupported) {
             << c.method;
         EXPECT_TRUE(fresh.opened.empty());
         EXPECT_EQ(fresh.log.size(), 1u);
+    }
+}
+
+// Only a download checked whole is saved and started: every byte of the file
+// read, at least the list's size, the list's SHA-256 when it gives one, the
+// same bytes again when copied, and the copy written and closed.
+TEST_F(UpdateMethodTest, ADownloadIsSavedAndStartedOnlyWhenCheckedWhole) {
+    std::string upper = INSTALLER_SHA256, otherDigit = INSTALLER_SHA256;
+    for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    otherDigit[40] = otherDigit[40] == '0' ? '1' : '0';
+    std::string large;
+    for (int i = 0; i < 200003; ++i) large += static_cast<char>('A' + (i * 7) % 26);
+    const std::string large256 = "fac4053e3b068b4602603113b95ca0f431b584aad9d5c2fde5c3941dc0c2b73d";  // sha256sum
+    struct Case {
+        std::vector<std::string> stages;  // of the local file; complete when two polls agree
+        int32_t size;
+        std::string sha256;
+        const char* message;  // empty: saved and started
+        std::function<void(FakeUpdatePlatform&)> setup = nullptr;
+        bool copied = false;  // the failure is found while copying: a file was made, then removed
+    };
+    const Case cases[] = {
+        {{INSTALLER}, 5000, INSTALLER_SHA256, ""},
+        {{INSTALLER}, 5000, upper, ""},
+        {{""}, 0, EMPTY_SHA256, ""},
+        {{large}, 200003, large256, ""},  // copied and hashed in pieces
+        {{INSTALLER}, 5000, otherDigit, "Download incomplete (-6)"},
+        {{INSTALLER}, 0, EMPTY_SHA256, "Download incomplete (-6)"},
+        {{INSTALLER}, 0, upper.substr(1), "Download incomplete (-6)"},
+        {{INSTALLER}, 0, upper + "0", "Download incomplete (-6)"},
+        {{INSTALLER}, 0, upper.substr(1) + "g", "Download incomplete (-6)"},
+        {{INSTALLER}, 0, "sha256:" + upper, "Download incomplete (-6)"},
+        {{INSTALLER}, 0, INSTALLER_SHA256, "Download incomplete (-6)", [](auto& f) { f.hashUnavailable = true; }},
+        // A read that stops short, whatever the list's size.
+        {{INSTALLER}, 5000, "", "Download incomplete (10)", [](auto& f) { f.readableBytes = 10; }},
+        {{INSTALLER}, 0, "", "Download incomplete (10)", [](auto& f) { f.readableBytes = 10; }},
+        {{INSTALLER}, 0, INSTALLER_SHA256, "Download incomplete (-5)", [](auto& f) { f.readableBytes = 0; }},
+        // The local file changes between the check and the copy.
+        {{INSTALLER, INSTALLER, std::string(5000, 'X')},
+         0,
+         INSTALLER_SHA256,
+         "Download incomplete (-6)",
+         nullptr,
+         true},
+        {{INSTALLER, INSTALLER, INSTALLER.substr(0, 4000)}, 0, "", "Download incomplete (4000)", nullptr, true},
+        {{INSTALLER}, 0, INSTALLER_SHA256, "Unexpected error (5)", [](auto& f) { f.createError = 5; }, true},
+        {{INSTALLER}, 0, INSTALLER_SHA256, "Unexpected error (112)", [](auto& f) { f.writeError = 112; }, true},
+        {{INSTALLER}, 0, INSTALLER_SHA256, "Unexpected error (1117)", [](auto& f) { f.closeError = 1117; }, true},
+    };
+    for (const Case& c : cases) {
+        FakeUpdatePlatform fresh;
+        fresh.downloads[std::string(BASE) + "setup.exe"] = {0, c.stages};
+        if (c.setup) c.setup(fresh);
+        const std::string what = c.stages.back().substr(0, 8) + " " + c.sha256 + " " + c.message;
+        bool launches = !*c.message;
+        EXPECT_EQ(RunUpdateMethod(fresh, HOST, Entry(4, "setup.exe", c.size, c.sha256), LIST_PATH),
+                  launches ? UpdateLaunched : 0)
+            << what;
+        if (launches) {
+            EXPECT_TRUE(fresh.boxes.empty()) << what;
+            EXPECT_TRUE(fresh.written[TEMP + "setup.exe"] == c.stages.back()) << what;
+            EXPECT_EQ(fresh.started, std::vector<std::string>{TEMP + "setup.exe"});
+        } else {
+            ASSERT_EQ(fresh.boxes.size(), 1u) << what;
+            EXPECT_EQ(fresh.boxes[0].text, c.message) << what;
+            ExpectNothingSavedOrStartedBy(fresh);  // a copy that failed is removed
+            bool created =
+                std::find(fresh.log.begin(), fresh.log.end(), "create " + TEMP + "setup.exe") != fresh.log.end();
+            EXPECT_EQ(created, c.copied) << what;
+        }
+        EXPECT_EQ(fresh.openHandles, 0) << what;
+        EXPECT_EQ(fresh.openHashes, 0) << what;
+        EXPECT_LE(fresh.largestRead, 64u * 1024) << what;
+        EXPECT_LE(fresh.largestWrite, 64u * 1024) << what;
+        // The system's hashing is loaded only for a line with a hash.
+        if (c.sha256.empty()) {
+            EXPECT_EQ(std::count(fresh.log.begin(), fresh.log.end(), "hash"), 0) << what;
+        }
+    }
+}
+
+TEST_F(UpdateMethodTest, DownloadsNeverLeaveTheWeb) {
+    for (const char* address : {"file://host/share/setup.exe", "ftp://files.example/setup.exe", "h:/setup.exe"}) {
+        FakeUpdatePlatform fresh;
+        fresh.downloads[address] = {0, {INSTALLER}};
+        EXPECT_EQ(RunUpdateMethod(fresh, HOST, Entry(4, address), LIST_PATH), 0) << address;
+        EXPECT_EQ(fresh.log.front(), "download http://" + std::string(address) + " > " + LIST_PATH);
+        ExpectNothingSavedOrStartedBy(fresh);
     }
 }

@@ -3,6 +3,7 @@
 #include "dialogs_win.h"
 
 #include "link_target.h"
+#include "system_library_win.h"
 
 HFONT LinkFont = nullptr;
 
@@ -36,7 +37,7 @@ using ShellExecuteAFunction = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, L
 ShellExecuteAFunction ShellExecuteAEntry() {
     static ShellExecuteAFunction entry = nullptr;
     if (!entry) {
-        if (HMODULE shell = LoadLibraryA("shell32.dll")) {
+        if (HMODULE shell = LoadSystemLibrary(L"shell32.dll")) {
             entry = reinterpret_cast<ShellExecuteAFunction>(
                 reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteA")));
         }

@@ -1,44 +1,30 @@
 #include "download_wait.h"
 
-#include <new>
-#include <stdexcept>
+#include <algorithm>
 
-namespace {
-
-// `size` bytes from the start of the file; the ones not read stay zero. A
-// size too large to hold in memory gives no bytes.
-std::string ReadFromStart(UpdatePlatform& platform, UpdateFileHandle file, uint32_t size) {
-    std::string data;
-    try {
-        data.assign(size, '\0');
-    } catch (const std::bad_alloc&) {
-        return {};
-    } catch (const std::length_error&) {
-        return {};
+SettledFile WaitForSettledFile(UpdatePlatform& platform, const std::string& path) {
+    uint64_t previousSize = 0;
+    for (int32_t poll = 0;; ++poll) {
+        ScopedUpdateFile file(platform, platform.OpenFileForPolling(path));
+        uint64_t size = file.Get() ? platform.FileSize(file.Get()) : 0;
+        if ((size >= DOWNLOAD_WAIT_MIN_COMPLETE && size == previousSize) || poll == DOWNLOAD_WAIT_LAST_POLL)
+            return SettledFile{file.Release(), size};
+        platform.Pause(DOWNLOAD_WAIT_INTERVAL_MS);
+        previousSize = size;
     }
-    uint32_t done = 0;
-    while (done < size) {
-        uint32_t got = platform.ReadFromFile(file, &data[done], size - done);
+}
+
+std::string WaitForDownloadedFile(UpdatePlatform& platform, const std::string& path, uint32_t maxBytes) {
+    SettledFile settled = WaitForSettledFile(platform, path);
+    ScopedUpdateFile file(platform, settled.file);
+    if (!file.Get()) return {};
+    std::string data(static_cast<size_t>(std::min<uint64_t>(settled.size, maxBytes)), '\0');
+    size_t done = 0;
+    while (done < data.size()) {
+        uint32_t got = platform.ReadFromFile(file.Get(), &data[done], static_cast<uint32_t>(data.size() - done));
         if (got == 0) break;
         done += got;
     }
+    data.resize(done);
     return data;
-}
-
-}  // namespace
-
-std::string WaitForDownloadedFile(UpdatePlatform& platform, const std::string& path) {
-    uint32_t previousSize = 0;
-    for (int32_t poll = 0;; ++poll) {
-        UpdateFileHandle file = platform.OpenFileForPolling(path);
-        uint32_t size = file ? platform.FileSize(file) : 0;
-        if ((size >= DOWNLOAD_WAIT_MIN_COMPLETE && size == previousSize) || poll == DOWNLOAD_WAIT_LAST_POLL) {
-            std::string data = file ? ReadFromStart(platform, file, size) : std::string();
-            if (file) platform.CloseFile(file);
-            return data;
-        }
-        platform.Pause(DOWNLOAD_WAIT_INTERVAL_MS);
-        if (file) platform.CloseFile(file);
-        previousSize = size;
-    }
 }

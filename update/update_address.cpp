@@ -2,24 +2,45 @@
 
 const char* const LOCAL_LIST_NAME = "UpdateList.txt";
 
-std::string UpdateListAddress(std::string_view host) {
-    return "http://" + std::string(host) + "/uploaded/software/updates.txt";
+namespace {
+
+const char HTTPS[] = "https://";
+
+bool StartsWith(std::string_view text, std::string_view start) { return text.substr(0, start.size()) == start; }
+
+// The update server's address without a trailing "/": https when the host
+// setting asks for it, otherwise http.
+std::string ServerAddress(std::string_view host) {
+    return StartsWith(host, HTTPS) ? std::string(host) : "http://" + std::string(host);
 }
 
-std::string DownloadBaseAddress(std::string_view host) {
-    return "http://" + std::string(host) + "/uploaded/protected/";
+}  // namespace
+
+std::string_view UpdateHostName(std::string_view host) {
+    return StartsWith(host, HTTPS) ? host.substr(sizeof HTTPS - 1) : host;
+}
+
+std::string UpdateListAddress(std::string_view host) { return ServerAddress(host) + "/uploaded/software/updates.txt"; }
+
+std::string DownloadBaseAddress(std::string_view host) { return ServerAddress(host) + "/uploaded/protected/"; }
+
+bool IsWebAddress(std::string_view address) { return StartsWith(address, "http://") || StartsWith(address, HTTPS); }
+
+std::string CompleteAddress(std::string_view address, std::string_view bareNameBase) {
+    if (address.find('/') == std::string_view::npos) return std::string(bareNameBase) + std::string(address);
+    if (IsWebAddress(address)) return std::string(address);
+    // Any other scheme ("file:", "ftp:", "hcp:"), a drive letter or a
+    // relative path becomes an http address, so that nothing but the web
+    // is ever handed to the shell or the downloader.
+    return "http://" + std::string(address);
 }
 
 std::string CompleteBrowserAddress(std::string_view address, std::string_view host) {
-    std::string completed(address);
-    if (completed.find('/') == std::string::npos) completed = std::string(host) + "/" + completed;
-    if (completed[0] != 'h') completed = "http://" + completed;  // never empty here: it holds a "/"
-    return completed;
+    return CompleteAddress(address, ServerAddress(host) + "/");
 }
 
 std::string CompleteDownloadAddress(std::string_view address, std::string_view host) {
-    if (address.find('/') != std::string_view::npos) return std::string(address);
-    return DownloadBaseAddress(host) + std::string(address);
+    return CompleteAddress(address, DownloadBaseAddress(host));
 }
 
 std::string SavedFileName(std::string_view completedAddress) {

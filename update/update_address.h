@@ -9,17 +9,32 @@
 // method-4 download lands in the same file.
 extern const char* const LOCAL_LIST_NAME;  // "UpdateList.txt"
 
-// "http://" + host + "/uploaded/software/updates.txt".
+// `host` is the update server as the build names it: a host name,
+// optionally with ":port", that may begin with "https://" to have the
+// server reached over https; otherwise it is reached over http.
+
+// The host name alone, without "https://", as messages name the server.
+std::string_view UpdateHostName(std::string_view host);
+
+// The server's address + "/uploaded/software/updates.txt".
 std::string UpdateListAddress(std::string_view host);
 
-// "http://" + host + "/uploaded/protected/".
+// The server's address + "/uploaded/protected/".
 std::string DownloadBaseAddress(std::string_view host);
 
-// Methods 1 and 2: an address without "/" is a page on the update server;
-// "http://" goes in front unless the address begins with a lower-case "h".
+// Whether `address` begins with exactly "http://" or "https://".
+bool IsWebAddress(std::string_view address);
+
+// The one completion rule for the addresses of the list: one without "/"
+// is a bare name and follows `bareNameBase`; one that begins with exactly
+// "http://" or "https://" stays as written; any other gets "http://" in
+// front. The result is always an http or https address.
+std::string CompleteAddress(std::string_view address, std::string_view bareNameBase);
+
+// Methods 1 and 2: a bare name is a page on the update server.
 std::string CompleteBrowserAddress(std::string_view address, std::string_view host);
 
-// Method 4: an address without "/" is a file under the download base address.
+// Method 4: a bare name is a file under the download base address.
 std::string CompleteDownloadAddress(std::string_view address, std::string_view host);
 
 // The part of a completed address after its last "/".

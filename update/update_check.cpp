@@ -9,8 +9,10 @@
 #include "update_methods.h"
 #include "version_number.h"
 
-int32_t RunUpdateCheck(UpdatePlatform& platform, std::string_view host, uintptr_t ownerWindow,
-                       std::string_view programName, std::string_view currentVersion) {
+namespace {
+
+int32_t CheckSteps(UpdatePlatform& platform, std::string_view host, uintptr_t ownerWindow, std::string_view programName,
+                   std::string_view currentVersion) {
     std::string directory;
     if (uint32_t error = platform.TemporaryDirectory(directory)) {
         ReportUpdateFailure(platform, host, FAILURE_TEMP_DIRECTORY, {}, static_cast<int32_t>(error));
@@ -23,7 +25,8 @@ int32_t RunUpdateCheck(UpdatePlatform& platform, std::string_view host, uintptr_
     // to the arrow before any message, whatever the outcome.
     platform.SetCursorShape(UpdateCursor::Wait);
     int32_t downloadResult = platform.DownloadToFile(UpdateListAddress(host), localListPath);
-    std::string list = downloadResult == 0 ? WaitForDownloadedFile(platform, localListPath) : std::string();
+    std::string list =
+        downloadResult == 0 ? WaitForDownloadedFile(platform, localListPath, UPDATE_LIST_MAX_BYTES) : std::string();
     platform.SetCursorShape(UpdateCursor::Arrow);
     if (downloadResult != 0) {
         ReportUpdateFailure(platform, host, FAILURE_LIST_DOWNLOAD, {}, 0);
@@ -39,14 +42,31 @@ int32_t RunUpdateCheck(UpdatePlatform& platform, std::string_view host, uintptr_
 
     std::string current(currentVersion);
     if (IsNewerVersion(entry.version, current)) {
-        std::string question =
-            "Do you wish to upgrade your installed version " + current + "\r\nto version " + entry.version + " ?";
-        int32_t answer = platform.ShowMessageBox(ownerWindow, question, "Newer version available",
+        std::string question = "Do you wish to upgrade your installed version " + current + "\r\nto version " +
+                               std::string(ShownListText(entry.version)) + " ?";
+        int32_t answer = platform.ShowMessageBox(ownerWindow, question.c_str(), "Newer version available",
                                                  UPDATE_MB_YESNO | UPDATE_MB_ICONQUESTION);
         if (answer != UPDATE_IDYES) return 0;
         return RunUpdateMethod(platform, host, entry, localListPath);
     }
-    platform.ShowMessageBox(ownerWindow, "You're already running the latest version: " + current, "No update available",
-                            UPDATE_MB_OK);
+    std::string latest = "You're already running the latest version: " + current;
+    platform.ShowMessageBox(ownerWindow, latest.c_str(), "No update available", UPDATE_MB_OK);
     return 0;
+}
+
+}  // namespace
+
+int32_t RunUpdateCheck(UpdatePlatform& platform, std::string_view host, uintptr_t ownerWindow,
+                       std::string_view programName, std::string_view currentVersion) {
+    // Out of memory, or any other error of the standard library, ends the
+    // check and nothing else: the message is shown without building any
+    // text, and the files and hashes under way have been closed on the way
+    // out.
+    try {
+        return CheckSteps(platform, host, ownerWindow, programName, currentVersion);
+    } catch (...) {
+        platform.SetCursorShape(UpdateCursor::Arrow);
+        platform.ShowMessageBox(0, UNEXPECTED_ERROR_TEXT, UPDATE_FAILURE_CAPTION, UPDATE_FAILURE_STYLE);
+        return 0;
+    }
 }

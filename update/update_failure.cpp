@@ -1,6 +1,9 @@
 #include "update_failure.h"
 
+#include "update_address.h"
+
 const char* const UPDATE_FAILURE_CAPTION = "Software update failed";
+const char* const UNEXPECTED_ERROR_TEXT = "Unexpected error";
 
 namespace {
 
@@ -13,6 +16,7 @@ const char DOWNLOAD_ADVICE[] =
     "\r\n";
 
 std::string KindText(int32_t kind, std::string_view host, std::string_view text) {
+    host = UpdateHostName(host);
     switch (kind) {
         case 1:
         case FAILURE_LIST_DOWNLOAD:
@@ -21,19 +25,21 @@ std::string KindText(int32_t kind, std::string_view host, std::string_view text)
         case FAILURE_DOWNLOAD:
             return DOWNLOAD_ADVICE;
         case FAILURE_INCOMPLETE:
-        case 6:
+        case FAILURE_HASH:
             return "Download incomplete";
         case FAILURE_SHELL_OPEN:
-            return "Could not open: " + std::string(text) + "\r\nwith default Internet browser";
+            return "Could not open: " + std::string(ShownListText(text)) + "\r\nwith default Internet browser";
         case FAILURE_METHOD:
             return "This version does not support that update method\r\nTry installing the program again from: " +
                    std::string(host) + "\r\n";
         default:
-            return "Unexpected error";
+            return UNEXPECTED_ERROR_TEXT;
     }
 }
 
 }  // namespace
+
+std::string_view ShownListText(std::string_view text) { return text.substr(0, UPDATE_SHOWN_TEXT_MAX); }
 
 std::string UpdateFailureMessage(int32_t kind, std::string_view host, std::string_view text, int32_t code) {
     std::string message = KindText(kind, host, text);
@@ -45,6 +51,6 @@ std::string UpdateFailureMessage(int32_t kind, std::string_view host, std::strin
 
 void ReportUpdateFailure(UpdatePlatform& platform, std::string_view host, int32_t kind, std::string_view text,
                          int32_t code) {
-    platform.ShowMessageBox(0, UpdateFailureMessage(kind, host, text, code), UPDATE_FAILURE_CAPTION,
+    platform.ShowMessageBox(0, UpdateFailureMessage(kind, host, text, code).c_str(), UPDATE_FAILURE_CAPTION,
                             UPDATE_FAILURE_STYLE);
 }

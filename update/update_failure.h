@@ -14,7 +14,8 @@ enum : int32_t {
     FAILURE_LIST_DOWNLOAD = 2,    // the list download reported failure
     FAILURE_LIST_EMPTY = 3,       // the list arrived without bytes
     FAILURE_DOWNLOAD = 4,         // a method-4 download reported failure
-    FAILURE_INCOMPLETE = 5,       // a method-4 download is shorter than its size
+    FAILURE_INCOMPLETE = 5,       // a method-4 download is shorter than its size, or was not read whole
+    FAILURE_HASH = 6,             // a method-4 download lacks the list's SHA-256
     FAILURE_SHELL_OPEN = 7,       // the shell could not open the address
     FAILURE_TEMP_DIRECTORY = 8,   // the system names no temporary directory
     FAILURE_SAVED_FILE_NAME = 9,  // the address gives no usable file name
@@ -24,11 +25,20 @@ enum : int32_t {
 };
 
 extern const char* const UPDATE_FAILURE_CAPTION;  // "Software update failed"
+extern const char* const UNEXPECTED_ERROR_TEXT;   // "Unexpected error"
 constexpr uint32_t UPDATE_FAILURE_STYLE = UPDATE_MB_OK | UPDATE_MB_ICONEXCLAMATION | UPDATE_MB_TASKMODAL;
+
+// A text from the update list is shown in a message box with at most this
+// many characters.
+constexpr size_t UPDATE_SHOWN_TEXT_MAX = 200;
+
+// The first UPDATE_SHOWN_TEXT_MAX characters of `text`.
+std::string_view ShownListText(std::string_view text);
 
 // The message for a failure: the kind's text, then " (code)" unless the code
 // is 0, in which case minus the kind stands for it. `host` is the update
-// server's host; `text` the address that kind 7 names.
+// server's host setting; `text` the address that kind 7 names, shown cut
+// by ShownListText.
 std::string UpdateFailureMessage(int32_t kind, std::string_view host, std::string_view text, int32_t code);
 
 // Shows UpdateFailureMessage in a task-modal box without owner.

@@ -51,12 +51,16 @@ double ReadListDecimal(std::string_view text) {
 int32_t ReadListWholeNumber(std::string_view text) { return WholeNumberLow32(ReadListDecimal(text)); }
 
 UpdateListEntry ReadUpdateListEntry(std::string_view line) {
+    // Without the CR an unquoted last field also loses the spaces before it,
+    // as it would before a LF.
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     UpdateListEntry entry;
     entry.program = TextField(line, 1);
     entry.version = TextField(line, 2);
     entry.method = ReadListWholeNumber(TextField(line, 3));
     entry.address = TextField(line, 4);
     entry.size = ReadListWholeNumber(TextField(line, 5));
+    entry.sha256 = TextField(line, 6);
     return entry;
 }
 

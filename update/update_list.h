@@ -12,10 +12,15 @@ struct UpdateListEntry {
     int32_t method = 0;   // 1 or 2: open in the browser; 4: download and start
     std::string address;  // web address, server path or bare file name
     int32_t size = 0;     // expected bytes of a download; 0 or less accepts any
+    std::string sha256;   // optional: the download's SHA-256 in hexadecimal
 };
 
 // Only this many lines of the list are looked at.
 constexpr int32_t UPDATE_LIST_MAX_LINES = 50;
+
+// Only this many bytes from the start of the list are read; a longer list
+// is cut there.
+constexpr uint32_t UPDATE_LIST_MAX_BYTES = 1024 * 1024;
 
 // Line n (from 1) of the list: lines end at LF; leading and trailing spaces
 // (only spaces) are stripped. A line the text does not have is empty.
@@ -30,7 +35,9 @@ double ReadListDecimal(std::string_view text);
 // 32 bits.
 int32_t ReadListWholeNumber(std::string_view text);
 
-// Splits one (stripped) line into its five comma-separated fields.
+// Splits one (stripped) line into its comma-separated fields, of which six
+// are used. A CR that ends the line, left of a CR LF line end, is no part of
+// its last field.
 UpdateListEntry ReadUpdateListEntry(std::string_view line);
 
 // Looks through lines 1 to 50 for the first whose field 1 equals

@@ -1,6 +1,7 @@
 #include "update_methods.h"
 
 #include "check_for_updates.h"
+#include "download_check.h"
 #include "download_wait.h"
 #include "update_address.h"
 #include "update_failure.h"
@@ -15,6 +16,33 @@ int32_t OpenInBrowser(UpdatePlatform& platform, std::string_view host, const Upd
     return 0;
 }
 
+// Copies the local file to `savedPath` piece by piece, checking it as
+// CheckDownload does. A copy that fails, or that an exception interrupts,
+// is removed.
+DownloadCheck SaveCheckedCopy(UpdatePlatform& platform, const std::string& localPath, const std::string& savedPath,
+                              uint64_t size, int32_t expectedSize, const Sha256Digest* hash) {
+    uint32_t error = 0;
+    ScopedUpdateFile target(platform, platform.CreateNewFile(savedPath, error));
+    if (!target.Get()) return {FAILURE_SAVE, static_cast<int32_t>(error)};
+    DownloadCheck copy;
+    try {
+        ScopedUpdateFile source(platform, platform.OpenFileForPolling(localPath));
+        copy = CheckDownload(platform, source.Get(), size, expectedSize, hash, target.Get());
+    } catch (...) {
+        target.Close();
+        platform.RemoveFile(savedPath);
+        throw;
+    }
+    uint32_t closeError = target.Close();
+    if (closeError && !copy.failureKind) copy = {FAILURE_SAVE, static_cast<int32_t>(closeError)};
+    if (copy.failureKind) platform.RemoveFile(savedPath);
+    return copy;
+}
+
+// Method 4. The download is checked whole (every byte read, the list's size
+// and SHA-256) before anything is saved; the copy to the saved file is then
+// checked again on its way, since the local file may have changed in between.
+// A saved file that fails is removed, so nothing unchecked is left to run.
 int32_t DownloadAndStart(UpdatePlatform& platform, std::string_view host, const UpdateListEntry& entry,
                          const std::string& localListPath) {
     std::string address = CompleteDownloadAddress(entry.address, host);
@@ -25,16 +53,28 @@ int32_t DownloadAndStart(UpdatePlatform& platform, std::string_view host, const 
         ReportUpdateFailure(platform, host, FAILURE_SAVED_FILE_NAME, {}, 0);
         return 0;
     }
+    // So is a hash that cannot be checked: the maker meant a check.
+    Sha256Digest expectedHash{};
+    const bool hasHash = !entry.sha256.empty();
+    if (hasHash && !ParseSha256(entry.sha256, expectedHash)) {
+        ReportUpdateFailure(platform, host, FAILURE_HASH, {}, 0);
+        return 0;
+    }
+    const Sha256Digest* hash = hasHash ? &expectedHash : nullptr;
 
     int32_t result = platform.DownloadToFile(address, localListPath);
     if (result != 0) {
         ReportUpdateFailure(platform, host, FAILURE_DOWNLOAD, address, result);
         return 0;
     }
-    std::string data = WaitForDownloadedFile(platform, localListPath);
-    if (static_cast<int64_t>(data.size()) < static_cast<int64_t>(entry.size)) {
-        ReportUpdateFailure(platform, host, FAILURE_INCOMPLETE, {}, static_cast<int32_t>(data.size()));
-        return 0;
+    SettledFile settled = WaitForSettledFile(platform, localListPath);
+    {
+        ScopedUpdateFile source(platform, settled.file);
+        DownloadCheck check = CheckDownload(platform, source.Get(), settled.size, entry.size, hash, 0);
+        if (check.failureKind) {
+            ReportUpdateFailure(platform, host, check.failureKind, {}, check.code);
+            return 0;
+        }
     }
 
     std::string directory;
@@ -43,8 +83,9 @@ int32_t DownloadAndStart(UpdatePlatform& platform, std::string_view host, const 
         return 0;
     }
     std::string savedPath = directory + name;
-    if (uint32_t error = platform.WriteNewFile(savedPath, data)) {
-        ReportUpdateFailure(platform, host, FAILURE_SAVE, {}, static_cast<int32_t>(error));
+    DownloadCheck copy = SaveCheckedCopy(platform, localListPath, savedPath, settled.size, entry.size, hash);
+    if (copy.failureKind) {
+        ReportUpdateFailure(platform, host, copy.failureKind, {}, copy.code);
         return 0;
     }
     if (uint32_t error = platform.StartProgram(savedPath)) {

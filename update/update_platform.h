@@ -10,6 +10,11 @@ enum class UpdateCursor { Wait, Arrow };
 // An open file, as the platform names it; 0 stands for none.
 using UpdateFileHandle = uintptr_t;
 
+// A SHA-256 computation under way; 0 stands for none.
+using UpdateHashHandle = uintptr_t;
+
+constexpr uint32_t SHA256_DIGEST_BYTES = 32;
+
 struct UpdatePlatform {
     virtual ~UpdatePlatform() = default;
 
@@ -32,16 +37,30 @@ struct UpdatePlatform {
     // Opens a file for reading, shared for reading and writing, creating it
     // empty when it does not exist; 0 when it cannot be opened.
     virtual UpdateFileHandle OpenFileForPolling(const std::string& path) = 0;
-    virtual uint32_t FileSize(UpdateFileHandle file) = 0;
+    // The file's size on disk, whatever it is; 0 when it cannot be told.
+    virtual uint64_t FileSize(UpdateFileHandle file) = 0;
     // Reads up to `count` bytes from the file's current position; returns
     // how many were read (0 at the end or on failure).
     virtual uint32_t ReadFromFile(UpdateFileHandle file, char* buffer, uint32_t count) = 0;
-    virtual void CloseFile(UpdateFileHandle file) = 0;
 
-    // Creates (or replaces) the file `path` without sharing and writes
-    // `data` as its whole content. Returns 0, or the system's error code;
-    // a file that could not be written whole is not left behind.
-    virtual uint32_t WriteNewFile(const std::string& path, const std::string& data) = 0;
+    // Creates (or replaces) the file `path`, opened for reading and writing
+    // without sharing. Returns 0 and sets `error` to the system's code when it
+    // cannot be created.
+    virtual UpdateFileHandle CreateNewFile(const std::string& path, uint32_t& error) = 0;
+    // Appends `count` bytes to a file made by CreateNewFile. Returns 0, or
+    // the system's error code when not all of them were written.
+    virtual uint32_t WriteToFile(UpdateFileHandle file, const char* data, uint32_t count) = 0;
+
+    // Closes any file. Returns 0, or the system's error code (for a written
+    // file: its content may not all have reached the disk).
+    virtual uint32_t CloseFile(UpdateFileHandle file) = 0;
+
+    // SHA-256 by the system's own cryptography. StartSha256 gives 0 when
+    // that is not available; FinishSha256 writes the digest and ends the
+    // computation, also when it fails.
+    virtual UpdateHashHandle StartSha256() = 0;
+    virtual bool AddToSha256(UpdateHashHandle hash, const char* data, uint32_t count) = 0;
+    virtual bool FinishSha256(UpdateHashHandle hash, uint8_t (&digest)[SHA256_DIGEST_BYTES]) = 0;
 
     // Starts the program `path` as a new process without waiting for it.
     // Returns 0, or the system's error code.
@@ -49,11 +68,40 @@ struct UpdatePlatform {
 
     virtual void Pause(uint32_t milliseconds) = 0;
 
-    // A message box; `owner` 0 for none. Returns the button pressed.
-    virtual int32_t ShowMessageBox(uintptr_t owner, const std::string& text, const std::string& caption,
-                                   uint32_t style) = 0;
+    // A message box; `owner` 0 for none. Returns the button pressed. The
+    // texts are plain C strings so that a box can be shown without
+    // allocating, after memory has run out.
+    virtual int32_t ShowMessageBox(uintptr_t owner, const char* text, const char* caption, uint32_t style) = 0;
 
     virtual void SetCursorShape(UpdateCursor cursor) = 0;
+};
+
+// Closes a file of the platform when it goes out of scope, also when an
+// exception passes.
+class ScopedUpdateFile {
+public:
+    ScopedUpdateFile(UpdatePlatform& platform, UpdateFileHandle file) : platform_(platform), file_(file) {}
+    ScopedUpdateFile(const ScopedUpdateFile&) = delete;
+    ScopedUpdateFile& operator=(const ScopedUpdateFile&) = delete;
+    ~ScopedUpdateFile() { Close(); }
+
+    UpdateFileHandle Get() const { return file_; }
+    // Hands the file over to the caller, who then closes it.
+    UpdateFileHandle Release() {
+        UpdateFileHandle file = file_;
+        file_ = 0;
+        return file;
+    }
+    // Closes now; returns CloseFile's result (0 when there was no file).
+    uint32_t Close() {
+        UpdateFileHandle file = file_;
+        file_ = 0;
+        return file ? platform_.CloseFile(file) : 0;
+    }
+
+private:
+    UpdatePlatform& platform_;
+    UpdateFileHandle file_;
 };
 
 // Message box styles and answers, with the values the system gives them.

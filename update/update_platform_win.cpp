@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <bcrypt.h>
+
+#include "system_library_win.h"
+
 namespace {
 
 using UrlDownloadToFileFunction = HRESULT(WINAPI*)(void* caller, const char* address, const char* path, DWORD reserved,
@@ -9,15 +13,31 @@ using UrlDownloadToFileFunction = HRESULT(WINAPI*)(void* caller, const char* add
 using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND owner, const char* verb, const char* file, const char* parameters,
                                                 const char* directory, INT show);
 
-// Loads `library` once and looks up `name` in it; null when either fails.
-// The library stays loaded until the process ends.
-FARPROC LoadOnce(HMODULE& module, const char* library, const char* name) {
-    if (!module) module = LoadLibraryA(library);
+// Loads the system library `library` once and looks up `name` in it; null
+// when either fails. The library stays loaded until the process ends.
+FARPROC LoadOnce(HMODULE& module, const wchar_t* library, const char* name) {
+    if (!module) module = LoadSystemLibrary(library);
     return module ? GetProcAddress(module, name) : nullptr;
 }
 
 HMODULE UrlMon;
 HMODULE Shell32;
+HMODULE BCrypt;
+
+template <typename Function>
+Function BCryptEntry(const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(LoadOnce(BCrypt, L"bcrypt.dll", name)));
+}
+
+using OpenAlgorithmFunction = NTSTATUS(WINAPI*)(BCRYPT_ALG_HANDLE*, LPCWSTR, LPCWSTR, ULONG);
+using CreateHashFunction = NTSTATUS(WINAPI*)(BCRYPT_ALG_HANDLE, BCRYPT_HASH_HANDLE*, PUCHAR, ULONG, PUCHAR, ULONG,
+                                             ULONG);
+using HashDataFunction = NTSTATUS(WINAPI*)(BCRYPT_HASH_HANDLE, PUCHAR, ULONG, ULONG);
+using FinishHashFunction = NTSTATUS(WINAPI*)(BCRYPT_HASH_HANDLE, PUCHAR, ULONG, ULONG);
+using DestroyHashFunction = NTSTATUS(WINAPI*)(BCRYPT_HASH_HANDLE);
+
+// The SHA-256 provider, opened once and kept until the process ends.
+BCRYPT_ALG_HANDLE Sha256Provider;
 
 uint32_t LastErrorOr(uint32_t fallback) {
     DWORD error = GetLastError();
@@ -30,14 +50,14 @@ HANDLE AsHandle(UpdateFileHandle file) { return reinterpret_cast<HANDLE>(file); 
 
 int32_t Win32UpdatePlatform::DownloadToFile(const std::string& address, const std::string& path) {
     auto download = reinterpret_cast<UrlDownloadToFileFunction>(
-        reinterpret_cast<void*>(LoadOnce(UrlMon, "urlmon.dll", "URLDownloadToFileA")));
+        reinterpret_cast<void*>(LoadOnce(UrlMon, L"urlmon.dll", "URLDownloadToFileA")));
     if (!download) return static_cast<int32_t>(HRESULT_FROM_WIN32(LastErrorOr(ERROR_PROC_NOT_FOUND)));
     return static_cast<int32_t>(download(nullptr, address.c_str(), path.c_str(), 0, nullptr));
 }
 
 uint32_t Win32UpdatePlatform::OpenAddress(const std::string& address) {
     auto shellExecute = reinterpret_cast<ShellExecuteFunction>(
-        reinterpret_cast<void*>(LoadOnce(Shell32, "shell32.dll", "ShellExecuteA")));
+        reinterpret_cast<void*>(LoadOnce(Shell32, L"shell32.dll", "ShellExecuteA")));
     if (!shellExecute) return 0;
     HINSTANCE result = shellExecute(nullptr, "open", address.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
     return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(result));
@@ -70,10 +90,10 @@ UpdateFileHandle Win32UpdatePlatform::OpenFileForPolling(const std::string& path
     return file == INVALID_HANDLE_VALUE ? 0 : reinterpret_cast<UpdateFileHandle>(file);
 }
 
-uint32_t Win32UpdatePlatform::FileSize(UpdateFileHandle file) {
+uint64_t Win32UpdatePlatform::FileSize(UpdateFileHandle file) {
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(AsHandle(file), &size)) return 0;
-    return size.QuadPart > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<uint32_t>(size.QuadPart);
+    if (!GetFileSizeEx(AsHandle(file), &size) || size.QuadPart < 0) return 0;
+    return static_cast<uint64_t>(size.QuadPart);
 }
 
 uint32_t Win32UpdatePlatform::ReadFromFile(UpdateFileHandle file, char* buffer, uint32_t count) {
@@ -81,27 +101,56 @@ uint32_t Win32UpdatePlatform::ReadFromFile(UpdateFileHandle file, char* buffer, 
     return ReadFile(AsHandle(file), buffer, count, &got, nullptr) ? got : 0;
 }
 
-void Win32UpdatePlatform::CloseFile(UpdateFileHandle file) { CloseHandle(AsHandle(file)); }
-
-uint32_t Win32UpdatePlatform::WriteNewFile(const std::string& path, const std::string& data) {
+UpdateFileHandle Win32UpdatePlatform::CreateNewFile(const std::string& path, uint32_t& error) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return LastErrorOr(ERROR_CANNOT_MAKE);
-    uint32_t error = 0;
-    size_t done = 0;
-    while (done < data.size()) {
+    if (file != INVALID_HANDLE_VALUE) return reinterpret_cast<UpdateFileHandle>(file);
+    error = LastErrorOr(ERROR_CANNOT_MAKE);
+    return 0;
+}
+
+uint32_t Win32UpdatePlatform::WriteToFile(UpdateFileHandle file, const char* data, uint32_t count) {
+    while (count > 0) {
         DWORD written = 0;
-        if (!WriteFile(file, data.data() + done, static_cast<DWORD>(data.size() - done), &written, nullptr) ||
-            written == 0) {
-            error = LastErrorOr(ERROR_WRITE_FAULT);
-            break;
-        }
-        done += written;
+        if (!WriteFile(AsHandle(file), data, count, &written, nullptr) || written == 0)
+            return LastErrorOr(ERROR_WRITE_FAULT);
+        data += written;
+        count -= written;
     }
-    if (!CloseHandle(file) && !error) error = LastErrorOr(ERROR_WRITE_FAULT);
-    // A half-written installer must not be left to be started by hand.
-    if (error) DeleteFileA(path.c_str());
-    return error;
+    return 0;
+}
+
+uint32_t Win32UpdatePlatform::CloseFile(UpdateFileHandle file) {
+    return CloseHandle(AsHandle(file)) ? 0 : LastErrorOr(ERROR_WRITE_FAULT);
+}
+
+UpdateHashHandle Win32UpdatePlatform::StartSha256() {
+    auto openAlgorithm = BCryptEntry<OpenAlgorithmFunction>("BCryptOpenAlgorithmProvider");
+    auto createHash = BCryptEntry<CreateHashFunction>("BCryptCreateHash");
+    if (!openAlgorithm || !createHash) return 0;
+    if (!Sha256Provider && openAlgorithm(&Sha256Provider, BCRYPT_SHA256_ALGORITHM, nullptr, 0) < 0) {
+        Sha256Provider = nullptr;
+        return 0;
+    }
+    // The system keeps the hash object itself.
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    if (createHash(Sha256Provider, &hash, nullptr, 0, nullptr, 0, 0) < 0) return 0;
+    return reinterpret_cast<UpdateHashHandle>(hash);
+}
+
+bool Win32UpdatePlatform::AddToSha256(UpdateHashHandle hash, const char* data, uint32_t count) {
+    auto hashData = BCryptEntry<HashDataFunction>("BCryptHashData");
+    return hashData && hashData(reinterpret_cast<BCRYPT_HASH_HANDLE>(hash),
+                                reinterpret_cast<PUCHAR>(const_cast<char*>(data)), count, 0) >= 0;
+}
+
+bool Win32UpdatePlatform::FinishSha256(UpdateHashHandle hash, uint8_t (&digest)[SHA256_DIGEST_BYTES]) {
+    auto finishHash = BCryptEntry<FinishHashFunction>("BCryptFinishHash");
+    auto destroyHash = BCryptEntry<DestroyHashFunction>("BCryptDestroyHash");
+    auto handle = reinterpret_cast<BCRYPT_HASH_HANDLE>(hash);
+    bool finished = finishHash && finishHash(handle, digest, SHA256_DIGEST_BYTES, 0) >= 0;
+    if (destroyHash) destroyHash(handle);
+    return finished;
 }
 
 uint32_t Win32UpdatePlatform::StartProgram(const std::string& path) {
@@ -129,9 +178,8 @@ uint32_t Win32UpdatePlatform::StartProgram(const std::string& path) {
 
 void Win32UpdatePlatform::Pause(uint32_t milliseconds) { Sleep(milliseconds); }
 
-int32_t Win32UpdatePlatform::ShowMessageBox(uintptr_t owner, const std::string& text, const std::string& caption,
-                                            uint32_t style) {
-    return MessageBoxA(reinterpret_cast<HWND>(owner), text.c_str(), caption.c_str(), style);
+int32_t Win32UpdatePlatform::ShowMessageBox(uintptr_t owner, const char* text, const char* caption, uint32_t style) {
+    return MessageBoxA(reinterpret_cast<HWND>(owner), text, caption, style);
 }
 
 void Win32UpdatePlatform::SetCursorShape(UpdateCursor cursor) {

@@ -3,12 +3,15 @@
 // by scripts/e2e.sh on the host and port that brantle.exe was built for).
 // Each scenario writes the files the server is to serve, clicks the button
 // and answers the message boxes.
+#include <cctype>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "scenario_support.h"
+
+#include <bcrypt.h>
 
 namespace {
 
@@ -217,6 +220,36 @@ std::string MarkerExeBytes() {
     return bytes;
 }
 
+// The SHA-256 of `bytes` in lower-case hexadecimal, by Windows' own
+// cryptography ("" when it fails), as a maker's sha256sum gives it.
+std::string Sha256Hex(const std::string& bytes) {
+    BCRYPT_ALG_HANDLE algorithm = nullptr;
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    UCHAR digest[32];
+    bool ok = BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) >= 0 &&
+              BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0) >= 0 &&
+              BCryptHashData(hash, reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data())),
+                             static_cast<ULONG>(bytes.size()), 0) >= 0 &&
+              BCryptFinishHash(hash, digest, sizeof digest, 0) >= 0;
+    if (hash) BCryptDestroyHash(hash);
+    if (algorithm) BCryptCloseAlgorithmProvider(algorithm, 0);
+    if (!ok) return {};
+    std::string hex;
+    for (UCHAR byte : digest) {
+        hex += "0123456789abcdef"[byte >> 4];
+        hex += "0123456789abcdef"[byte & 15];
+    }
+    return hex;
+}
+
+// Sha256Hex, checked first against the value that sha256sum gives for "abc".
+std::string CheckedSha256Hex(const std::string& bytes) {
+    if (!CheckText(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",
+                   "the harness's SHA-256 gives sha256sum's value"))
+        return {};
+    return Sha256Hex(bytes);
+}
+
 // Waits for the started marker program's note and checks that exactly
 // `saved` ran, started by its quoted full path.
 void ExpectMarker(const std::string& saved, const std::string& what) {
@@ -341,8 +374,11 @@ E2E_SCENARIO(update_method_4_downloads_saves_and_starts) {
     ResetServerAndTemp({name});
     const std::string installer = MarkerExeBytes();
     if (installer.empty()) return;
+    // With its SHA-256 in upper case, on a line with a CR LF end.
+    std::string hash = CheckedSha256Hex(installer);
+    for (char& c : hash) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
     Serve("uploaded/protected/" + name, installer);
-    Serve(kListPath, "Brantle,1.11,4," + name + "," + std::to_string(installer.size()) + "\n");
+    Serve(kListPath, "Brantle,1.11,4," + name + "," + std::to_string(installer.size()) + "," + hash + "\r\n");
 
     wchar_t savedTmp[1024];
     DWORD savedTmpLength = GetEnvironmentVariableW(L"TMP", savedTmp, 1024);
@@ -429,12 +465,20 @@ E2E_SCENARIO(update_failure_download_incomplete) {
     ExpectFailure(true, "Download incomplete (500)", "a method-4 download cut off halfway", {"half.exe"});
 }
 
-E2E_SCENARIO(update_failure_shell_cannot_open) {
+E2E_SCENARIO(update_method_1_address_beginning_with_h_gets_a_scheme) {
     if (!ServerConfigured()) return;
     ResetServerAndTemp();
     Serve(kListPath, "Brantle,1.11,1,h/no/such/page\n");
-    ExpectFailure(true, "Could not open: h/no/such/page\r\nwith default Internet browser (2)",
-                  "an address the shell cannot open");
+    size_t browserLines = BrowserLogLines().size();
+    ChildProcess child;
+    HWND about = StartAndCheck(child);
+    if (!about) return;
+    if (!ExpectBox(child, kNewerCaption, "Do you wish to upgrade your installed version 1.10.1\r\nto version 1.11 ?",
+                   about, IDYES, "an address beginning with \"h\""))
+        return;
+    CheckText(WaitForBrowserLine(browserLines), "http://h/no/such/page",
+              "an address beginning with \"h\" but not with http:// gets http:// in front");
+    ExpectExit(child, about, 0, "an address beginning with \"h\": the program ends with 0");
 }
 
 E2E_SCENARIO(update_failure_unsupported_method) {
@@ -497,4 +541,71 @@ E2E_SCENARIO(update_lines_that_are_never_found) {
                    about, IDNO, "the program's line as line 50"))
         return;
     ExpectAboutStaysOpen(child, about, "after the lists without the program");
+}
+
+E2E_SCENARIO(update_failure_sha256_differs) {
+    if (!ServerConfigured()) return;
+    const std::string name = "brantle-tampered-setup.exe";
+    ResetServerAndTemp({name});
+    const std::string installer = MarkerExeBytes();
+    if (installer.empty()) return;
+    // The list names the SHA-256 of other bytes than those served.
+    std::string hash = CheckedSha256Hex(installer + "tampered");
+    if (hash.empty()) return;
+    Serve("uploaded/protected/" + name, installer);
+    Serve(kListPath, "Brantle,1.11,4," + name + ",0," + hash + "\n");
+    ExpectFailure(true, "Download incomplete (-6)", "a download without the list's SHA-256", {name});
+    Check(WasRequested("GET /uploaded/protected/" + name + " ok"), "it was downloaded before it was refused",
+          RequestLog());
+}
+
+E2E_SCENARIO(update_method_4_file_address_is_never_fetched) {
+    if (!ServerConfigured()) return;
+    const std::string name = "brantle-share-setup.exe";
+    ResetServerAndTemp({name});
+    // A program on the file system, where a file: address would reach it.
+    const std::string installer = MarkerExeBytes();
+    if (installer.empty()) return;
+    const std::string share = ServerRoot() + "\\share\\" + name;
+    if (!Check(WriteBytes(share, installer), "the program is put where the file: address points")) return;
+    std::string url = "file:///" + share;
+    for (char& c : url) {
+        if (c == '\\') c = '/';
+    }
+    Serve(kListPath, "Brantle,1.11,4," + url + ",0\n");
+    ChildProcess child;
+    HWND about = StartAndCheck(child);
+    if (!about) return;
+    HWND prompt = WaitForMessageBox(child.Pid(), kNewerCaption, kBoxTimeout);
+    if (!Check(prompt != nullptr, "a file: address: the prompt appears")) return;
+    AnswerMessageBox(prompt, IDYES);
+    HWND box = WaitForMessageBox(child.Pid(), kFailureCaption, kBoxTimeout);
+    if (Check(box != nullptr, "a file: address: the failure box appears")) {
+        std::string text = MessageBoxText(box);
+        Check(text.rfind("Download didn't start. \r\n", 0) == 0,
+              "a file: address: it is fetched as http://file:..., which fails", Quoted(text));
+        AnswerMessageBox(box, IDOK);
+    }
+    Check(!FileExists(TempFolder() + name), "a file: address: nothing saved");
+    Check(!FileExists(TempFolder() + name + ".ran") && !FileExists(share + ".ran"), "a file: address: nothing started");
+    ExpectAboutStaysOpen(child, about, "after a file: address");
+    DeleteFileW(Widen(share).c_str());
+}
+
+E2E_SCENARIO(update_list_of_20_mb) {
+    if (!ServerConfigured()) return;
+    ResetServerAndTemp();
+    // One line of 20 MB: only its first MiB is read, and the version in the
+    // question is cut to 200 characters.
+    const std::string version = "1.11" + std::string(20 * 1024 * 1024, 'x');
+    Serve(kListPath, "Brantle," + version + ",1,brantle.html\n");
+    ChildProcess child;
+    HWND about = StartAndCheck(child);
+    if (!about) return;
+    if (!ExpectBox(
+            child, kNewerCaption,
+            "Do you wish to upgrade your installed version 1.10.1\r\nto version " + version.substr(0, 200) + " ?",
+            about, IDNO, "a list of 20 MB"))
+        return;
+    ExpectAboutStaysOpen(child, about, "after a list of 20 MB");
 }

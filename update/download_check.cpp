@@ -1,0 +1,91 @@
+#include "download_check.h"
+
+#include <vector>
+
+#include "update_failure.h"
+
+namespace {
+
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// A SHA-256 computation of the platform, ended when it goes out of scope,
+// also when an exception passes.
+class ScopedSha256 {
+public:
+    // Nothing is started (and the system's hashing not loaded) unless wanted.
+    ScopedSha256(UpdatePlatform& platform, bool wanted)
+        : platform_(platform), hash_(wanted ? platform.StartSha256() : 0) {}
+    ScopedSha256(const ScopedSha256&) = delete;
+    ScopedSha256& operator=(const ScopedSha256&) = delete;
+    ~ScopedSha256() {
+        uint8_t ignored[SHA256_DIGEST_BYTES];
+        if (hash_) platform_.FinishSha256(hash_, ignored);
+    }
+
+    void Add(const char* data, uint32_t count) {
+        if (hash_ && !failed_ && !platform_.AddToSha256(hash_, data, count)) failed_ = true;
+    }
+    // Whether the digest could be computed and equals `expected`.
+    bool Finish(const Sha256Digest& expected) {
+        uint8_t digest[SHA256_DIGEST_BYTES];
+        UpdateHashHandle hash = hash_;
+        hash_ = 0;
+        if (!hash || !platform_.FinishSha256(hash, digest) || failed_) return false;
+        for (uint32_t i = 0; i < SHA256_DIGEST_BYTES; ++i) {
+            if (digest[i] != expected[i]) return false;
+        }
+        return true;
+    }
+
+private:
+    UpdatePlatform& platform_;
+    UpdateHashHandle hash_;
+    bool failed_ = false;  // a piece could not be added
+};
+
+// A count of bytes as a message's code; counts beyond its range show as the
+// largest code.
+int32_t ByteCountCode(uint64_t count) { return count > INT32_MAX ? INT32_MAX : static_cast<int32_t>(count); }
+
+}  // namespace
+
+bool ParseSha256(std::string_view text, Sha256Digest& digest) {
+    if (text.size() != 2 * SHA256_DIGEST_BYTES) return false;
+    for (uint32_t i = 0; i < SHA256_DIGEST_BYTES; ++i) {
+        int high = HexDigitValue(text[2 * i]);
+        int low = HexDigitValue(text[2 * i + 1]);
+        if (high < 0 || low < 0) return false;
+        digest[i] = static_cast<uint8_t>(high << 4 | low);
+    }
+    return true;
+}
+
+DownloadCheck CheckDownload(UpdatePlatform& platform, UpdateFileHandle source, uint64_t sizeOnDisk,
+                            int32_t expectedSize, const Sha256Digest* expectedHash, UpdateFileHandle target) {
+    std::vector<char> piece(DOWNLOAD_PIECE_BYTES);
+    ScopedSha256 hash(platform, expectedHash != nullptr);
+    uint64_t done = 0;
+    while (done < sizeOnDisk) {
+        uint64_t left = sizeOnDisk - done;
+        uint32_t want = left < DOWNLOAD_PIECE_BYTES ? static_cast<uint32_t>(left) : DOWNLOAD_PIECE_BYTES;
+        uint32_t got = source ? platform.ReadFromFile(source, piece.data(), want) : 0;
+        if (got == 0) break;
+        done += got;
+        if (expectedHash) hash.Add(piece.data(), got);
+        if (target) {
+            if (uint32_t error = platform.WriteToFile(target, piece.data(), got))
+                return {FAILURE_SAVE, static_cast<int32_t>(error)};
+        }
+    }
+    // A read that failed part-way, or a file shorter than the list says:
+    // the bytes that are missing are never made up.
+    if (done < sizeOnDisk || static_cast<int64_t>(done) < static_cast<int64_t>(expectedSize))
+        return {FAILURE_INCOMPLETE, ByteCountCode(done)};
+    if (expectedHash && !hash.Finish(*expectedHash)) return {FAILURE_HASH, 0};
+    return {};
+}

@@ -1,0 +1,35 @@
+// Checking a method-4 download before it is started: every byte read, at
+// least the size that the list gives, and, when the list gives one, the
+// SHA-256 that the maker published. The same pass copies the bytes to the
+// saved file piece by piece, so a download of any size is never held whole.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "update_platform.h"
+
+using Sha256Digest = std::array<uint8_t, SHA256_DIGEST_BYTES>;
+
+// The most bytes read or written at once.
+constexpr uint32_t DOWNLOAD_PIECE_BYTES = 64 * 1024;
+
+// Reads the list's SHA-256 field: exactly 64 hexadecimal digits, in either
+// case. Returns whether it is one.
+bool ParseSha256(std::string_view text, Sha256Digest& digest);
+
+// The outcome of CheckDownload: 0, or the failure kind to report with its
+// code.
+struct DownloadCheck {
+    int32_t failureKind = 0;
+    int32_t code = 0;
+};
+
+// Reads `source` (0: a file that could not be opened, which gives no bytes)
+// from its current position until `sizeOnDisk` bytes are read, and writes each piece to `target` unless it is 0. Fails
+// with FAILURE_INCOMPLETE (code: the bytes read) when a read stops short of `sizeOnDisk` or fewer bytes than
+// `expectedSize` were read; with FAILURE_HASH when `expectedHash` is given and the bytes do not have that SHA-256, or
+// it cannot be computed; with FAILURE_SAVE (code: the system's) when a write fails.
+DownloadCheck CheckDownload(UpdatePlatform& platform, UpdateFileHandle source, uint64_t sizeOnDisk,
+                            int32_t expectedSize, const Sha256Digest* expectedHash, UpdateFileHandle target);
