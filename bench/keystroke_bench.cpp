@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -23,9 +24,15 @@ struct BenchControls : MainDialogControls {
     bool shown[64] = {};
 
     static int Slot(int id) { return (id - IDC_RESULT) & 63; }
-    std::string Text(int id) override { return id == IDC_DIAGRAM_NUMBER ? typed : texts[Slot(id)]; }
-    void SetText(int id, const std::string& text) override { texts[Slot(id)] = text; }
+    size_t Text(int, char* buffer, size_t capacity) override {
+        std::memcpy(buffer, typed.data(), typed.size() < capacity ? typed.size() : capacity);
+        return typed.size();
+    }
+    bool HasText(int id, std::string_view text) override { return texts[Slot(id)] == text; }
     bool IsTicked(int id) override { return ticked[Slot(id)]; }
+    bool IsEnabled(int id) override { return enabled[Slot(id)]; }
+    bool IsShown(int id) override { return shown[Slot(id)]; }
+    void SetText(int id, std::string_view text) override { texts[Slot(id)].assign(text); }
     void SetTicked(int id, bool value) override { ticked[Slot(id)] = value; }
     void SetEnabled(int id, bool value) override { enabled[Slot(id)] = value; }
     void SetShown(int id, bool value) override { shown[Slot(id)] = value; }

@@ -83,15 +83,39 @@ int32_t FindMatchingRow(const RuleTable& table, std::string_view normalised) {
     return 0;
 }
 
-void OnDiagramTextChanged(MainDialogControls& controls) {
-    std::string typed = controls.Text(IDC_DIAGRAM_NUMBER);
-    WriteTextField(TheResultRecord.diagram, typed);
-    MatchedRow = FindMatchingRow(TheRuleTable, NormaliseDiagramText(typed));
+namespace {
+
+// Records the typed text, normalises it in place, matches it and applies
+// the row.
+void MatchTypedText(MainDialogControls& controls, char* text, size_t length) {
+    WriteTextField(TheResultRecord.diagram, std::string_view(text, length));
+    const size_t normalisedLength = NormaliseDiagramText(std::string_view(text, length), text);
+    MatchedRow = FindMatchingRow(TheRuleTable, std::string_view(text, normalisedLength));
     ApplyRule(controls);
 }
 
+// A text too long for the stack, read again whole.
+void MatchLongText(MainDialogControls& controls, size_t length) {
+    std::string text(length, '\0');
+    length = std::min(length, controls.Text(IDC_DIAGRAM_NUMBER, &text[0], length));
+    MatchTypedText(controls, &text[0], length);
+}
+
+}  // namespace
+
+void OnDiagramTextChanged(MainDialogControls& controls) {
+    // The text on the stack for the lengths that people type.
+    char text[256];
+    const size_t length = controls.Text(IDC_DIAGRAM_NUMBER, text, sizeof text);
+    if (length <= sizeof text) {
+        MatchTypedText(controls, text, length);
+    } else {
+        MatchLongText(controls, length);
+    }
+}
+
 void OnNoneToggled(MainDialogControls& controls, bool ticked) {
-    controls.SetEnabled(IDC_DIAGRAM_NUMBER, !ticked);
+    controls.UpdateEnabled(IDC_DIAGRAM_NUMBER, !ticked);
     if (ticked) {
         MatchedRow = TheRuleTable.count;
         ApplyRule(controls);
