@@ -31,9 +31,9 @@ double ReadInBase(std::string_view text, size_t pos, int base) {
 
 bool IsExponentMark(char c) { return c == 'E' || c == 'e' || c == 'D' || c == 'd'; }
 
-// The powers of ten that a double holds exactly.
-constexpr double EXACT_POWERS_OF_TEN[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                          1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+// Powers of ten, all exact doubles, for the at most 19 digits after the point.
+constexpr double POWERS_OF_TEN[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,
+                                    1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19};
 
 // The common case read without strtod: a sign and digits with at most one
 // "." and no exponent. With at most 2^53 as the digits' whole value m and k
@@ -64,9 +64,8 @@ bool ReadPlainDecimal(std::string_view text, size_t pos, double& value) {
     if (p != end && IsExponentMark(*p)) return false;
     double magnitude = static_cast<double>(digits);
     if (fractionDigits > 0) {
-#if FLT_EVAL_METHOD == 0
-        if (fractionDigits > 22) return false;
-        magnitude /= EXACT_POWERS_OF_TEN[fractionDigits];
+#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
+        magnitude /= POWERS_OF_TEN[fractionDigits];
 #else
         return false;  // wider intermediate results (x87) would round twice
 #endif

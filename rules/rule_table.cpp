@@ -62,14 +62,15 @@ void MakeRowIndex(const std::vector<Rule>& rows, RowIndex& index) {
     for (const Rule& rule : rows) index.keys.push_back(MakeRowKey(rule));
 
     // Which first bytes, and which classes after them, some prefix has; the
-    // slots that no prefix singles out share one range.
+    // slots that no prefix singles out share one range. So at most
+    // 2 * count + 1 ranges are lists of their own, each at most count long.
     bool firstBytes[256] = {};
     uint32_t classesAfter[256] = {};
     for (const Rule& rule : rows) {
         if (rule.prefix.empty()) continue;
         const unsigned char first = static_cast<unsigned char>(rule.prefix[0]);
         firstBytes[first] = true;
-        if (rule.prefix.size() >= 2) classesAfter[first] |= 1u << RowIndex::Slot(0, rule.prefix[1]);
+        if (rule.prefix.size() >= 2) classesAfter[first] |= 1u << RowIndex::ClassOf(rule.prefix[1]);
     }
     const RowIndex::Range open = AddCandidates(rows, index, [](const std::string& prefix) { return prefix.empty(); });
     index.bySlot.assign(256 * RowIndex::CLASSES, open);
@@ -89,7 +90,7 @@ void MakeRowIndex(const std::vector<Rule>& rows, RowIndex& index) {
             }
             index.bySlot[static_cast<size_t>(slot)] = AddCandidates(rows, index, [&](const std::string& prefix) {
                 return prefix.empty() ||
-                       (startsWithFirst(prefix) && (prefix.size() == 1 || RowIndex::Slot(0, prefix[1]) == cls));
+                       (startsWithFirst(prefix) && (prefix.size() == 1 || RowIndex::ClassOf(prefix[1]) == cls));
             });
         }
     }

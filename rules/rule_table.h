@@ -52,9 +52,9 @@ struct Rule {
 
 constexpr int32_t RULE_TABLE_CAPACITY = 500;
 
-// A row as the matching tries it on every keystroke, kept apart from the
-// rows' texts so that the whole table is a few cache lines: the prefix's
-// first 8 bytes in one word, compared with the text's first 8 at once.
+// A row as the matching tries it on every keystroke, in 32 bytes kept apart
+// from the rows' texts: the prefix's first 8 bytes in one word, compared
+// with the text's first 8 at once.
 struct RowKey {
     uint64_t prefixWord = 0;  // the prefix's first 8 bytes, zero bytes after it
     uint64_t prefixMask = 0;  // all ones in the bytes that the prefix fills
@@ -74,7 +74,8 @@ struct RowIndex {
         uint32_t end = 0;
     };
     static constexpr int CLASSES = 16;
-    static int Slot(unsigned char first, unsigned char second) { return first * CLASSES + (second & (CLASSES - 1)); }
+    static int ClassOf(unsigned char second) { return second & (CLASSES - 1); }
+    static int Slot(unsigned char first, unsigned char second) { return first * CLASSES + ClassOf(second); }
 
     std::vector<RowKey> keys;  // keys[0] is row 1's
     std::vector<uint16_t> candidates;

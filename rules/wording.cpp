@@ -17,13 +17,6 @@ constexpr std::string_view NO_DIAGRAM_NOTE =
     " and most brown tourist signs don't legally need any illumination.";
 constexpr std::string_view NOT_APPLICABLE_HEADING = "This tool is not applicable to ";
 
-// VerdictWord's texts, their lengths known without counting.
-std::string_view VerdictText(int32_t verdict) {
-    static constexpr std::string_view WORDS[] = {"none", "reflectorised", "internal or external lighting",
-                                                 "internal lighting", "special requirements - refer to TSRGD"};
-    return verdict >= VERDICT_NONE && verdict <= VERDICT_REFER ? WORDS[verdict] : std::string_view("");
-}
-
 // The not-applicable heading with the row's label: on the stack, or in
 // `longer` for a label longer than any that the table has.
 std::string_view NotApplicableHeading(std::string_view label, char (&local)[256], std::string& longer) {
@@ -41,8 +34,8 @@ std::string_view NotApplicableHeading(std::string_view label, char (&local)[256]
 }  // namespace
 
 void ComposeWording(MainDialogControls& controls) {
-    // The record's word is emptied first; with a row, the verdict's word
-    // (empty for not applicable) is written over it below.
+    // The record's word: empty without a row, else the verdict's (empty
+    // for not applicable), written once.
     if (MatchedRow == 0) {
         WriteTextField(TheResultRecord.result, "");
         return;
@@ -72,7 +65,7 @@ void ComposeWording(MainDialogControls& controls) {
         default:
             break;
     }
-    const std::string_view word = VerdictText(verdict);
+    const std::string_view word = VerdictWord(verdict);
     WriteTextField(TheResultRecord.result, word);
     controls.UpdateText(IDC_RESULT_HEADER, heading);
     controls.UpdateText(IDC_RESULT_NOTE, note);
