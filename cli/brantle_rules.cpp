@@ -1,6 +1,7 @@
 // brantle-rules: the illumination rules engine from the command line, for a
 // quick lookup from a script or for checking a whole sign schedule at once.
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -52,8 +53,8 @@ const char USAGE[] =
     "Exit codes:\n"
     "  0  every answer was written\n"
     "  1  standard input could not be read or standard output could not be written\n"
-    "  2  a wrong argument, or a batch line with a bad event (the lines before\n"
-    "     it were answered)\n";
+    "  2  a wrong argument, or a batch line with a bad event or longer than\n"
+    "     1 MiB (the lines before it were answered)\n";
 
 struct OptionFlag {
     const char* name;
@@ -66,13 +67,15 @@ const OptionFlag OPTION_FLAGS[] = {
     {"--20mph", 9},       {"--repeater", 10},    {"--condition", 11},
 };
 
-std::vector<std::string> SplitAtTabs(const std::string& line) {
-    std::vector<std::string> parts;
+// The line's tab-separated parts, as views into it.
+std::vector<std::string_view> SplitAtTabs(std::string_view line) {
+    std::vector<std::string_view> parts;
+    parts.reserve(8);
     size_t start = 0;
     for (;;) {
         size_t tab = line.find('\t', start);
-        parts.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-        if (tab == std::string::npos) return parts;
+        parts.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+        if (tab == std::string_view::npos) return parts;
         start = tab + 1;
     }
 }
@@ -96,20 +99,51 @@ uint32_t CheckedMask(const MainDialogModel& dialog) {
     return mask;
 }
 
-std::string ShownText(const MainDialogModel& dialog, int id) {
+const std::string& ShownText(const MainDialogModel& dialog, int id) {
+    static const std::string none;
     const ModelControl& control = dialog.Control(id);
-    return control.shown ? control.text : std::string();
+    return control.shown ? control.text : none;
 }
 
-std::string RecordHex() {
+// Appends a number as printf's %d or %u writes it.
+template <typename Number>
+void AppendNumber(std::string& out, Number value) {
+    char digits[16];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
+void AppendRecordHex(std::string& out) {
     static const char DIGITS[] = "0123456789abcdef";
     const auto* bytes = reinterpret_cast<const unsigned char*>(&TheResultRecord);
-    std::string hex;
     for (size_t i = 0; i < sizeof TheResultRecord; ++i) {
-        hex += DIGITS[bytes[i] >> 4];
-        hex += DIGITS[bytes[i] & 15];
+        out += DIGITS[bytes[i] >> 4];
+        out += DIGITS[bytes[i] & 15];
     }
-    return hex;
+}
+
+// The batch output line of a showing, built in a buffer that keeps its
+// storage from line to line and written at once.
+void WriteBatchResult(const MainDialogModel& dialog) {
+    static std::string out;
+    out.clear();
+    AppendNumber(out, MatchedRow);
+    out += '\t';
+    AppendNumber(out, OptionSet);
+    out += '\t';
+    if (MatchedRow != 0) AppendNumber(out, EvaluateRequirement(TheRuleTable[MatchedRow].requirement, OptionSet));
+    for (const std::string* text : {&ShownText(dialog, IDC_RESULT_HEADER), &dialog.Control(IDC_RESULT).text,
+                                    &ShownText(dialog, IDC_RESULT_NOTE), &ShownText(dialog, IDC_CONDITION)}) {
+        out += '\t';
+        out += text->c_str();  // up to a zero byte, as printf's %s reads it
+    }
+    out += '\t';
+    AppendNumber(out, EnabledMask(dialog));
+    out += '\t';
+    AppendNumber(out, CheckedMask(dialog));
+    out += '\t';
+    AppendRecordHex(out);
+    out += '\n';
+    std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
 // Output that was not written in full is an error whatever else happened:
@@ -140,9 +174,9 @@ bool ReadOptionsValue(const std::string& text, uint32_t& value) {
 }
 
 // A fresh showing of the dialog for one batch line; false on a bad event.
-bool RunBatchLine(const std::string& line, std::string& error) {
-    std::vector<std::string> parts = SplitAtTabs(line);
-    std::string text = parts[0];
+bool RunBatchLine(const std::string& line, MainDialogModel& dialog, std::string& error) {
+    const std::vector<std::string_view> parts = SplitAtTabs(line);
+    std::string_view text = parts[0];
     int32_t options = 0;
     if (parts.size() > 1) {
         options = ReadWholeNumber(parts[0]);
@@ -150,14 +184,14 @@ bool RunBatchLine(const std::string& line, std::string& error) {
     }
     ResetRulesState();
     OptionSet = options;
-    MainDialogModel dialog(text);
+    dialog.Show(text);
 
     for (size_t i = 2; i < parts.size(); ++i) {
-        const std::string& event = parts[i];
+        const std::string_view event = parts[i];
         if (event.compare(0, 5, "type=") == 0) {
             dialog.Type(event.substr(5));
         } else if (event.compare(0, 6, "click=") == 0) {
-            const std::string number = event.substr(6);
+            const std::string number(event.substr(6));
             int option = -1;
             if (!number.empty() && number.size() <= 2 && number.find_first_not_of("0123456789") == std::string::npos)
                 option = std::stoi(number);
@@ -170,48 +204,75 @@ bool RunBatchLine(const std::string& line, std::string& error) {
             const bool wanted = event == "none=1";
             if (dialog.Control(IDC_NONE).ticked != wanted) dialog.Click(IDC_NONE);
         } else {
-            error = "unknown event \"" + event + "\"";
+            error = "unknown event \"" + std::string(event) + "\"";
             return false;
         }
     }
 
-    std::string verdict;
-    if (MatchedRow != 0) verdict = std::to_string(EvaluateRequirement(TheRuleTable[MatchedRow].requirement, OptionSet));
-    std::printf("%d\t%d\t%s\t%s\t%s\t%s\t%s\t%u\t%u\t%s\n", MatchedRow, OptionSet, verdict.c_str(),
-                ShownText(dialog, IDC_RESULT_HEADER).c_str(), dialog.Control(IDC_RESULT).text.c_str(),
-                ShownText(dialog, IDC_RESULT_NOTE).c_str(), ShownText(dialog, IDC_CONDITION).c_str(),
-                EnabledMask(dialog), CheckedMask(dialog), RecordHex().c_str());
+    WriteBatchResult(dialog);
     return true;
 }
 
-// Reads the lines of standard input, each ended by LF, CR LF or a lone CR
-// (or by the end of the input), and answers each as it comes.
+// How a batch line ended.
+enum class LineEnd { Newline, EndOfInput, ReadError, TooLong };
+
+// The longest batch line taken. A schedule's lines are a few dozen bytes;
+// the bound keeps memory bounded whatever the input holds.
+constexpr size_t MAX_BATCH_LINE_BYTES = 1 << 20;
+
+// Appends the bytes of standard input up to the next line end (LF, CR LF or
+// a lone CR) to `line`, reading the input in large chunks rather than a
+// byte at a time.
+LineEnd ReadBatchLine(std::string& line) {
+    static char buffer[1 << 16];
+    static size_t size = 0;
+    static size_t next = 0;
+    static bool afterCR = false;  // an LF right after a CR ends no line of its own
+    for (;;) {
+        if (next == size) {
+            size = std::fread(buffer, 1, sizeof buffer, stdin);
+            next = 0;
+            if (size == 0) return std::ferror(stdin) ? LineEnd::ReadError : LineEnd::EndOfInput;
+        }
+        if (afterCR) {
+            afterCR = false;
+            if (buffer[next] == '\n') {
+                ++next;
+                continue;
+            }
+        }
+        size_t end = next;
+        while (end < size && buffer[end] != '\n' && buffer[end] != '\r') ++end;
+        if (line.size() + (end - next) > MAX_BATCH_LINE_BYTES) return LineEnd::TooLong;
+        line.append(buffer + next, end - next);
+        if (end == size) {
+            next = size;
+            continue;
+        }
+        afterCR = buffer[end] == '\r';
+        next = end + 1;
+        return LineEnd::Newline;
+    }
+}
+
 int RunBatch() {
+    MainDialogModel dialog;  // shown afresh for every line
     std::string line;
     long lineNumber = 0;
-    bool pending = false;
     for (;;) {
-        const int c = std::getchar();
-        if (c == EOF && std::ferror(stdin)) {
+        const LineEnd end = ReadBatchLine(line);
+        if (end == LineEnd::ReadError) {
             // A line cut short by the failure is not answered.
             const int readError = errno;
             std::fflush(stdout);
             std::fprintf(stderr, "brantle-rules: cannot read standard input: %s\n", std::strerror(readError));
             return 1;
         }
-        if (c != EOF && c != '\n' && c != '\r') {
-            line += static_cast<char>(c);
-            pending = true;
-            continue;
-        }
-        if (c == '\r') {
-            const int next = std::getchar();
-            if (next != '\n' && next != EOF) std::ungetc(next, stdin);
-        }
-        if (c == EOF && !pending) break;
+        if (end == LineEnd::EndOfInput && line.empty()) break;
         ++lineNumber;
         std::string error;
-        if (!RunBatchLine(line, error)) {
+        if (end == LineEnd::TooLong) error = "longer than " + std::to_string(MAX_BATCH_LINE_BYTES) + " bytes";
+        if (end == LineEnd::TooLong || !RunBatchLine(line, dialog, error)) {
             std::fflush(stdout);
             std::fprintf(stderr, "brantle-rules: line %ld: %s\n", lineNumber, error.c_str());
             return 2;
@@ -219,8 +280,7 @@ int RunBatch() {
         // Nothing more is worked out once an answer could not be written.
         if (std::ferror(stdout)) return 1;
         line.clear();
-        pending = false;
-        if (c == EOF) break;
+        if (end == LineEnd::EndOfInput) break;
     }
     return 0;
 }
@@ -320,10 +380,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (none) diagrams.push_back("");
+    MainDialogModel dialog;
     for (const std::string& diagram : diagrams) {
         ResetRulesState();
         OptionSet = static_cast<int32_t>(options);
-        MainDialogModel dialog(diagram);
+        dialog.Show(diagram);
         if (none) dialog.Click(IDC_NONE);
         PrintShowing(none ? "(no diagram number)" : diagram.c_str(), dialog);
     }

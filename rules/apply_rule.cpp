@@ -16,60 +16,68 @@ bool OptionBit(int option) { return HasBit(static_cast<uint32_t>(OptionSet), opt
 
 constexpr uint32_t MOUNTING_GROUP_BITS = 0x7Eu;  // bits 1 to 6
 
+constexpr std::string_view OTHER_BOLLARD = "other type of bollard";
+constexpr std::string_view ILLUMINATED_BOLLARD = "internally illuminated bollard";
+
 }  // namespace
 
 void InitialiseMainDialogControls(MainDialogControls& controls) {
-    controls.SetShown(IDC_RESULT_HEADER, false);
-    controls.SetShown(IDC_RESULT_NOTE, false);
-    controls.SetShown(IDC_CONDITION, false);
+    controls.UpdateShown(IDC_RESULT_HEADER, false);
+    controls.UpdateShown(IDC_RESULT_NOTE, false);
+    controls.UpdateShown(IDC_CONDITION, false);
     if (OptionSet != 0) {
         for (int option = 0; option <= 11; ++option) {
-            if (OptionHasControl(option) && OptionBit(option)) controls.SetTicked(IDC_OPTION_BASE + option, true);
+            if (OptionHasControl(option) && OptionBit(option)) controls.UpdateTicked(IDC_OPTION_BASE + option, true);
         }
     } else {
         // Shown as the usual mounting, but not counted until chosen.
-        controls.SetTicked(IDC_NORMAL_POSTS, true);
+        controls.UpdateTicked(IDC_NORMAL_POSTS, true);
     }
     controls.PostDiagramTextChanged();
 }
 
 void ApplyRule(MainDialogControls& controls) {
     if (MatchedRow == 0) {
-        controls.SetText(IDC_RESULT, "");
-        controls.SetShown(IDC_RESULT_HEADER, false);
-        controls.SetShown(IDC_RESULT_NOTE, false);
+        controls.UpdateText(IDC_RESULT, "");
+        controls.UpdateShown(IDC_RESULT_HEADER, false);
+        controls.UpdateShown(IDC_RESULT_NOTE, false);
         // A number that matches nothing has no requirement: the record must
         // not carry the previous number's word.
         WriteTextField(TheResultRecord.result, "");
         return;
     }
     const Rule& rule = TheRuleTable[MatchedRow];
-    controls.SetShown(IDC_RESULT_HEADER, true);
-    controls.SetShown(IDC_RESULT_NOTE, true);
-    controls.SetText(IDC_BOLLARD, HasBit(rule.requirement, REQ_OTHER_BOLLARD) ? "other type of bollard"
-                                                                              : "internally illuminated bollard");
+    controls.UpdateShown(IDC_RESULT_HEADER, true);
+    controls.UpdateShown(IDC_RESULT_NOTE, true);
+    controls.UpdateText(IDC_BOLLARD, HasBit(rule.requirement, REQ_OTHER_BOLLARD) ? OTHER_BOLLARD : ILLUMINATED_BOLLARD);
 
+    // The bits are kept in a local word and stored once: nothing that the
+    // controls do in between reads them.
+    const uint32_t disabledOptions = rule.disabledOptions;
+    uint32_t options = static_cast<uint32_t>(OptionSet);
     for (int option = 0; option <= 11; ++option) {
-        const bool disabled = HasBit(rule.disabledOptions, option);
+        const bool disabled = HasBit(disabledOptions, option);
+        const bool hasControl = OptionHasControl(option);
         if (disabled) {
             // A mounting that does not apply falls back to normal posts
             // (a self-righting bollard does not).
-            if (option >= 3 && option <= 6 && OptionBit(option)) {
-                controls.SetTicked(IDC_NORMAL_POSTS, true);
-                SetOptionBit(OPT_NORMAL_POSTS, true);
+            if (option >= 3 && option <= 6 && HasBit(options, option)) {
+                controls.UpdateTicked(IDC_NORMAL_POSTS, true);
+                options |= Bit(OPT_NORMAL_POSTS);
             }
-            if (OptionHasControl(option)) controls.SetTicked(IDC_OPTION_BASE + option, false);
-            SetOptionBit(option, false);
+            if (hasControl) controls.UpdateTicked(IDC_OPTION_BASE + option, false);
+            options &= ~Bit(option);
         }
-        if (OptionHasControl(option)) controls.SetEnabled(IDC_OPTION_BASE + option, !disabled);
+        if (hasControl) controls.UpdateEnabled(IDC_OPTION_BASE + option, !disabled);
     }
+    OptionSet = static_cast<int32_t>(options);
 
     if (!rule.label.empty() && !HasBit(rule.requirement, REQ_NOT_APPLICABLE)) {
-        controls.SetText(IDC_CONDITION, rule.label);
-        controls.SetShown(IDC_CONDITION, true);
+        controls.UpdateText(IDC_CONDITION, rule.label);
+        controls.UpdateShown(IDC_CONDITION, true);
     } else {
-        controls.SetTicked(IDC_CONDITION, false);
-        controls.SetShown(IDC_CONDITION, false);
+        controls.UpdateTicked(IDC_CONDITION, false);
+        controls.UpdateShown(IDC_CONDITION, false);
         SetOptionBit(OPT_CONDITION, false);
     }
     ComposeWording(controls);

@@ -6,10 +6,10 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
-#include <map>
 #include <string>
+#include <string_view>
 
+#include "control_ids.h"
 #include "main_dialog_controls.h"
 
 struct ModelControl {
@@ -25,29 +25,87 @@ class MainDialogModel : public MainDialogControls {
 public:
     // A fresh showing: the controls as created, then the dialog's
     // initialisation, then the posted first matching of `initialNumber`.
-    explicit MainDialogModel(const std::string& initialNumber);
+    explicit MainDialogModel(std::string_view initialNumber);
+
+    // A model whose dialog is not shown yet: Show() creates the controls.
+    MainDialogModel() = default;
+
+    // Another fresh showing in the same object, as the constructor does; the
+    // controls' texts keep their storage, so a tool that shows the dialog
+    // for every line of its input allocates nothing per line.
+    void Show(std::string_view initialNumber);
 
     // User actions; each is followed by whatever it posted.
-    void Type(const std::string& text);  // the box's text becomes `text`
+    void Type(std::string_view text);  // the box's text becomes `text`
     void Click(int id);
 
-    const ModelControl& Control(int id) const { return controls_.at(id); }
+    // A control of the dialog; an id that the dialog does not have gives an
+    // empty label.
+    const ModelControl& Control(int id) const {
+        const int slot = SlotOf(id);
+        return slot < 0 ? Absent() : controls_[slot];
+    }
+
+    // Changes made from code since the showing began, and how many of them
+    // set what the control already had.
+    int Writes() const { return writes_; }
+    int NeedlessWrites() const { return needlessWrites_; }
 
     // MainDialogControls
-    std::string Text(int id) override;
-    void SetText(int id, const std::string& text) override;
+    size_t Text(int id, char* buffer, size_t capacity) override;
+    bool HasText(int id, std::string_view text) override;
     bool IsTicked(int id) override;
+    bool IsEnabled(int id) override;
+    bool IsShown(int id) override;
+    void SetText(int id, std::string_view text) override;
     void SetTicked(int id, bool ticked) override;
     void SetEnabled(int id, bool enabled) override;
     void SetShown(int id, bool shown) override;
     void PostDiagramTextChanged() override;
 
-private:
-    void RunPosted();
-    ModelControl* Find(int id);
+    static constexpr int CONTROL_COUNT = 14;
 
-    std::map<int, ModelControl> controls_;
+    // Where a control is kept: its place in the dialog's creation order,
+    // -1 for an id that the dialog does not have.
+    static constexpr int SlotOf(int id) {
+        switch (id) {
+            case IDC_DIAGRAM_NUMBER:
+                return 0;
+            case IDC_NONE:
+                return 1;
+            case IDC_LAMP_COLUMN:
+            case IDC_NORMAL_POSTS:
+            case IDC_SELF_RIGHTING_BOLLARD:
+            case IDC_BOLLARD:
+            case IDC_GANTRY:
+            case IDC_SIGNAL_HEAD:
+                return 2 + (id - IDC_LAMP_COLUMN);
+            case IDC_20MPH:
+            case IDC_REPEATER:
+            case IDC_CONDITION:
+                return 8 + (id - IDC_20MPH);
+            case IDC_RESULT:
+            case IDC_RESULT_HEADER:
+            case IDC_RESULT_NOTE:
+                return 11 + (id - IDC_RESULT);
+            default:
+                return -1;
+        }
+    }
+
+private:
+    static const ModelControl& Absent();
+    ModelControl* Find(int id) {
+        const int slot = SlotOf(id);
+        return slot < 0 ? nullptr : &controls_[slot];
+    }
+    void RunPosted();
+    void CountWrite(bool changed);
+
+    ModelControl controls_[CONTROL_COUNT];
     int postedTextChanges_ = 0;
+    int writes_ = 0;
+    int needlessWrites_ = 0;
 };
 
 // Resets the process-wide state of the rules engine to that of a new

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 struct ResultRecord {
@@ -18,7 +19,11 @@ static_assert(offsetof(ResultRecord, result) == 12, "result at offset 12");
 
 // Writes `text` into a fixed-size field: at most size - 1 characters and one
 // terminating zero byte. Bytes after the terminator keep their old values.
-void WriteTextField(char* field, size_t size, std::string_view text);
+inline void WriteTextField(char* field, size_t size, std::string_view text) {
+    const size_t length = text.size() < size - 1 ? text.size() : size - 1;
+    if (length > 0) std::memcpy(field, text.data(), length);
+    field[length] = '\0';
+}
 
 template <size_t N>
 void WriteTextField(char (&field)[N], std::string_view text) {

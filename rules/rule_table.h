@@ -52,8 +52,39 @@ struct Rule {
 
 constexpr int32_t RULE_TABLE_CAPACITY = 500;
 
+// A row as the matching tries it on every keystroke, in 32 bytes kept apart
+// from the rows' texts: the prefix's first 8 bytes in one word, compared
+// with the text's first 8 at once.
+struct RowKey {
+    uint64_t prefixWord = 0;  // the prefix's first 8 bytes, zero bytes after it
+    uint64_t prefixMask = 0;  // all ones in the bytes that the prefix fills
+    double bound = 0;         // the largest value accepted; infinite for "*"
+    uint32_t prefixLength = 0;
+};
+
+// The rows that a text can reach, by its first two bytes, so that a
+// keystroke tries only those: the rows with an empty prefix, the rows whose
+// prefix is the first byte alone, and the rows whose prefix begins with the
+// first byte and a second byte of the text's second byte's class (its low 4
+// bits, which tell the ten digits apart). Each range of `candidates` lists
+// such rows, counted from 0, in table order.
+struct RowIndex {
+    struct Range {
+        uint32_t begin = 0;
+        uint32_t end = 0;
+    };
+    static constexpr int CLASSES = 16;
+    static int ClassOf(unsigned char second) { return second & (CLASSES - 1); }
+    static int Slot(unsigned char first, unsigned char second) { return first * CLASSES + ClassOf(second); }
+
+    std::vector<RowKey> keys;  // keys[0] is row 1's
+    std::vector<uint16_t> candidates;
+    std::vector<Range> bySlot;  // 256 * CLASSES ranges; none for an empty table
+};
+
 struct RuleTable {
     std::vector<Rule> rows;  // rows[0] is row 1
+    RowIndex index;          // made with the rows
     int32_t count = 0;
 
     // Row `row`, counting from 1; the caller keeps 1 <= row <= count.

@@ -24,6 +24,10 @@ extern int32_t MatchedRow;
 // Trims spaces, upper-cases, turns "-" into "." and drops "<" and ">".
 std::string NormaliseDiagramText(std::string_view typed);
 
+// The same into `out`, which has room for typed.size() bytes and may be
+// typed's own bytes; returns the normalised length.
+size_t NormaliseDiagramText(std::string_view typed, char* out);
+
 // The first row of `table` that accepts the normalised text, 0 for none.
 int32_t FindMatchingRow(const RuleTable& table, std::string_view normalised);
 

@@ -1,10 +1,12 @@
 // Upper-casing by Windows-1252, the mapping the system applies for that code
 // page; used where the system call is not available.
+#include <array>
+
 #include "upper_case.h"
 
 namespace {
 
-unsigned char UpperCp1252(unsigned char c) {
+constexpr unsigned char UpperCp1252(unsigned char c) {
     if (c >= 'a' && c <= 'z') return c - 32;
     if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 32;  // à..þ except ÷
     switch (c) {
@@ -21,8 +23,16 @@ unsigned char UpperCp1252(unsigned char c) {
     }
 }
 
+constexpr std::array<unsigned char, 256> UPPER = [] {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c < 256; ++c) table[c] = UpperCp1252(static_cast<unsigned char>(c));
+    return table;
+}();
+
 }  // namespace
 
-void UpperCase8(std::string& text) {
-    for (char& c : text) c = static_cast<char>(UpperCp1252(static_cast<unsigned char>(c)));
+const unsigned char* UpperCaseTable() { return UPPER.data(); }
+
+void UpperCase8(char* text, size_t size) {
+    for (size_t i = 0; i < size; ++i) text[i] = static_cast<char>(UPPER[static_cast<unsigned char>(text[i])]);
 }

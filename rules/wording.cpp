@@ -1,29 +1,52 @@
 // The three lines under the options, and the result word of the record.
+#include <cstring>
+#include <string>
+
 #include "control_ids.h"
 #include "result_record.h"
 #include "rules_engine.h"
 
 namespace {
 
-const char HEADING[] = "The minimum illumination to comply with TSRGD 2016 is:";
-const char NO_DIAGRAM_HEADING[] = "The illumination requirement for signs with no diagram number is:";
-const char JUDGEMENT_NOTE[] =
+constexpr std::string_view HEADING = "The minimum illumination to comply with TSRGD 2016 is:";
+constexpr std::string_view NO_DIAGRAM_HEADING = "The illumination requirement for signs with no diagram number is:";
+constexpr std::string_view JUDGEMENT_NOTE =
     "but use your engineering judgement to determine whether additional illumination is needed.";
-const char NO_DIAGRAM_NOTE[] =
+constexpr std::string_view NO_DIAGRAM_NOTE =
     "except that plates for waiting and loading, signs intended only for cyclists or pedestrians"
     " and most brown tourist signs don't legally need any illumination.";
-const char NOT_APPLICABLE_HEADING[] = "This tool is not applicable to ";
+constexpr std::string_view NOT_APPLICABLE_HEADING = "This tool is not applicable to ";
+
+// The not-applicable heading with the row's label: on the stack, or in
+// `longer` for a label longer than any that the table has.
+std::string_view NotApplicableHeading(std::string_view label, char (&local)[256], std::string& longer) {
+    const size_t length = NOT_APPLICABLE_HEADING.size() + label.size();
+    char* joined = local;
+    if (length > sizeof local) {
+        longer.resize(length);
+        joined = &longer[0];
+    }
+    std::memcpy(joined, NOT_APPLICABLE_HEADING.data(), NOT_APPLICABLE_HEADING.size());
+    std::memcpy(joined + NOT_APPLICABLE_HEADING.size(), label.data(), label.size());
+    return std::string_view(joined, length);
+}
 
 }  // namespace
 
 void ComposeWording(MainDialogControls& controls) {
-    WriteTextField(TheResultRecord.result, "");
-    if (MatchedRow == 0) return;
+    // The record's word: empty without a row, else the verdict's (empty
+    // for not applicable), written once.
+    if (MatchedRow == 0) {
+        WriteTextField(TheResultRecord.result, "");
+        return;
+    }
     const Rule& rule = TheRuleTable[MatchedRow];
     const int32_t verdict = EvaluateRequirement(rule.requirement, OptionSet);
 
-    std::string heading = HEADING;
-    std::string note;
+    std::string_view heading = HEADING;
+    std::string_view note = "";
+    char joined[256];
+    std::string longer;
     switch (verdict) {
         case VERDICT_NONE:
             note = JUDGEMENT_NOTE;
@@ -37,13 +60,14 @@ void ComposeWording(MainDialogControls& controls) {
             }
             break;
         case VERDICT_NOT_APPLICABLE:
-            heading = NOT_APPLICABLE_HEADING + rule.label;
+            heading = NotApplicableHeading(rule.label, joined, longer);
             break;
         default:
             break;
     }
-    WriteTextField(TheResultRecord.result, VerdictWord(verdict));
-    controls.SetText(IDC_RESULT_HEADER, heading);
-    controls.SetText(IDC_RESULT_NOTE, note);
-    controls.SetText(IDC_RESULT, VerdictWord(verdict));
+    const std::string_view word = VerdictWord(verdict);
+    WriteTextField(TheResultRecord.result, word);
+    controls.UpdateText(IDC_RESULT_HEADER, heading);
+    controls.UpdateText(IDC_RESULT_NOTE, note);
+    controls.UpdateText(IDC_RESULT, word);
 }

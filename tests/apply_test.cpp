@@ -268,6 +268,57 @@ TEST_F(MainDialogTest, TheBollardCaptionFollowsTheRow) {
     EXPECT_EQ(dialog.Control(IDC_BOLLARD).text, "internally illuminated bollard");
 }
 
+TEST_F(MainDialogTest, ControlsAreWrittenOnlyWhereTheyChange) {
+    MainDialogModel dialog("");
+    for (int32_t row = 1; row <= TheRuleTable.count; ++row) {
+        std::string text = TheRuleTable[row].pattern;
+        for (char& c : text) c = c == 'x' || c == '*' ? '0' : c;
+        TypeKeyByKey(dialog, text);
+        dialog.Click(IDC_LAMP_COLUMN);
+        dialog.Click(row % 2 ? IDC_GANTRY : IDC_BOLLARD);
+        dialog.Click(IDC_CONDITION);
+        dialog.Click(IDC_NONE);
+        dialog.Click(IDC_NONE);
+        EXPECT_EQ(dialog.NeedlessWrites(), 0) << text;
+        // The same text again writes nothing at all.
+        const int writes = dialog.Writes();
+        dialog.Type(text);
+        EXPECT_EQ(dialog.Writes(), writes) << text;
+    }
+    EXPECT_GT(dialog.Writes(), 0);
+    // The count would see a needless write.
+    dialog.SetText(IDC_RESULT, dialog.Control(IDC_RESULT).text);
+    EXPECT_EQ(dialog.NeedlessWrites(), 1);
+}
+
+TEST_F(MainDialogTest, AShowingAgainStartsFromTheControlsAsCreated) {
+    OptionSet = 1 << OPT_LAMP_COLUMN;
+    MainDialogModel dialog("652");
+    dialog.Click(IDC_CONDITION);
+    dialog.Click(IDC_NONE);
+    ResetRulesState();
+    dialog.Show("501");
+    EXPECT_EQ(MatchedRow, 1);
+    EXPECT_FALSE(dialog.Control(IDC_NONE).ticked);
+    EXPECT_TRUE(dialog.Control(IDC_DIAGRAM_NUMBER).enabled);
+    EXPECT_FALSE(dialog.Control(IDC_CONDITION).ticked);
+    EXPECT_FALSE(dialog.Control(IDC_CONDITION).shown);
+    EXPECT_TRUE(dialog.Control(IDC_NORMAL_POSTS).ticked);  // OptionSet 0: shown as the usual mounting
+    EXPECT_EQ(dialog.Control(IDC_LAMP_COLUMN).text, "Within 50m of a lamp column");
+    EXPECT_EQ(dialog.Control(IDC_RESULT).text, "reflectorised");
+    EXPECT_EQ(dialog.NeedlessWrites(), 0);
+}
+
+TEST_F(MainDialogTest, ATextLongerThanAnyTypedIsMatchedWhole) {
+    MainDialogModel dialog(std::string(300, ' ') + "652" + std::string(300, ' '));
+    EXPECT_EQ(MatchedRow, 27);
+    EXPECT_STREQ(TheResultRecord.diagram, "       ");
+    dialog.Type(std::string(400, '6'));
+    EXPECT_EQ(MatchedRow, 0);
+    dialog.Type("<" + std::string(1000, '-') + "953>");
+    EXPECT_EQ(MatchedRow, 109);  // ".....953": no prefix fits, value 0
+}
+
 TEST_F(MainDialogTest, WithAnEmptyTableNothingEverMatches) {
     ParseRuleTable("", TheRuleTable);
     MainDialogModel dialog("501");

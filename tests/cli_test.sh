@@ -34,6 +34,8 @@ printf '0\t501\tclick=7\n' | "${tool[@]}" --batch >/dev/null 2>&1
 check "an option without a control is refused" 2 $?
 printf '0\t501\tpress=1\n' | "${tool[@]}" --batch >/dev/null 2>&1
 check "an unknown event is refused" 2 $?
+out=$({ printf '501\n'; head -c 1048577 /dev/zero | tr '\0' 5; } | "${tool[@]}" --batch 2>/dev/null; echo "exit $?")
+check "a line over 1 MiB is refused after the lines before it" "1 exit 2" "$(cut -f1 <<<"$out" | xargs)"
 
 out=$("${tool[@]}" --lamp-column --20mph 501 10000)
 check "lookup wording" "501: row 1, pattern \"501\"

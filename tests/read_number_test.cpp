@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <random>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -114,6 +119,49 @@ TEST(ReadNumber, LongDigitRunsAreReadCorrectlyRounded) {
     std::string small = "0." + std::string(300, '0') + "1";
     EXPECT_DOUBLE_EQ(ReadNumber(small), 1e-301);
     EXPECT_EQ(ReadNumber("9007199254740993"), 9007199254740992.0);  // 2^53 + 1 rounds to even
+}
+
+// Plain decimal text is read without strtod; the value must be the one
+// that strtod gives, bit for bit, also where the short way does not apply.
+TEST(ReadNumber, PlainDecimalsAreReadAsStrtodReadsThem) {
+    std::vector<std::string> texts = {
+        "642.25",
+        "0.1",
+        "531.1A",
+        "2609.3",
+        "9999",
+        "-0",
+        "-0.0",
+        "+.5",
+        "5.",
+        "007.50",
+        "9007199254740992",       // 2^53: still exact
+        "9007199254740993",       // 2^53 + 1: beyond, rounds to even
+        "123456789012345.6",      // 16 digits
+        "1234567890123456789",    // 19 digits
+        "12345678901234567890",   // 20 digits, beyond 64 bits
+        "0.0000000000000000001",  // 19 digits after the point
+        "0.00000000000000000000001",
+        "1.0000000000000002",
+        "1.00000000000000011102230246251565404",
+        "3.14159265358979323846",
+    };
+    std::mt19937 random(11);
+    for (int n = 0; n < 20000; ++n) {
+        std::string text = random() % 4 == 0 ? "-" : "";
+        const int digits = 1 + static_cast<int>(random() % 22);
+        const int point = static_cast<int>(random() % (digits + 2));
+        for (int d = 0; d < digits; ++d) {
+            if (d == point) text += '.';
+            text += static_cast<char>('0' + random() % 10);
+        }
+        texts.push_back(text);
+    }
+    for (const std::string& text : texts) {
+        const double read = ReadNumber(text);
+        const double expected = std::strtod(text.c_str(), nullptr);
+        EXPECT_EQ(std::memcmp(&read, &expected, sizeof read), 0) << '"' << text << "\" " << read << " " << expected;
+    }
 }
 
 TEST(ReadNumber, IgnoresBytesAbove127) {

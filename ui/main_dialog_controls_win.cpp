@@ -1,17 +1,115 @@
 #include "main_dialog_controls_win.h"
 
+#include <climits>
+#include <cstring>
+#include <string>
+
 #include "control_ids.h"
 #include "dialogs_win.h"
 
-std::string WindowControls::Text(int id) { return WindowText8(GetDlgItem(dialog, id)); }
+namespace {
 
-void WindowControls::SetText(int id, const std::string& text) {
-    if (HWND control = GetDlgItem(dialog, id)) SetWindowTextW(control, Wide(WidenAnsi(text)));
+constexpr int LOCAL_UNITS = 256;
+
+// An 8-bit text in UTF-16 (ANSI code page, precomposed) and zero-terminated:
+// on the stack up to LOCAL_UNITS - 1 units, on the heap beyond.
+class WideText {
+public:
+    explicit WideText(std::string_view text) {
+        local_[0] = L'\0';
+        if (text.empty()) return;
+        const int size = static_cast<int>(text.size() < INT_MAX ? text.size() : INT_MAX);
+        length_ = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text.data(), size, local_, LOCAL_UNITS - 1);
+        if (length_ <= 0) {
+            heap_ = WidenAnsi(text);
+            units_ = reinterpret_cast<wchar_t*>(&heap_[0]);
+            length_ = static_cast<int>(heap_.size());
+        }
+        units_[length_] = L'\0';
+    }
+    WideText(const WideText&) = delete;
+    WideText& operator=(const WideText&) = delete;
+
+    const wchar_t* Units() const { return units_; }
+    int Length() const { return length_; }
+
+private:
+    wchar_t local_[LOCAL_UNITS];
+    std::u16string heap_;
+    wchar_t* units_ = local_;
+    int length_ = 0;
+};
+
+// A window's UTF-16 text, zero-terminated, on the stack for the usual
+// lengths. Empty for no window.
+class WindowWideText {
+public:
+    explicit WindowWideText(HWND window) {
+        local_[0] = L'\0';
+        const int length = window ? GetWindowTextLengthW(window) : 0;
+        if (length <= 0) return;
+        if (length >= LOCAL_UNITS) {
+            heap_.assign(static_cast<size_t>(length) + 1, u'\0');
+            units_ = reinterpret_cast<wchar_t*>(&heap_[0]);
+        }
+        const int copied = GetWindowTextW(window, units_, length + 1);
+        length_ = copied > 0 ? copied : 0;
+        units_[length_] = L'\0';
+    }
+    WindowWideText(const WindowWideText&) = delete;
+    WindowWideText& operator=(const WindowWideText&) = delete;
+
+    const wchar_t* Units() const { return units_; }
+    int Length() const { return length_; }
+
+private:
+    wchar_t local_[LOCAL_UNITS];
+    std::u16string heap_;
+    wchar_t* units_ = local_;
+    int length_ = 0;
+};
+
+}  // namespace
+
+size_t WindowControls::Text(int id, char* buffer, size_t capacity) {
+    const WindowWideText wide(GetDlgItem(dialog, id));
+    if (wide.Length() == 0) return 0;
+    const int needed = WideCharToMultiByte(CP_ACP, 0, wide.Units(), wide.Length(), nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) return 0;
+    if (static_cast<size_t>(needed) <= capacity) {
+        WideCharToMultiByte(CP_ACP, 0, wide.Units(), wide.Length(), buffer, needed, nullptr, nullptr);
+    }
+    return static_cast<size_t>(needed);
+}
+
+bool WindowControls::HasText(int id, std::string_view text) {
+    HWND control = GetDlgItem(dialog, id);
+    if (!control) return false;
+    const WideText wanted(text);
+    const WindowWideText shown(control);
+    return shown.Length() == wanted.Length() &&
+           std::memcmp(shown.Units(), wanted.Units(), static_cast<size_t>(wanted.Length()) * sizeof(wchar_t)) == 0;
 }
 
 bool WindowControls::IsTicked(int id) {
     HWND control = GetDlgItem(dialog, id);
     return control && SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+bool WindowControls::IsEnabled(int id) {
+    HWND control = GetDlgItem(dialog, id);
+    return control && IsWindowEnabled(control);
+}
+
+bool WindowControls::IsShown(int id) {
+    // The control's own style: IsWindowVisible would also ask its parents,
+    // and the dialog is still hidden while it is initialised.
+    HWND control = GetDlgItem(dialog, id);
+    return control && (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void WindowControls::SetText(int id, std::string_view text) {
+    if (HWND control = GetDlgItem(dialog, id)) SetWindowTextW(control, WideText(text).Units());
 }
 
 void WindowControls::SetTicked(int id, bool ticked) {
