@@ -11,8 +11,9 @@ namespace {
 
 constexpr int LOCAL_UNITS = 256;
 
-// An 8-bit text in UTF-16 (ANSI code page, precomposed) and zero-terminated:
-// on the stack up to LOCAL_UNITS - 1 units, on the heap beyond.
+// UTF-16 text, zero-terminated, on the stack up to LOCAL_UNITS - 1 units and
+// on the heap beyond: an 8-bit text widened (ANSI code page, precomposed),
+// or a window's text (empty for no window).
 class WideText {
 public:
     explicit WideText(std::string_view text) {
@@ -25,6 +26,18 @@ public:
             units_ = reinterpret_cast<wchar_t*>(&heap_[0]);
             length_ = static_cast<int>(heap_.size());
         }
+        units_[length_] = L'\0';
+    }
+    explicit WideText(HWND window) {
+        local_[0] = L'\0';
+        const int length = window ? GetWindowTextLengthW(window) : 0;
+        if (length <= 0) return;
+        if (length >= LOCAL_UNITS) {
+            heap_.assign(static_cast<size_t>(length) + 1, u'\0');
+            units_ = reinterpret_cast<wchar_t*>(&heap_[0]);
+        }
+        const int copied = GetWindowTextW(window, units_, length + 1);
+        length_ = copied > 0 ? copied : 0;
         units_[length_] = L'\0';
     }
     WideText(const WideText&) = delete;
@@ -40,39 +53,10 @@ private:
     int length_ = 0;
 };
 
-// A window's UTF-16 text, zero-terminated, on the stack for the usual
-// lengths. Empty for no window.
-class WindowWideText {
-public:
-    explicit WindowWideText(HWND window) {
-        local_[0] = L'\0';
-        const int length = window ? GetWindowTextLengthW(window) : 0;
-        if (length <= 0) return;
-        if (length >= LOCAL_UNITS) {
-            heap_.assign(static_cast<size_t>(length) + 1, u'\0');
-            units_ = reinterpret_cast<wchar_t*>(&heap_[0]);
-        }
-        const int copied = GetWindowTextW(window, units_, length + 1);
-        length_ = copied > 0 ? copied : 0;
-        units_[length_] = L'\0';
-    }
-    WindowWideText(const WindowWideText&) = delete;
-    WindowWideText& operator=(const WindowWideText&) = delete;
-
-    const wchar_t* Units() const { return units_; }
-    int Length() const { return length_; }
-
-private:
-    wchar_t local_[LOCAL_UNITS];
-    std::u16string heap_;
-    wchar_t* units_ = local_;
-    int length_ = 0;
-};
-
 }  // namespace
 
 size_t WindowControls::Text(int id, char* buffer, size_t capacity) {
-    const WindowWideText wide(GetDlgItem(dialog, id));
+    const WideText wide(GetDlgItem(dialog, id));
     if (wide.Length() == 0) return 0;
     const int needed = WideCharToMultiByte(CP_ACP, 0, wide.Units(), wide.Length(), nullptr, 0, nullptr, nullptr);
     if (needed <= 0) return 0;
@@ -86,7 +70,7 @@ bool WindowControls::HasText(int id, std::string_view text) {
     HWND control = GetDlgItem(dialog, id);
     if (!control) return false;
     const WideText wanted(text);
-    const WindowWideText shown(control);
+    const WideText shown(control);
     return shown.Length() == wanted.Length() &&
            std::memcmp(shown.Units(), wanted.Units(), static_cast<size_t>(wanted.Length()) * sizeof(wchar_t)) == 0;
 }
