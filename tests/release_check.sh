@@ -10,6 +10,7 @@ set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 # shellcheck source=../scripts/windows-builds.sh
 . "$repo/scripts/windows-builds.sh"
+mkdir -p "$repo/build"
 work=$(mktemp -d "$repo/build/release-check.XXXXXX")
 other=$(mktemp -d "${TMPDIR:-/tmp}/brantle-release.XXXXXX")
 trap 'rm -rf "$work" "$other"' EXIT
