@@ -25,10 +25,13 @@ scripts/fuzz.sh 10 build/fuzz
 
 # shellcheck source=windows-builds.sh
 . scripts/windows-builds.sh
+# The update server stand-in's port; another one lets two checkouts run
+# their tests side by side on one machine.
+port=${BRANTLE_E2E_PORT:-47123}
 for build in $WINDOWS_BUILDS; do
-  step "Windows build, $(windows_build_words "$build") ($build), for the end-to-end tests (update server on 127.0.0.1:47123)"
+  step "Windows build, $(windows_build_words "$build") ($build), for the end-to-end tests (update server on 127.0.0.1:$port)"
   cmake -S . -B "build/win-$build-test" -DCMAKE_TOOLCHAIN_FILE="$(windows_build_toolchain "$build")" \
-    -DBRANTLE_UPDATE_HOST=127.0.0.1:47123 >/dev/null
+    -DBRANTLE_UPDATE_HOST="127.0.0.1:$port" >/dev/null
   cmake --build "build/win-$build-test" -j2
 done
 
