@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the end-to-end tests of brantle.exe under Wine and Xvfb.
 #
-#   scripts/e2e.sh <Windows build folder> [--only <part of a scenario name>]
+#   scripts/e2e.sh <Windows build folder> [--dpi N] [--only <part of a scenario name>]
 #
 # The folder is a Windows build (either toolchain file), already built: it
 # holds app/brantle.exe and tests/e2e/brantle_e2e.exe. This script builds
@@ -10,14 +10,42 @@
 # (e2e-shots/), runs the tests of the build's brantle-rules.exe and exits
 # non-zero when a check fails. The logs are e2e.log and cli-test.log. Exit
 # status 3 means that this machine cannot run the build.
+#
+# --dpi N runs the display-scale group (the scenarios named dpi_..., unless
+# --only names others) with the display at N dpi instead: in a Wine prefix of
+# its own, made once (e2e-state-dpiN/), on a screen large enough for the
+# dialogs at 200 %, with screenshots in e2e-shots-dpiN/ and the log in
+# e2e-dpiN.log. At 96 dpi the whole suite runs those scenarios too.
 set -u
 
-if [ $# -lt 1 ] || [ ! -d "$1" ]; then
-  echo "usage: $0 <Windows build folder> [--only NAME]" >&2
+usage() {
+  echo "usage: $0 <Windows build folder> [--dpi N] [--only NAME]" >&2
   exit 2
-fi
+}
+if [ $# -lt 1 ] || [ ! -d "$1" ]; then usage; fi
 build=$(cd "$1" && pwd)
 shift
+dpi=
+harness_options=()
+while [ $# -gt 0 ]; do
+  case $1 in
+    --dpi)
+      if [ $# -lt 2 ] || [[ ! "$2" =~ ^[1-9][0-9]{1,2}$ ]]; then usage; fi
+      dpi=$2
+      shift 2 ;;
+    --only)
+      if [ $# -lt 2 ]; then usage; fi
+      harness_options+=(--only "$2")
+      shift 2 ;;
+    *) usage ;;
+  esac
+done
+suffix=
+if [ -n "$dpi" ] && [ "$dpi" != 96 ]; then
+  suffix=-dpi$dpi
+  export WINE_ENV_DPI=$dpi WINE_ENV_SCREEN=2048x1536
+  [ ${#harness_options[@]} -gt 0 ] || harness_options=(--only dpi_)
+fi
 repo=$(cd "$(dirname "$0")/.." && pwd)
 brantle=$build/app/brantle.exe
 harness=$build/tests/e2e/brantle_e2e.exe
@@ -32,29 +60,38 @@ if ! windows_build_runnable "$arch"; then
   echo "e2e: the $(windows_build_words "$arch") build cannot be driven here: $(windows_build_why_not "$arch")" >&2
   exit 3
 fi
-wine_env_start "$build/e2e-state" "$arch" || { echo "e2e: the Wine environment did not start" >&2; exit 1; }
+wine_env_start "$build/e2e-state$suffix" "$arch" || { echo "e2e: the Wine environment did not start" >&2; exit 1; }
 
 # The update server stand-in, on the host and port that this build's
 # brantle.exe asks (BRANTLE_UPDATE_HOST, 127.0.0.1:<port> in test builds).
 update_host=$(sed -n 's/^BRANTLE_UPDATE_HOST:STRING=//p' "$build/CMakeCache.txt")
 if [[ "$update_host" == 127.0.0.1:* ]]; then
-  update_root=$build/e2e-state/update-server
+  update_root=$build/e2e-state$suffix/update-server
   rm -rf "$update_root" "$update_root.ready"
   python3 "$repo/tests/e2e/update_server.py" --root "$update_root" --port "${update_host#127.0.0.1:}" \
-    --ready "$update_root.ready" >"$build/e2e-state/logs/update-server.log" 2>&1 &
+    --ready "$update_root.ready" >"$build/e2e-state$suffix/logs/update-server.log" 2>&1 &
   wine_env_track_pid $!
   if wine_env_wait_for 10 test -s "$update_root.ready"; then
     BRANTLE_E2E_UPDATE_ROOT=$(wine_env_winpath "$update_root")
     export BRANTLE_E2E_UPDATE_ROOT BRANTLE_E2E_UPDATE_HOST=$update_host
   else
-    echo "e2e: the update server did not start (see $build/e2e-state/logs/update-server.log)" >&2
+    echo "e2e: the update server did not start (see $build/e2e-state$suffix/logs/update-server.log)" >&2
   fi
 fi
 
-shots=$build/e2e-shots
+shots=$build/e2e-shots$suffix
 mkdir -p "$shots"
 rm -f "$shots"/*.bmp "$shots"/*.png
-log=$build/e2e.log
+log=$build/e2e$suffix.log
+
+# The dialogs' reference pictures at 96 dpi, as the BMP files the harness reads.
+references=$build/e2e-state$suffix/references
+rm -rf "$references"
+mkdir -p "$references"
+for png in "$repo"/tests/e2e/reference/*.png; do
+  [ -f "$png" ] || continue
+  convert "$png" -type TrueColor "BMP3:$references/$(basename "${png%.png}").bmp"
+done
 
 # Wine's background processes were started by wine_env_start with their own
 # output files, so a pipe here cannot keep them waiting.
@@ -62,7 +99,8 @@ timeout 300 "$WINE_ENV_LOADER" "$harness" "$(wine_env_winpath "$brantle")" \
   --shots "$(wine_env_winpath "$shots")" \
   --browser-log "$(wine_env_winpath "$WINE_ENV_BROWSER_LOG")" \
   --rule-table "$(wine_env_winpath "$repo/resources/rule_table.txt")" \
-  "$@" 2>"$build/e2e-stderr.log" | tee "$log"
+  --references "$(wine_env_winpath "$references")" \
+  "${harness_options[@]}" 2>"$build/e2e$suffix-stderr.log" | tee "$log"
 status=${PIPESTATUS[0]}
 
 for bmp in "$shots"/*.bmp; do
@@ -73,10 +111,10 @@ done
 # The Windows console ends its lines with CR LF.
 summary=$(tr -d '\r' <"$log" | grep -E '^[0-9]+ passed, [0-9]+ failed$' | tail -n 1)
 if [ -z "$summary" ]; then
-  echo "e2e: the harness ended without its summary (exit status $status; see $build/e2e-stderr.log)" >&2
+  echo "e2e: the harness ended without its summary (exit status $status; see $build/e2e$suffix-stderr.log)" >&2
   exit 1
 fi
-echo "e2e: $(windows_build_words "$arch") build: $summary (screenshots in $shots)"
+echo "e2e: $(windows_build_words "$arch") build${dpi:+ at $dpi dpi}: $summary (screenshots in $shots)"
 harness_passed=0
 [ "$status" -eq 0 ] && [[ "$summary" == *" 0 failed" ]] && harness_passed=1
 
@@ -84,7 +122,7 @@ harness_passed=0
 # own tests and, where BRANTLE_RULES_REFERENCE names the native tool, the
 # same answers as that tool, byte for byte.
 tool_passed=1
-if [ -f "$build/cli/brantle-rules.exe" ]; then
+if [ -z "$suffix" ] && [ -f "$build/cli/brantle-rules.exe" ]; then
   bash "$repo/tests/cli_test.sh" "$WINE_ENV_LOADER" "$build/cli/brantle-rules.exe" >"$build/cli-test.log" 2>&1 ||
     tool_passed=0
   echo "e2e: $(windows_build_words "$arch") brantle-rules.exe: $(grep -c '^ok' "$build/cli-test.log") passed," \

@@ -15,6 +15,10 @@
 #                     open (browser-recorder.sh stands in for the browser and
 #                     the mail program)
 #   logs/             output of Xvfb, wineboot and wineserver
+# Two settings, read by wine_env_start when set:
+#   WINE_ENV_DPI      the display dpi (LogPixels) of every program started,
+#                     96 when unset
+#   WINE_ENV_SCREEN   the Xvfb screen, WIDTHxHEIGHT, 1024x768 when unset
 # Exports DISPLAY, WINEPREFIX, WINEARCH, WINELOADER, WINEDEBUG,
 # WINEDLLOVERRIDES and LC_ALL=C.UTF-8 (so the ANSI code page is 1252 on
 # every machine) and WINE_ENV_BROWSER_LOG.
@@ -80,7 +84,7 @@ wine_env_start_xvfb() {
   # -displayfd makes Xvfb choose a free display and write its number. The
   # file exists before Xvfb starts, so polling it never races its creation.
   : >"$displayfile"
-  Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$displayfile" >"$logs/xvfb.log" 2>&1 &
+  Xvfb -displayfd 9 -screen 0 "${WINE_ENV_SCREEN:-1024x768}x24" -nolisten tcp 9>"$displayfile" >"$logs/xvfb.log" 2>&1 &
   WINE_ENV_XVFB_PID=$!
   if ! wine_env_wait_for 15 grep -qs '[0-9]' "$displayfile"; then
     wine_env_log "Xvfb did not report a display (see $logs/xvfb.log)"
@@ -111,6 +115,11 @@ REGEDIT4
 "Browsers"="$recorder"
 "Mailers"="$recorder"
 EOF
+  # The display dpi that every program started in the prefix runs at.
+  if [ -n "${WINE_ENV_DPI:-}" ]; then
+    printf '\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"LogPixels"=dword:%08x\n' "$WINE_ENV_DPI" \
+      >>"$state/settings.reg"
+  fi
   timeout 60 "$WINE_ENV_LOADER" regedit.exe /S "$(wine_env_winpath "$state/settings.reg")" \
     >"$state/logs/regedit.log" 2>&1 </dev/null
 }

@@ -76,6 +76,13 @@ std::string Narrow(const std::wstring& text) {
     return out;
 }
 
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
 DialogKind KindOf(HWND dialog) {
     if (!dialog) return DialogKind::None;
     if (GetDlgItem(dialog, IDC_LAMP_COLUMN)) return DialogKind::Main;

@@ -42,6 +42,7 @@ struct E2eConfig {
     std::wstring shotsDir;    // where screenshots go (empty: none are taken)
     std::wstring browserLog;  // the log that the browser stand-in appends to
     std::wstring ruleTable;   // the rule table source file, to compare bytes
+    std::wstring referenceDir;  // reference pictures of the dialogs at 96 dpi, as BMP files
 };
 extern E2eConfig Config;
 
@@ -228,6 +229,15 @@ std::vector<std::string> BrowserLogLines();
 // Saves a picture of a window as a 24-bit BMP file `name`.bmp in the
 // screenshot folder, once two captures in a row agree (painting is done).
 bool SaveScreenshot(HWND window, const std::string& name);
+
+// At 96 dpi, checks that the window's client area is the reference picture
+// `name`.bmp pixel for pixel; at other dpi, and without reference pictures,
+// there is nothing to compare with. The frame and caption are left out:
+// the window manager draws them, not the program.
+bool CheckAgainstReference(HWND window, const std::string& name);
+
+// The screen's dpi as the harness sees it.
+int ScreenDpi();
 
 // ---------------------------------------------------------------- text
 

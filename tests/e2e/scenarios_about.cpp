@@ -66,6 +66,7 @@ E2E_SCENARIO(about_start_contents_and_links) {
     Check(!Item(about, IDCANCEL) && !Item(about, IDC_LINK_MORE), "start mode: no Run again and no Click here");
     CheckText(ControlText(about, IDOK), "OK", "start mode: OK button");
     SaveScreenshot(about, "about-start");
+    CheckAgainstReference(about, "about-start");
 
     std::string mail = ControlText(about, IDC_LINK_MAIL);
     CheckLink(about, IDC_LINK_MAIL, "mailto:" + mail, "the e-mail link opens mailto: and the address");
@@ -102,6 +103,7 @@ E2E_SCENARIO(about_end_contents_and_links) {
     CheckText(ControlText(end, IDCANCEL), "Run again", "end mode: Run again button");
     CheckText(ControlText(end, IDOK), "Close", "end mode: Close button");
     SaveScreenshot(end, "about-end");
+    CheckAgainstReference(end, "about-end");
 
     size_t before = BrowserLogLines().size();
     ClickLabel(end, IDC_LINK_MORE);

@@ -34,6 +34,7 @@ E2E_SCENARIO(typing_652_key_by_key) {
     Settle(main);
     CheckLines(main, kHeading, "internal or external lighting", "", "with the junction ticked");
     SaveScreenshot(main, "main-dialog");
+    CheckAgainstReference(main, "main-dialog");
     Click(main, IDOK);
     record.Options(1 | 1 << 11).Result("internal or external lighting");
     ExpectExit(child, main, 1 | 1 << 11, "the exit code holds the lamp column and the extra box");
@@ -57,6 +58,7 @@ E2E_SCENARIO(none_ticked_and_unticked) {
     CheckLines(main, kHeadingNoNumber, "reflectorised", kNoteNoNumber, "a sign without a number");
     CheckCondition(main, "Motorway", false, "a sign without a number");
     CheckEnabledOptions(main, {0, 1, 4}, "the last row disables mountings, 20 mph and the repeater");
+    CheckAgainstReference(main, "main-dialog-none");
     Click(main, IDC_NONE);
     Settle(main);
     Check(IsEnabled(main, IDC_DIAGRAM_NUMBER), "unticking none enables the text box");
