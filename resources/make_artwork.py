@@ -2,10 +2,20 @@
 """Writes the program's artwork: the icon group and the three About bitmaps.
 
     python3 resources/make_artwork.py [output folder]
+    python3 resources/make_artwork.py --check
 
 The output is committed, so the build needs no image tools; run this again
-only after changing the drawings below. Python's standard library only: the
-BMP and ICO bytes are written here by hand.
+only after changing the drawings below. --check writes nothing: it fails
+when a committed file is not what the drawings make (a unit test runs it).
+Python's standard library only: the BMP and ICO bytes are written here by
+hand.
+
+Each bitmap is drawn at 100 % and again at 150 % and 200 % for screens of
+higher dpi (qvtext150.bmp, qvtext200.bmp, ...): the drawings are geometry in
+the coordinates of the 100 % picture, sampled at the centre of every pixel
+of the larger canvas, so the larger pictures have their own, finer pixels
+rather than enlarged ones. The icon holds every size that the title bar,
+the task switcher and the taskbar ask for between 100 % and 200 %.
 
 Every bitmap has the grey 192,192,192 as its background palette entry, so
 that LoadImage with LR_LOADMAP3DCOLORS turns it into the dialog's face
@@ -13,6 +23,8 @@ colour. The drawings avoid the other two greys that flag maps
 (128,128,128 and 223,223,223), so nothing else changes colour.
 """
 
+import bisect
+import math
 import os
 import struct
 import sys
@@ -45,37 +57,63 @@ FONT = {
 GLYPH_W, GLYPH_H = 5, 7
 
 
+def scaled_size(size, scale):
+    """A length of the 100 % picture at `scale`, rounded to the nearest
+    pixel, halves up: the size the program asks for at that scale."""
+    return int(size * scale + 0.5)
+
+
 class Canvas:
-    """A picture of palette indices, row 0 at the top."""
+    """A picture of palette indices, row 0 at the top, `scale` times the
+    size of the 100 % picture. Drawing takes coordinates of the 100 %
+    picture; a pixel is painted when its centre, in those coordinates,
+    falls inside the shape."""
 
-    def __init__(self, width, height, fill=0):
-        self.width, self.height = width, height
-        self.pixels = [[fill] * width for _ in range(height)]
+    def __init__(self, width, height, fill=0, scale=1):
+        self.scale = scale
+        self.width, self.height = scaled_size(width, scale), scaled_size(height, scale)
+        self.pixels = [[fill] * self.width for _ in range(self.height)]
 
-    def put(self, x, y, index):
+    def set_pixel(self, x, y, index):
+        """Paints one pixel of this canvas (not of the 100 % picture)."""
         if 0 <= x < self.width and 0 <= y < self.height:
             self.pixels[y][x] = index
 
-    def get(self, x, y):
-        return self.pixels[y][x]
+    def centres(self):
+        """Every pixel (x, y) of the canvas with its centre in the
+        coordinates of the 100 % picture."""
+        for y in range(self.height):
+            fy = (y + 0.5) / self.scale
+            for x in range(self.width):
+                yield x, y, (x + 0.5) / self.scale, fy
 
     def rect(self, x0, y0, x1, y1, index):
         """Fills x0 <= x < x1, y0 <= y < y1."""
-        for y in range(y0, y1):
-            for x in range(x0, x1):
-                self.put(x, y, index)
+        s = self.scale
+        rows = range(max(0, int(y0 * s) - 1), min(self.height, int(y1 * s) + 1))
+        columns = range(max(0, int(x0 * s) - 1), min(self.width, int(x1 * s) + 1))
+        for y in rows:
+            if y0 <= (y + 0.5) / s < y1:
+                for x in columns:
+                    if x0 <= (x + 0.5) / s < x1:
+                        self.set_pixel(x, y, index)
+
+    def put(self, x, y, index):
+        """Fills the pixel (x, y) of the 100 % picture."""
+        self.rect(x, y, x + 1, y + 1, index)
 
     def shape(self, inside, index):
         """Fills every pixel whose centre `inside(x, y)` accepts."""
-        for y in range(self.height):
-            for x in range(self.width):
-                if inside(x + 0.5, y + 0.5):
-                    self.put(x, y, index)
+        for x, y, fx, fy in self.centres():
+            if inside(fx, fy):
+                self.set_pixel(x, y, index)
 
 
 def text_mask(text, sx, sy, gap):
     """Returns (width, height, inked(x, y)) for `text` with each font cell
-    scaled to sx by sy pixels and `gap` pixels between letters.
+    scaled to sx by sy pixels and `gap` pixels between letters; inked tells
+    whether the point (x, y) of the lettering, measured from its top-left
+    corner, is ink.
 
     Free-standing outer corners of inked cells are cut, and empty cells
     between two inked neighbours get their inner corner filled, so scaled
@@ -106,17 +144,16 @@ def text_mask(text, sx, sy, gap):
     def same_letter(ci, cj):
         return 0 <= cj < len(columns) and abs(columns[cj][0] - columns[ci][0]) == sx
 
-    lookup = {}
-    for ci, (px, _) in enumerate(columns):
-        for dx in range(sx):
-            lookup[px + dx] = (ci, dx)
+    starts = [px for px, _ in columns]
 
     def inked(x, y):
-        if x not in lookup or not 0 <= y < height:
+        if not (0 <= x < width and 0 <= y < height):
             return False
-        ci, dx = lookup[x]
-        cy, dy = divmod(y, sy)
-        u, v = (dx + 0.5) / sx, (dy + 0.5) / sy
+        ci = bisect.bisect_right(starts, x) - 1
+        if ci < 0 or x >= starts[ci] + sx:
+            return False  # in a gap between letters
+        cy = int(y // sy)
+        u, v = (x - starts[ci]) / sx, (y - cy * sy) / sy
 
         def n(ddx, ddy):
             cj = ci + ddx
@@ -145,20 +182,26 @@ def text_mask(text, sx, sy, gap):
 
 def draw_text(canvas, text, x0, y0, sx, sy, gap, colour_at, shadow=None):
     """Draws `text` with its top-left corner at (x0, y0); `colour_at(row)`
-    gives the palette index for a pixel row of the lettering, so lettering
-    can be shaded from top to bottom. `shadow` is (dx, dy, index)."""
+    gives the palette index for a pixel row of the 100 % lettering, so
+    lettering can be shaded from top to bottom. `shadow` is (dx, dy, index)."""
     width, height, inked = text_mask(text, sx, sy, gap)
     if shadow:
         dx, dy, index = shadow
-        for y in range(height):
-            for x in range(width):
-                if inked(x, y):
-                    canvas.put(x0 + x + dx, y0 + y + dy, index)
-    for y in range(height):
-        for x in range(width):
-            if inked(x, y):
-                canvas.put(x0 + x, y0 + y, colour_at(y))
+        for x, y, fx, fy in canvas.centres():
+            if inked(fx - x0 - dx, fy - y0 - dy):
+                canvas.set_pixel(x, y, index)
+    for x, y, fx, fy in canvas.centres():
+        if inked(fx - x0, fy - y0):
+            canvas.set_pixel(x, y, colour_at(int(fy - y0)))
     return width, height
+
+
+def distance_to_segment(x, y, a, b):
+    """The distance of the point (x, y) from the line segment a-b."""
+    (ax, ay), (bx, by) = a, b
+    dx, dy = bx - ax, by - ay
+    t = max(0.0, min(1.0, ((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy)))
+    return math.hypot(x - (ax + t * dx), y - (ay + t * dy))
 
 
 def bmp_bytes(canvas, palette, bits):
@@ -215,16 +258,16 @@ def ico_bytes(images):
 
 
 # ---------------------------------------------------------------- QVTEXT
-def make_qvtext():
-    """184 x 57, 256 colours: the family name in tall blue capitals with a
-    shadow, over a short stretch of road with a dashed centre line."""
+def make_qvtext(scale=1):
+    """184 x 57 at 100 %, 256 colours: the family name in tall blue capitals
+    with a shadow, over a short stretch of road with a dashed centre line."""
     palette = [BACKGROUND, (40, 40, 40), (70, 72, 76), (255, 255, 255), (250, 200, 0)]
     shade_base = len(palette)
     letter_h = GLYPH_H * 5
     for i in range(letter_h):  # blue that darkens towards the foot of the letters
         t = i / (letter_h - 1)
         palette.append((int(20 + 10 * (1 - t)), int(110 - 70 * t), int(215 - 75 * t)))
-    canvas = Canvas(184, 57)
+    canvas = Canvas(184, 57, scale=scale)
     width, _ = text_mask("QUORVANE", 4, 5, 2)[:2]
     x0 = (184 - 2 - width) // 2
     draw_text(canvas, "QUORVANE", x0, 3, 4, 5, 2, lambda row: shade_base + row,
@@ -240,8 +283,9 @@ def make_qvtext():
 
 
 # ---------------------------------------------------------------- LBULB
-def make_lbulb():
-    """53 x 56, 16 colours: a lit light bulb with a screw base and rays."""
+def make_lbulb(scale=1):
+    """53 x 56 at 100 %, 16 colours: a lit light bulb with a screw base and
+    rays."""
     palette = [
         BACKGROUND,        # 0 background
         (0, 0, 0),         # 1 outline
@@ -255,7 +299,7 @@ def make_lbulb():
         (150, 110, 40),    # 9 filament
         (60, 60, 64),      # 10 contact
     ]
-    canvas = Canvas(53, 56)
+    canvas = Canvas(53, 56, scale=scale)
     cx, cy, r = 26.5, 21.0, 14.5
 
     def in_globe(x, y, grow=0.0):
@@ -268,17 +312,21 @@ def make_lbulb():
             return abs(x - cx) <= half
         return False
 
-    # Rays around the glass.
-    import math
+    # Rays around the glass: dotted lines. At 100 % each dot is the 2 x 2
+    # block of pixels around its centre; at larger scales it is drawn as the
+    # round dot of the same area that the block stands for.
     for k in range(9):
         angle = math.radians(-180 + k * 22.5)
         for step in range(0, 5):
             dist = r + 3.5 + step
             x = cx + math.cos(angle) * dist
             y = cy + math.sin(angle) * dist
-            for ox in (-0.5, 0.5):
-                for oy in (-0.5, 0.5):
-                    canvas.put(int(x + ox), int(y + oy), 8)
+            if scale == 1:
+                for ox in (-0.5, 0.5):
+                    for oy in (-0.5, 0.5):
+                        canvas.put(int(x + ox), int(y + oy), 8)
+            else:
+                canvas.shape(lambda px, py, x=x, y=y: (px - x) ** 2 + (py - y) ** 2 <= 4 / math.pi, 8)
     canvas.shape(lambda x, y: in_globe(x, y, 1.2), 1)
     canvas.shape(lambda x, y: in_globe(x, y), 2)
     # Shade on the lower right, glow in the middle, highlight top left.
@@ -289,10 +337,17 @@ def make_lbulb():
     for y in range(23, 36):
         canvas.put(22, y, 9)
         canvas.put(30, y, 9)
+    # The zig-zag joins the centres of these pixels: at 100 % with the
+    # pixels along each stroke, at larger scales as a stroke one 100 % pixel
+    # wide.
     zig = [(22, 22), (23, 20), (24, 22), (25, 20), (26, 22), (27, 20), (28, 22), (29, 20), (30, 22)]
     for (x0, y0), (x1, y1) in zip(zig, zig[1:]):
-        for t in range(5):
-            canvas.put(round(x0 + (x1 - x0) * t / 4), round(y0 + (y1 - y0) * t / 4), 9)
+        if scale == 1:
+            for t in range(5):
+                canvas.put(round(x0 + (x1 - x0) * t / 4), round(y0 + (y1 - y0) * t / 4), 9)
+        else:
+            canvas.shape(lambda x, y, a=(x0 + 0.5, y0 + 0.5), b=(x1 + 0.5, y1 + 0.5):
+                         distance_to_segment(x, y, a, b) <= 0.5, 9)
     # Screw base: alternating metal bands, then the contact.
     for i, y in enumerate(range(41, 51)):
         index = 7 if (i // 2) % 2 == 0 else 6
@@ -305,12 +360,12 @@ def make_lbulb():
 
 
 # ---------------------------------------------------------------- KXLOGO
-def make_kxlogo():
-    """172 x 43, 256 colours: a "KX" mark on a red diamond-cut tile, the
-    maker's name beside it and "SOFTWARE" underneath."""
+def make_kxlogo(scale=1):
+    """172 x 43 at 100 %, 256 colours: a "KX" mark on a red diamond-cut
+    tile, the maker's name beside it and "SOFTWARE" underneath."""
     palette = [BACKGROUND, (180, 20, 30), (255, 255, 255), (20, 30, 70),
                (90, 100, 130), (120, 10, 20)]
-    canvas = Canvas(172, 43)
+    canvas = Canvas(172, 43, scale=scale)
     # The tile: a square with cut corners and a darker edge.
     def tile(x, y, inset=0.0):
         x0, y0, x1, y1 = 1 + inset, 1 + inset, 42 - inset, 42 - inset
@@ -386,19 +441,45 @@ def icon_image(size):
     return rows
 
 
+# The scales besides 100 % that each bitmap is drawn at, in per cent; the
+# program picks among them by the screen's dpi. The icon sizes: 16 and 32 at
+# 100 %, and what the small and large icons come to at 125 %, 150 % and 200 %.
+BITMAP_SCALES = (150, 200)
+ICON_SIZES = (16, 20, 24, 32, 40, 48, 64)
+
+
+def artwork():
+    """Every file name with the bytes the drawings make for it."""
+    files = {}
+    for stem, make in (("qvtext", make_qvtext), ("lbulb", make_lbulb), ("kxlogo", make_kxlogo)):
+        files[stem + ".bmp"] = make()[0]
+        for percent in BITMAP_SCALES:
+            files[f"{stem}{percent}.bmp"] = make(percent / 100)[0]
+    files["amain.ico"] = ico_bytes({size: icon_image(size) for size in ICON_SIZES})
+    return files
+
+
 def main():
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
-    files = {
-        "qvtext.bmp": make_qvtext()[0],
-        "lbulb.bmp": make_lbulb()[0],
-        "kxlogo.bmp": make_kxlogo()[0],
-        "amain.ico": ico_bytes({size: icon_image(size) for size in (16, 32, 48)}),
-    }
-    for name, data in files.items():
+    args = sys.argv[1:]
+    here = os.path.dirname(os.path.abspath(__file__))
+    if args == ["--check"]:
+        stale = []
+        for name, data in artwork().items():
+            path = os.path.join(here, name)
+            if not os.path.exists(path) or open(path, "rb").read() != data:
+                stale.append(name)
+        for name in stale:
+            print(f"{name}: not what make_artwork.py draws; run it and commit the result")
+        if not stale:
+            print("every artwork file is what make_artwork.py draws")
+        return 1 if stale else 0
+    out = args[0] if args else here
+    for name, data in artwork().items():
         with open(os.path.join(out, name), "wb") as f:
             f.write(data)
         print(f"{name}: {len(data)} bytes")
+    return 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())

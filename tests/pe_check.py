@@ -24,8 +24,10 @@ BUILDS = {
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "ole32.dll", "msvcrt.dll",
                "advapi32.dll"}
 # name: (width, height, bits per pixel)
-BITMAPS = {"QVTEXT": (184, 57, 8), "LBULB": (53, 56, 4), "KXLOGO": (172, 43, 8)}
-ICON_SIZES = [16, 32, 48]
+BITMAPS = {"QVTEXT": (184, 57, 8), "LBULB": (53, 56, 4), "KXLOGO": (172, 43, 8),
+           "QVTEXT150": (276, 86, 8), "LBULB150": (80, 84, 4), "KXLOGO150": (258, 65, 8),
+           "QVTEXT200": (368, 114, 8), "LBULB200": (106, 112, 4), "KXLOGO200": (344, 86, 8)}
+ICON_SIZES = [16, 20, 24, 32, 40, 48, 64]
 VERSION_STRINGS = {"FileDescription": "Quorvane sign illumination tool", "ProductVersion": "1.10",
                    "FileVersion": "1.1.0.1"}
 

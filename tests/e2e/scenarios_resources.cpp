@@ -89,9 +89,16 @@ E2E_SCENARIO(embedded_resources) {
               "the rule table is the source file byte for byte");
     }
 
-    CheckBitmap(module, L"QVTEXT", 184, 57, 8);
-    CheckBitmap(module, L"LBULB", 53, 56, 4);
-    CheckBitmap(module, L"KXLOGO", 172, 43, 8);
+    // At 100 %, and drawn again at 150 % and 200 % for screens of higher dpi.
+    const struct {
+        const wchar_t* name;
+        int width, height, bits;
+    } bitmaps[] = {
+        {L"QVTEXT", 184, 57, 8},     {L"LBULB", 53, 56, 4},       {L"KXLOGO", 172, 43, 8},
+        {L"QVTEXT150", 276, 86, 8},  {L"LBULB150", 80, 84, 4},    {L"KXLOGO150", 258, 65, 8},
+        {L"QVTEXT200", 368, 114, 8}, {L"LBULB200", 106, 112, 4},  {L"KXLOGO200", 344, 86, 8},
+    };
+    for (const auto& b : bitmaps) CheckBitmap(module, b.name, b.width, b.height, b.bits);
 
     Resource group = Find(module, L"AMAIN", MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
     std::string sizes;
@@ -102,7 +109,8 @@ E2E_SCENARIO(embedded_resources) {
             sizes += (sizes.empty() ? "" : ",") + std::to_string(side == 0 ? 256 : side);
         }
     }
-    CheckText(sizes, "16,32,48", "the AMAIN icon group holds 16, 32 and 48 pixel images");
+    CheckText(sizes, "16,20,24,32,40,48,64",
+              "the AMAIN icon group holds 16, 20, 24, 32, 40, 48 and 64 pixel images");
 
     Resource manifest = Find(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
     std::string text(reinterpret_cast<const char*>(manifest.data), manifest.data ? manifest.size : 0);
