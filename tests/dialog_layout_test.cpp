@@ -92,24 +92,31 @@ TEST(MainDialogLayout, NoLabelTakesClicksOrTheTabKey) {
 TEST(AboutBannerSize, FromTheDialogsUnitConversion) {
     struct Case {
         int pixelsX, pixelsY;
+        uint32_t dpi;
         int W, H;
     } cases[] = {
-        {1280, 1664, 200, 35},  // Tahoma 8 at 96 dpi: 256000 / 1280, 58368 / 1664 = 35.08
-        {1536, 1664, 167, 35},  // 166.67
-        {4096, 6144, 63, 10},   // 62.5 and 9.5: halves go up
-        {1024, 1024, 250, 57},  // one pixel per unit
-        {2560, 3328, 100, 18},  // 17.54
+        {1280, 1664, 96, 200, 35},  // Tahoma 8 at 96 dpi: 256000 / 1280, 58368 / 1664 = 35.08
+        {1536, 1664, 96, 167, 35},  // 166.67
+        {4096, 6144, 96, 63, 10},   // 62.5 and 9.5: halves go up
+        {1024, 1024, 96, 250, 57},  // one pixel per unit
+        {2560, 3328, 96, 100, 18},  // 17.54
+        // At other dpi the banner is dpi / 96 times as many pixels (375 x 86
+        // at 144 dpi), so with units grown alike W and H stay about the same.
+        {2304, 2176, 144, 167, 40},  // 9 x 17 pixels per 4 x 8 units: 166.67 and 40.47
+        {1536, 1536, 144, 250, 57},  // 375 x 1024 / 1536 = 250, 86 x 1024 / 1536 = 57.3
+        {1536, 1536, 120, 209, 47},  // 313 x 71 pixels (312.5 and 71.25 rounded): 208.67 and 47.33
+        {2048, 2048, 192, 250, 57},  // 500 x 114: exactly twice 96 dpi
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.pixelsX) + " x " + std::to_string(c.pixelsY));
-        const BannerSize b = AboutBannerSize(c.pixelsX, c.pixelsY);
+        SCOPED_TRACE(std::to_string(c.pixelsX) + " x " + std::to_string(c.pixelsY) + " at " + std::to_string(c.dpi));
+        const BannerSize b = AboutBannerSize(c.pixelsX, c.pixelsY, c.dpi);
         EXPECT_EQ(b.width, c.W);
         EXPECT_EQ(b.height, c.H);
     }
 }
 
 TEST(AboutBannerSize, FailedConversionDoesNotDivideByZero) {
-    const BannerSize b = AboutBannerSize(0, -5);
+    const BannerSize b = AboutBannerSize(0, -5, 96);
     EXPECT_EQ(b.width, 250);
     EXPECT_EQ(b.height, 57);
 }

@@ -256,7 +256,7 @@ TEST(DialogTemplate, MainDialogMatchesItsLayout) {
 TEST(DialogTemplate, AboutDialogMatchesItsLayoutInBothModes) {
     for (int32_t mode : {ABOUT_START, ABOUT_END}) {
         SCOPED_TRACE(mode);
-        const DialogLayout layout = AboutDialogLayout(mode, AboutBannerSize(1280, 1664));
+        const DialogLayout layout = AboutDialogLayout(mode, AboutBannerSize(1280, 1664, 96));
         ExpectMatchesLayout(layout, BuildDialogTemplate(layout, Tahoma8(), WidenAscii));
     }
 }

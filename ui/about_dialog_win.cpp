@@ -4,6 +4,7 @@
 
 #include "dialog_ids.h"
 #include "dialog_template.h"
+#include "display_scale.h"
 #include "win32_styles.h"
 
 namespace {
@@ -38,7 +39,7 @@ BannerSize MeasureBanner() {
     RECT units{0, 0, 1024, 1024};
     if (!probe || !MapDialogRect(probe, &units)) units = RECT{0, 0, 0, 0};
     if (probe) DestroyWindow(probe);
-    return AboutBannerSize(units.right - units.left, units.bottom - units.top);
+    return AboutBannerSize(units.right - units.left, units.bottom - units.top, BASE_DPI);
 }
 
 void SetPicture(HWND dialog, int id, HBITMAP bitmap) {

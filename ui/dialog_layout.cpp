@@ -3,6 +3,7 @@
 #include "about_texts.h"
 #include "control_ids.h"
 #include "dialog_ids.h"
+#include "display_scale.h"
 #include "win32_styles.h"
 
 namespace {
@@ -102,14 +103,15 @@ DialogLayout MainDialogLayout(const std::string& initialNumber) {
     return d;
 }
 
-BannerSize AboutBannerSize(int pixelsPer1024UnitsX, int pixelsPer1024UnitsY) {
+BannerSize AboutBannerSize(int pixelsPer1024UnitsX, int pixelsPer1024UnitsY, uint32_t dpi) {
     // A failed conversion (no pixels) is taken as one pixel per unit rather
     // than divided by.
     if (pixelsPer1024UnitsX <= 0) pixelsPer1024UnitsX = 1024;
     if (pixelsPer1024UnitsY <= 0) pixelsPer1024UnitsY = 1024;
+    // The pictures are shown at dpi / 96 times their size, so the banner is.
     BannerSize b;
-    b.width = RoundRatioHalfUp(int64_t{250} * 1024, pixelsPer1024UnitsX);
-    b.height = RoundRatioHalfUp(int64_t{57} * 1024, pixelsPer1024UnitsY);
+    b.width = RoundRatioHalfUp(int64_t{ScaleToDpi(250, dpi)} * 1024, pixelsPer1024UnitsX);
+    b.height = RoundRatioHalfUp(int64_t{ScaleToDpi(57, dpi)} * 1024, pixelsPer1024UnitsY);
     return b;
 }
 

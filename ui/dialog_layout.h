@@ -26,13 +26,14 @@ struct DialogLayout {
 // The main dialog, with the diagram-number box starting as `initialNumber`.
 DialogLayout MainDialogLayout(const std::string& initialNumber);
 
-// The QVTEXT and LBULB banner (250 x 57 pixels) in dialog units, from what
-// the dialog's unit conversion makes of a 1024 x 1024 unit rectangle.
+// The QVTEXT and LBULB banner (250 x 57 pixels at 96 dpi, and dpi / 96
+// times that at `dpi`) in dialog units, from what the dialog's unit
+// conversion makes of a 1024 x 1024 unit rectangle.
 struct BannerSize {
     int width = 0;   // W
     int height = 0;  // H
 };
-BannerSize AboutBannerSize(int pixelsPer1024UnitsX, int pixelsPer1024UnitsY);
+BannerSize AboutBannerSize(int pixelsPer1024UnitsX, int pixelsPer1024UnitsY, uint32_t dpi);
 
 // The About dialog for `mode` (only its ABOUT_END bit counts), its pictures
 // placed by the banner size in dialog units.
