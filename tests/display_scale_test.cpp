@@ -14,12 +14,12 @@ TEST(ScaleToDpi, RoundsToTheNearestPixelHalvesAwayFromZero) {
         uint32_t dpi;
         int32_t scaled;
     } cases[] = {
-        {16, 96, 16},   {184, 96, 184},  // unchanged at 96 dpi
-        {16, 120, 20},  {53, 120, 66},   // 66.25
-        {57, 144, 86},  {7, 144, 11},    // 85.5 and 10.5 go up
-        {-11, 144, -17},                 // -16.5 goes down
-        {184, 72, 138}, {57, 72, 43},    // 42.75
-        {0, 192, 0},    {250, 192, 500},
+        {16, 96, 16},    {184, 96, 184},  // unchanged at 96 dpi
+        {16, 120, 20},   {53, 120, 66},   // 66.25
+        {57, 144, 86},   {7, 144, 11},    // 85.5 and 10.5 go up
+        {-11, 144, -17},                  // -16.5 goes down
+        {184, 72, 138},  {57, 72, 43},    // 42.75
+        {0, 192, 0},     {250, 192, 500},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ScaleToDpi(c.pixels, c.dpi), c.scaled) << c.pixels << " at " << c.dpi;
@@ -93,7 +93,7 @@ TEST(Fonts, StockFontsFollowTheWindowsDpiFromTheSystems) {
     }
 }
 
-TEST(Fonts, TheTitleIsTheStockSystemFontOnlyAt96Dpi) {
+TEST(Fonts, TheTitleIsTheStockSystemFontOnlyAt96DpiAndFitsItsLabelElsewhere) {
     EXPECT_TRUE(TitleUsesStockFont(96, 96));
     EXPECT_FALSE(TitleUsesStockFont(144, 144)) << "the stock font is narrowed there";
     EXPECT_FALSE(TitleUsesStockFont(96, 144)) << "the stock font is made for 144 dpi";
@@ -101,12 +101,20 @@ TEST(Fonts, TheTitleIsTheStockSystemFontOnlyAt96Dpi) {
 
     struct Case {
         uint32_t dpi;
+        int32_t labelHeight;
         int32_t height, width;
-    } cases[] = {{96, 16, 7}, {120, 20, 9}, {144, 24, 11}, {192, 32, 14}, {72, 12, 5}};
+    } cases[] = {
+        {96, 0, 16, 7},    {120, 0, 20, 9}, {144, 0, 24, 11},  // 8.75 and 10.5 go up
+        {192, 0, 32, 14},  {72, 0, 12, 5},                     // 5.25
+        {144, 26, 24, 11},                                     // the About title's label is taller
+        {144, 21, 21, 9},                                      // a shorter label: 9.19 wide
+        {192, 30, 30, 13},                                     // 13.1
+        {120, 20, 20, 9},                                      // exactly as tall
+    };
     for (const Case& c : cases) {
-        const TitleFontSize size = TitleFontSizeFor(c.dpi);
-        EXPECT_EQ(size.height, c.height) << c.dpi;
-        EXPECT_EQ(size.width, c.width) << c.dpi;
+        const TitleFontSize size = TitleFontSizeFor(c.dpi, c.labelHeight);
+        EXPECT_EQ(size.height, c.height) << c.dpi << " dpi, label " << c.labelHeight;
+        EXPECT_EQ(size.width, c.width) << c.dpi << " dpi, label " << c.labelHeight;
     }
 }
 
@@ -117,16 +125,16 @@ TEST(Artwork, PicksTheSmallestDrawingAtLeastAsLargeAsWanted) {
         int32_t percent, shownWidth, shownHeight;
         bool resampled;
     } cases[] = {
-        {184, 57, 96, 100, 184, 57, false},   // as it always was
-        {184, 57, 72, 100, 138, 43, true},    // smaller than any drawing
-        {184, 57, 97, 150, 186, 58, true},    // just above 96 dpi: the 150 % drawing made smaller
-        {184, 57, 120, 150, 230, 71, true},   // 125 %
-        {184, 57, 144, 150, 276, 86, false},  // 150 %: the drawing itself
-        {184, 57, 168, 200, 322, 100, true},  // 175 %
-        {184, 57, 192, 200, 368, 114, false}, // 200 %
-        {184, 57, 240, 200, 460, 143, true},  // beyond the largest drawing
-        {53, 56, 144, 150, 80, 84, false},    // LBULB: 79.5 rounds as the drawing's size does
-        {172, 43, 144, 150, 258, 65, false},  // KXLOGO: 64.5 likewise
+        {184, 57, 96, 100, 184, 57, false},    // as it always was
+        {184, 57, 72, 100, 138, 43, true},     // smaller than any drawing
+        {184, 57, 97, 150, 186, 58, true},     // just above 96 dpi: the 150 % drawing made smaller
+        {184, 57, 120, 150, 230, 71, true},    // 125 %
+        {184, 57, 144, 150, 276, 86, false},   // 150 %: the drawing itself
+        {184, 57, 168, 200, 322, 100, true},   // 175 %
+        {184, 57, 192, 200, 368, 114, false},  // 200 %
+        {184, 57, 240, 200, 460, 143, true},   // beyond the largest drawing
+        {53, 56, 144, 150, 80, 84, false},     // LBULB: 79.5 rounds as the drawing's size does
+        {172, 43, 144, 150, 258, 65, false},   // KXLOGO: 64.5 likewise
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + " at " + std::to_string(c.dpi));
@@ -152,8 +160,7 @@ TEST(Artwork, EveryDrawingIsShownAsItIsAtItsOwnDpi) {
     }
 }
 
-std::vector<uint32_t> Resampled(const std::vector<uint32_t>& source, int32_t sw, int32_t sh, int32_t tw,
-                                int32_t th) {
+std::vector<uint32_t> Resampled(const std::vector<uint32_t>& source, int32_t sw, int32_t sh, int32_t tw, int32_t th) {
     std::vector<uint32_t> target(static_cast<size_t>(tw * th), 0xDEADBEEF);
     ResampleByArea(source.data(), sw, sh, target.data(), tw, th);
     return target;

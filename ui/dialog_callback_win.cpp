@@ -7,6 +7,7 @@
 #include "about_texts.h"
 #include "control_ids.h"
 #include "dialog_ids.h"
+#include "display_dpi_win.h"
 #include "main_dialog_controls_win.h"
 #include "result_record.h"
 #include "rule_table.h"
@@ -18,22 +19,11 @@ bool Has(HWND dialog, int id) { return GetDlgItem(dialog, id) != nullptr; }
 
 bool IsMainDialog(HWND dialog) { return Has(dialog, IDC_LAMP_COLUMN); }
 
-// The fonts that WM_CTLCOLORSTATIC selects, given to the labels themselves
-// as well: Wine draws a label in its own font whatever that message selects.
-void GiveLabelsTheirFonts(HWND dialog) {
-    if (HWND result = GetDlgItem(dialog, IDC_RESULT)) {
-        SendMessageW(result, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(SYSTEM_FONT)), FALSE);
-    }
-    for (int id = IDC_LINK_WEB; id <= IDC_LINK_MORE; ++id) {
-        HWND link = GetDlgItem(dialog, id);
-        if (link && LinkFont) SendMessageW(link, WM_SETFONT, reinterpret_cast<WPARAM>(LinkFont), FALSE);
-    }
-}
-
 void Initialise(HWND dialog) {
     LoadRuleTable();
-    MakeLinkFont();
-    GiveLabelsTheirFonts(dialog);
+    const uint32_t dpi = WindowDpi(dialog);
+    MakeLinkFont(dpi);
+    GiveLabelsTheirFonts(dialog, dpi);
     SetHandCursor(dialog, IDC_LINK_WEB);
     if (IsMainDialog(dialog)) {
         // Hides the result lines and the extra tick box, restores the ticks
@@ -80,9 +70,10 @@ INT_PTR CALLBACK DialogCallback(HWND dialog, UINT message, WPARAM wParam, LPARAM
             break;
         case WM_CTLCOLORSTATIC:
             // The result word, and the About dialog's title that shares its id,
-            // in the larger bold system font with the default colours.
+            // in the larger bold system font (made for the dialog's dpi) with
+            // the default colours.
             if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == IDC_RESULT) {
-                SelectObject(reinterpret_cast<HDC>(wParam), GetStockObject(SYSTEM_FONT));
+                SelectObject(reinterpret_cast<HDC>(wParam), DialogTitleFont());
             }
             break;
         case WM_COMMAND:

@@ -50,10 +50,11 @@ bool TitleUsesStockFont(uint32_t windowDpi, uint32_t systemDpi) {
     return windowDpi == BASE_DPI && systemDpi == BASE_DPI;
 }
 
-TitleFontSize TitleFontSizeFor(uint32_t dpi) {
+TitleFontSize TitleFontSizeFor(uint32_t dpi, int32_t labelHeight) {
     TitleFontSize size;
     size.height = ScaleToDpi(SYSTEM_FONT_HEIGHT_AT_96, dpi);
-    size.width = ScaleToDpi(SYSTEM_FONT_WIDTH_AT_96, dpi);
+    if (labelHeight > 0 && size.height > labelHeight) size.height = labelHeight;
+    size.width = MulDivRounded(size.height, SYSTEM_FONT_WIDTH_AT_96, SYSTEM_FONT_HEIGHT_AT_96);
     return size;
 }
 

@@ -52,16 +52,19 @@ int32_t StockFontHeightFor(int32_t stockHeight, uint32_t windowDpi, uint32_t sys
 
 // The result word and the About title are drawn in the bold system font.
 // At 96 dpi (window and system) that is the stock object itself; anywhere
-// else it is a copy made for the window's dpi, with the height and the
-// average character width that the system font has at 96 dpi (16 and 7
-// pixels) scaled, so that it is as bold and as wide for its height as at
-// 96 dpi rather than narrowed.
+// else it is a copy made for the window's dpi: the system font's 96-dpi
+// cell height of 16 pixels scaled, but no taller than the label it is drawn
+// in (`labelHeight` pixels, 0 for no limit), so that no line is cut off,
+// with the average character width of 7 pixels in the same proportion, so
+// that it is as bold and as wide for its height as at 96 dpi rather than
+// narrowed.
 bool TitleUsesStockFont(uint32_t windowDpi, uint32_t systemDpi);
 struct TitleFontSize {
     int32_t height = 0;  // cell height in pixels (a positive LOGFONT height)
     int32_t width = 0;   // average character width in pixels
+    bool operator==(const TitleFontSize& other) const { return height == other.height && width == other.width; }
 };
-TitleFontSize TitleFontSizeFor(uint32_t dpi);
+TitleFontSize TitleFontSizeFor(uint32_t dpi, int32_t labelHeight);
 
 // --- The About artwork ---
 
@@ -75,10 +78,10 @@ constexpr int32_t ARTWORK_PERCENTS[] = {100, 150, 200};
 // size is not the size wanted, it is resampled (ResampleByArea), never
 // shown stretched.
 struct ArtworkPick {
-    int32_t percent = 100;     // the drawing
-    int32_t width = 0;         // the size to show, in pixels
+    int32_t percent = 100;  // the drawing
+    int32_t width = 0;      // the size to show, in pixels
     int32_t height = 0;
-    bool resampled = false;    // the drawing's own size differs
+    bool resampled = false;  // the drawing's own size differs
 };
 ArtworkPick PickArtwork(int32_t width, int32_t height, uint32_t dpi);
 

@@ -2,20 +2,25 @@
 // what a click on one names.
 #include "dialogs_win.h"
 
+#include "display_dpi_win.h"
 #include "link_target.h"
 #include "system_library_win.h"
 
 HFONT LinkFont = nullptr;
 
-void MakeLinkFont() {
+void MakeLinkFont(uint32_t dpi) {
     LOGFONTA font{};
     static_assert(sizeof(LOGFONTA) == 60, "the 60-byte LOGFONTA");
     if (!GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font)) return;
     font.lfUnderline = TRUE;
+    // The stock font is made for the system's dpi; the link font is made
+    // for the dialog's.
+    font.lfHeight = StockFontHeightFor(font.lfHeight, dpi, SystemDpi());
     HFONT made = CreateFontIndirectA(&font);
     if (!made) return;
-    // Only one dialog exists at a time and the last one is gone, so the
-    // previous showing's font is no longer selected anywhere.
+    // Only one dialog exists at a time. The previous showing's is gone, and
+    // after a change of dpi the link labels have the default dialog font
+    // until they are given this one, so the old font is selected nowhere.
     if (LinkFont) DeleteObject(LinkFont);
     LinkFont = made;
 }

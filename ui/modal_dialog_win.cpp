@@ -3,8 +3,8 @@
 // CreateDialogIndirectParamW, and the run ends only when the window is gone.
 #include "dialogs_win.h"
 
-#include "dialog_font.h"
 #include "dialog_template.h"
+#include "display_dpi_win.h"
 #include "win32_styles.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -18,6 +18,7 @@ struct ModalState {
     HWND owner = nullptr;
     bool ended = false;
     DialogEnd end = SYSTEM_CLOSE_END;
+    const LayoutForDpi* layout = nullptr;
 };
 
 ModalState* StateOf(HWND dialog) { return reinterpret_cast<ModalState*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
@@ -29,48 +30,26 @@ HWND OwnerWindowOf(uintptr_t owner) {
     return window && IsWindow(window) ? window : nullptr;
 }
 
-// The program's icon at the two sizes the title bar and task switcher use.
-// Loaded once and kept until the process ends: every showing uses them.
+// The program's icon at a size, loaded once and kept until the process
+// ends: every showing uses it. LoadImage takes the image of the icon group
+// made for that size.
 HICON ProgramIcon(int size) {
-    static HICON big = nullptr;
-    static HICON small = nullptr;
-    HICON& icon = size >= 32 ? big : small;
-    if (!icon) icon = static_cast<HICON>(LoadImageW(ProgramInstance(), L"AMAIN", IMAGE_ICON, size, size, 0));
-    return icon;
-}
-
-// The default dialog font, made once for the process and kept: every
-// control of every dialog gets it. The template's font block names only the
-// face and size, and the window system chooses the weight and character set
-// of the font it makes from it (Wine: weight 0 and DEFAULT_CHARSET; from an
-// extended template still DEFAULT_CHARSET); this one is exactly the default
-// dialog font. None before start-up has set a face.
-HFONT DialogFontHandle() {
-    static HFONT font = nullptr;
-    const DialogFont& want = DefaultDialogFont;
-    if (font || !want.face || !want.face[0]) return font;
-    LOGFONTA description{};
-    HDC screen = GetDC(nullptr);
-    description.lfHeight = DialogFontHeight(want, screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0);
-    if (screen) ReleaseDC(nullptr, screen);
-    description.lfWeight = want.weight;
-    description.lfItalic = want.italic ? TRUE : FALSE;
-    description.lfCharSet = want.charset;
-    lstrcpynA(description.lfFaceName, want.face, LF_FACESIZE);
-    font = CreateFontIndirectA(&description);
-    return font;
-}
-
-// Gives every control the default dialog font, over the one that the window
-// system made from the template. The dialog's unit conversion, and with it
-// every position and size, stays that of the template's font, which has the
-// same face and size.
-void GiveControlsTheDialogFont(HWND dialog) {
-    HFONT font = DialogFontHandle();
-    if (!font) return;
-    for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    struct Kept {
+        int size;
+        HICON icon;
+    };
+    static Kept kept[8] = {};
+    for (Kept& entry : kept) {
+        if (entry.icon && entry.size == size) return entry.icon;
+        if (!entry.icon) {
+            entry.size = size;
+            entry.icon = static_cast<HICON>(LoadImageW(ProgramInstance(), L"AMAIN", IMAGE_ICON, size, size, 0));
+            return entry.icon;
+        }
     }
+    // Eight sizes are more than the screens of one run ask for; beyond
+    // them the last one kept serves.
+    return kept[7].icon;
 }
 
 INT_PTR CALLBACK ModalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -80,9 +59,20 @@ INT_PTR CALLBACK ModalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     // The dialog's own font is the one its controls have, not the system's
     // reading of the template.
     if (message == WM_GETFONT) {
-        HFONT font = DialogFontHandle();
+        HFONT font = DialogTextFont();
         if (!font) return FALSE;
         SetWindowLongPtrW(dialog, DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(font));
+        return TRUE;
+    }
+    // Moved to a screen of another dpi (or the screen's dpi changed): the
+    // dialog is made anew for it. The suggested rectangle comes with the
+    // message; its result is 0.
+    if (message == WM_DPICHANGED) {
+        const ModalState* state = StateOf(dialog);
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        const uint32_t dpi = HIWORD(wParam);
+        if (state && state->layout && suggested && dpi > 0) ApplyNewDpi(dialog, dpi, *suggested, *state->layout);
+        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
         return TRUE;
     }
     // The window can go while a message sent from another thread or process
@@ -132,18 +122,29 @@ HWND CreateHiddenDialog(const std::vector<uint16_t>& dialogTemplate, uintptr_t o
         CreateDialogIndirectParamW(ProgramInstance(), reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()),
                                    OwnerWindowOf(owner), ModalDialogProc, 0);
     if (!dialog) return nullptr;
-    GiveControlsTheDialogFont(dialog);
-    if (HICON big = ProgramIcon(32)) SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-    if (HICON small = ProgramIcon(16)) {
-        SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-    }
+    const uint32_t dpi = WindowDpi(dialog);
+    LeaveDpiChangesToTheProgram(dialog);
+    GiveControlsTheDialogFont(dialog, dpi);
+    SetDialogIcons(dialog, dpi);
     return dialog;
 }
 
-DialogEnd RunModalDialog(HWND dialog, uintptr_t ownerValue) {
+void SetDialogIcons(HWND dialog, uint32_t dpi) {
+    // The title bar shows the small icon, the task switcher the big one:
+    // 16 and 32 pixels at 96 dpi.
+    if (HICON big = ProgramIcon(SystemMetricForDpi(SM_CXICON, dpi))) {
+        SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    }
+    if (HICON small = ProgramIcon(SystemMetricForDpi(SM_CXSMICON, dpi))) {
+        SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    }
+}
+
+DialogEnd RunModalDialog(HWND dialog, uintptr_t ownerValue, const LayoutForDpi& layout) {
     if (!dialog) return SYSTEM_CLOSE_END;
     ModalState state;
     state.owner = OwnerWindowOf(ownerValue);
+    state.layout = &layout;
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&state));
 
     SetForegroundWindow(dialog);
