@@ -53,7 +53,15 @@ for build in $WINDOWS_BUILDS; do
     continue
   fi
   step "End-to-end tests under Wine, $(windows_build_words "$build") build"
-  if BRANTLE_RULES_REFERENCE=$PWD/build/native/cli/brantle-rules scripts/e2e.sh "build/win-$build-test"; then driven+=("$build"); else failed+=("$build"); fi
+  passed=1
+  BRANTLE_RULES_REFERENCE=$PWD/build/native/cli/brantle-rules scripts/e2e.sh "build/win-$build-test" || passed=0
+  # The display-scale group again at 125 %, 150 % and 200 %, each dpi in a
+  # Wine prefix of its own.
+  for dpi in 120 144 192; do
+    step "End-to-end tests under Wine at $dpi dpi, $(windows_build_words "$build") build"
+    scripts/e2e.sh "build/win-$build-test" --dpi "$dpi" || passed=0
+  done
+  if [ "$passed" = 1 ]; then driven+=("$build"); else failed+=("$build"); fi
 done
 
 step "Windows builds driven end to end"

@@ -10,6 +10,7 @@ per check and exits 1 when any check fails.
 """
 import re
 import struct
+from xml.etree import ElementTree
 import subprocess
 import sys
 
@@ -28,6 +29,9 @@ BITMAPS = {"QVTEXT": (184, 57, 8), "LBULB": (53, 56, 4), "KXLOGO": (172, 43, 8),
            "QVTEXT150": (276, 86, 8), "LBULB150": (80, 84, 4), "KXLOGO150": (258, 65, 8),
            "QVTEXT200": (368, 114, 8), "LBULB200": (106, 112, 4), "KXLOGO200": (344, 86, 8)}
 ICON_SIZES = [16, 20, 24, 32, 40, 48, 64]
+# The Windows versions the manifest names as supported: 7, 8, 8.1, and 10/11.
+SUPPORTED_OS = {"35138b9a-5d96-4fbd-8e2d-a2440225f93a", "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
+                "1f676c76-80e1-4239-95bb-83d0f6d0da78", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"}
 VERSION_STRINGS = {"FileDescription": "Quorvane sign illumination tool", "ProductVersion": "1.10",
                    "FileVersion": "1.1.0.1"}
 
@@ -115,6 +119,21 @@ def main():
           and f'processorArchitecture="{manifest_arch}"' in controls.group(0),
           f"the manifest asks for common controls 6 for {manifest_arch}")
     check('level="asInvoker"' in manifest, "the manifest asks to run as the invoker")
+    try:
+        root = ElementTree.fromstring(manifest.encode("utf-8"))
+    except ElementTree.ParseError as error:
+        root = None
+        check(False, f"the manifest is well-formed XML ({error})")
+
+    def texts(tag):
+        return [e.text for e in root.iter() if e.tag.endswith("}" + tag)] if root is not None else []
+
+    check(texts("dpiAware") == ["true/pm"], f"the manifest declares dpiAware {texts('dpiAware')}")
+    check(texts("dpiAwareness") == ["PerMonitorV2, PerMonitor"],
+          f"the manifest declares dpiAwareness {texts('dpiAwareness')}")
+    supported = {e.get("Id", "").strip("{}").lower() for e in root.iter() if e.tag.endswith("}supportedOS")} \
+        if root is not None else set()
+    check(supported == SUPPORTED_OS, f"the manifest names Windows 7, 8, 8.1 and 10/11 as supported ({len(supported)})")
 
     strings = {}
     for info in getattr(pe, "FileInfo", []):

@@ -84,7 +84,8 @@ bool ReadBmp(const std::wstring& path, Picture& picture) {
     std::vector<uint8_t> bytes;
     uint8_t buffer[65536];
     DWORD got = 0;
-    while (ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.insert(bytes.end(), buffer, buffer + got);
+    while (ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        bytes.insert(bytes.end(), buffer, buffer + got);
     CloseHandle(in);
     BITMAPFILEHEADER file{};
     BITMAPINFOHEADER info{};
@@ -138,7 +139,8 @@ bool SaveScreenshot(HWND window, const std::string& name) {
     if (Config.shotsDir.empty()) return true;
     Picture picture = StablePicture([&] { return CaptureWindow(window); });
     bool saved = !picture.bits.empty() && WriteBmp(Config.shotsDir + L"\\" + Widen(name) + L".bmp", picture);
-    return Check(saved, "screenshot " + name + " saved", picture.bits.empty() ? "the window's picture kept changing" : "");
+    return Check(saved, "screenshot " + name + " saved",
+                 picture.bits.empty() ? "the window's picture kept changing" : "");
 }
 
 bool CheckAgainstReference(HWND window, const std::string& name) {

@@ -38,10 +38,10 @@ struct ScenarioRegistration {
 
 // What the command line of the harness gave.
 struct E2eConfig {
-    std::wstring brantleExe;  // the program under test
-    std::wstring shotsDir;    // where screenshots go (empty: none are taken)
-    std::wstring browserLog;  // the log that the browser stand-in appends to
-    std::wstring ruleTable;   // the rule table source file, to compare bytes
+    std::wstring brantleExe;    // the program under test
+    std::wstring shotsDir;      // where screenshots go (empty: none are taken)
+    std::wstring browserLog;    // the log that the browser stand-in appends to
+    std::wstring ruleTable;     // the rule table source file, to compare bytes
     std::wstring referenceDir;  // reference pictures of the dialogs at 96 dpi, as BMP files
 };
 extern E2eConfig Config;
@@ -181,18 +181,42 @@ bool Settle(HWND dialog);
 
 // ---------------------------------------------------------------- fonts
 
-// The font of a window as the program itself sees it (font_reporter.cpp).
+// A window of the program's dialog as the program itself sees it
+// (font_reporter.cpp): its font, what its text measures in that font, its
+// place and its picture.
 struct ReportedFont {
     std::string window;  // "dialog", or the control's id in decimal
     std::string face;    // "none" when the window has no font
     long height = 0, weight = 0;
     int italic = 0, underline = 0, charset = 0;
-    bool system = false;  // the stock system font
+    bool system = false;                                 // the stock system font
+    long cellHeight = 0, descent = 0, averageWidth = 0;  // the font's metrics
+    long linesWidth = 0, linesHeight = 0;                // the text on its own lines
+    long wrappedWidth = 0, wrappedHeight = 0;            // the text broken at the window's width
+    RECT rect{};  // the dialog's on the screen; a control's in the dialog's client area
+    long clientWidth = 0, clientHeight = 0;
+    long bitmapWidth = 0, bitmapHeight = 0;  // the picture of a picture label
+    long style = 0;
+    unsigned dpi = 0;
+    std::string className;
+};
+
+// The whole report: the windows (the dialog first, then its controls), the
+// icons' widths, and what a move to another dpi did.
+struct WindowReport {
+    std::vector<ReportedFont> windows;
+    long smallIcon = 0, bigIcon = 0;
+    bool moved = false;
+    unsigned movedFrom = 0, movedTo = 0;
+    RECT suggested{};
+    long objectsBefore = 0, objectsGone = 0;
+    const ReportedFont* Find(int id) const;
 };
 
 // Loads the font reporter into `child` and returns its report of the
-// child's visible dialog: the dialog first, then its controls; empty when
-// no report came.
+// child's visible dialog; with `moveToDpi`, the reporter first moves the
+// dialog to a screen of that dpi. Empty when no report came.
+WindowReport ReportWindows(ChildProcess& child, unsigned moveToDpi = 0);
 std::vector<ReportedFont> ReportFonts(ChildProcess& child);
 
 // What differs between two fonts (face, height, weight, italic, underline,
@@ -218,6 +242,8 @@ struct ReceivedCopyData {
 HWND OwnerWindow();
 std::string OwnerArgument();  // the window handle in decimal
 std::vector<ReceivedCopyData>& ReceivedRecords();
+// The dpi that the font reporter is told to move the dialog to, 0 for none.
+void SetDpiForTheReporter(unsigned dpi);
 
 // ---------------------------------------------------------------- the browser stand-in
 

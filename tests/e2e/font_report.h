@@ -10,5 +10,9 @@ constexpr ULONG_PTR kFontReportData = 0x464E54;
 // The class of the harness's owner window, where the report goes.
 constexpr const wchar_t* kHarnessWindowClass = L"BrantleE2eOwner";
 
+// Sent by the reporter to the harness's owner window before it reports;
+// the answer is the dpi to move the dialog to first, 0 for none.
+constexpr UINT kReporterAsks = WM_APP + 0x46;
+
 // The reporter, beside the harness's executable.
 constexpr const wchar_t* kFontReporterName = L"brantle_font_reporter.dll";

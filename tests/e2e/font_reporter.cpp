@@ -1,24 +1,57 @@
 // Loaded into brantle.exe by the harness (InjectFontReporter), reports the
-// fonts of the program's visible dialog and unloads itself, so that the
-// next load reports again. A font handle can be read only in the process
-// that made it: under Wine another process does not even get the handle
-// from WM_GETFONT.
+// fonts, texts and places of the program's visible dialog and unloads
+// itself, so that the next load reports again. A font handle can be read
+// only in the process that made it: under Wine another process does not
+// even get the handle from WM_GETFONT.
+//
+// Before it reports, it asks the harness (kReporterAsks) whether to move
+// the dialog to a screen of another dpi first. A move is what the system
+// does when the dialog is dragged to another monitor: WM_DPICHANGED with
+// the new dpi and a suggested rectangle, the old one scaled by new / old
+// dpi about its top-left corner. The report then says which of the fonts
+// and pictures that the dialog had before are gone (deleted).
 //
 // The report goes to the harness's owner window as WM_COPYDATA with dwData
-// kFontReportData: one line for the dialog ("dialog") and one for each
-// control (its id), each followed by the font's face, height, weight,
-// italic, underline and character set, separated by tabs, and "system"
-// when the font is the stock system font.
+// kFontReportData, one line per item, fields separated by tabs:
+//   moved   old dpi, new dpi, the suggested rectangle (4), objects that the
+//           dialog had, how many of them are gone         (only after a move)
+//   icons   the small and the big icon's width
+//   dialog  then the fields of a window (below); its rectangle is the
+//           window's on the screen
+//   <id>    one line per control, the fields of a window; its rectangle is
+//           in the dialog's client area
+// The fields of a window: its font's face, height, weight, italic,
+// underline, character set, whether it is the stock system font (0/1);
+// the font's cell height, descent and average character width; the extent of the
+// window's text in that font on its own lines (width, height) and broken
+// at the window's width as a label breaks it (width, height); the
+// rectangle (4); the client area's width and height; the size of the
+// bitmap that a picture label shows (0 0 for none); the style; the
+// window's dpi; its class name. A window without a font has the face
+// "none" and the system font's metrics.
 #include <windows.h>
 
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "font_report.h"
 
 namespace {
 
 HMODULE Self = nullptr;
+
+using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+
+UINT DpiOf(HWND window) {
+    static const auto dpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (dpiForWindow) return dpiForWindow(window);
+    HDC screen = GetDC(nullptr);
+    const UINT dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSY));
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
 
 struct Search {
     DWORD pid;
@@ -42,35 +75,147 @@ std::string Narrow(const wchar_t* text) {
     return out;
 }
 
-std::string FontLine(const std::string& name, HWND window) {
+std::string Fields(std::initializer_list<long> values) {
+    std::string out;
+    for (long value : values) out += "\t" + std::to_string(value);
+    return out;
+}
+
+HFONT FontOf(HWND window) {
     DWORD_PTR handle = 0;
     SendMessageTimeoutW(window, WM_GETFONT, 0, 0, SMTO_NORMAL, 5000, &handle);
-    HFONT font = reinterpret_cast<HFONT>(handle);
+    return reinterpret_cast<HFONT>(handle);
+}
+
+bool IsStatic(HWND window) {
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    return _wcsicmp(name, L"Static") == 0;
+}
+
+HBITMAP BitmapOf(HWND window) {
+    if (!IsStatic(window) || (GetWindowLongW(window, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) return nullptr;
+    DWORD_PTR handle = 0;
+    SendMessageTimeoutW(window, STM_GETIMAGE, IMAGE_BITMAP, 0, SMTO_NORMAL, 5000, &handle);
+    return reinterpret_cast<HBITMAP>(handle);
+}
+
+std::string WindowLine(const std::string& name, HWND window, HWND dialog) {
+    HFONT font = FontOf(window);
     LOGFONTW f{};
-    if (!font || GetObjectW(font, sizeof f, &f) != sizeof f) return name + "\tnone\n";
-    return name + "\t" + Narrow(f.lfFaceName) + "\t" + std::to_string(f.lfHeight) + "\t" + std::to_string(f.lfWeight) +
-           "\t" + std::to_string(f.lfItalic) + "\t" + std::to_string(f.lfUnderline) + "\t" +
-           std::to_string(f.lfCharSet) + (font == GetStockObject(SYSTEM_FONT) ? "\tsystem\n" : "\n");
+    const bool hasFont = font && GetObjectW(font, sizeof f, &f) == sizeof f;
+    std::string line = name + "\t" + (hasFont ? Narrow(f.lfFaceName) : std::string("none"));
+    line += Fields({f.lfHeight, f.lfWeight, f.lfItalic, f.lfUnderline, f.lfCharSet,
+                    hasFont && font == GetStockObject(SYSTEM_FONT) ? 1L : 0L});
+
+    RECT client{};
+    GetClientRect(window, &client);
+    const LONG style = GetWindowLongW(window, GWL_STYLE);
+    wchar_t text[1024] = {};
+    GetWindowTextW(window, text, 1024);
+    HDC dc = GetDC(window);
+    HGDIOBJ previous = SelectObject(dc, hasFont ? font : GetStockObject(SYSTEM_FONT));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    UINT format = DT_CALCRECT | DT_EXPANDTABS;
+    if (IsStatic(window) && (style & SS_NOPREFIX)) format |= DT_NOPREFIX;
+    RECT lines{0, 0, 0, 0};
+    RECT wrapped{0, 0, client.right, 0};
+    if (text[0]) {
+        DrawTextW(dc, text, -1, &lines, format);
+        DrawTextW(dc, text, -1, &wrapped, format | DT_WORDBREAK);
+    } else {
+        wrapped.right = 0;
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(window, dc);
+    line += Fields({metrics.tmHeight, metrics.tmDescent, metrics.tmAveCharWidth, lines.right, lines.bottom,
+                    wrapped.right, wrapped.bottom});
+
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    if (window != dialog) MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    BITMAP picture{};
+    if (HBITMAP bitmap = BitmapOf(window)) GetObjectW(bitmap, sizeof picture, &picture);
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    line += Fields({rect.left, rect.top, rect.right, rect.bottom, client.right, client.bottom, picture.bmWidth,
+                    picture.bmHeight, style, static_cast<long>(DpiOf(window))});
+    return line + "\t" + Narrow(className) + "\n";
 }
 
 BOOL CALLBACK AddControl(HWND control, LPARAM parameter) {
-    *reinterpret_cast<std::string*>(parameter) += FontLine(std::to_string(GetDlgCtrlID(control)), control);
+    auto* report = reinterpret_cast<std::pair<std::string, HWND>*>(parameter);
+    report->first += WindowLine(std::to_string(GetDlgCtrlID(control)), control, report->second);
     return TRUE;
+}
+
+BOOL CALLBACK CollectObjects(HWND control, LPARAM parameter) {
+    auto* objects = reinterpret_cast<std::vector<HGDIOBJ>*>(parameter);
+    if (HFONT font = FontOf(control)) objects->push_back(font);
+    if (HBITMAP bitmap = BitmapOf(control)) objects->push_back(bitmap);
+    return TRUE;
+}
+
+// Moves the dialog to a screen of `dpi` as the system would, and reports
+// the move and which of the dialog's fonts and pictures are gone after it.
+std::string MoveTo(HWND dialog, UINT dpi) {
+    const UINT old = DpiOf(dialog);
+    std::vector<HGDIOBJ> objects;
+    if (HFONT font = FontOf(dialog)) objects.push_back(font);
+    EnumChildWindows(dialog, CollectObjects, reinterpret_cast<LPARAM>(&objects));
+    // The stock objects are never freed; every other one is the dialog's.
+    std::vector<HGDIOBJ> own;
+    for (HGDIOBJ object : objects) {
+        bool known = object == GetStockObject(SYSTEM_FONT) || object == GetStockObject(DEFAULT_GUI_FONT);
+        for (HGDIOBJ seen : own) known = known || seen == object;
+        if (!known) own.push_back(object);
+    }
+    RECT rect{};
+    GetWindowRect(dialog, &rect);
+    rect.right = rect.left + MulDiv(rect.right - rect.left, static_cast<int>(dpi), static_cast<int>(old));
+    rect.bottom = rect.top + MulDiv(rect.bottom - rect.top, static_cast<int>(dpi), static_cast<int>(old));
+    SendMessageTimeoutW(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&rect), SMTO_NORMAL, 5000,
+                        nullptr);
+    long gone = 0;
+    for (HGDIOBJ object : own) gone += GetObjectType(object) == 0 ? 1 : 0;
+    return "moved" +
+           Fields({static_cast<long>(old), static_cast<long>(dpi), rect.left, rect.top, rect.right, rect.bottom,
+                   static_cast<long>(own.size()), gone}) +
+           "\n";
+}
+
+long IconWidth(HWND dialog, WPARAM which) {
+    DWORD_PTR handle = 0;
+    SendMessageTimeoutW(dialog, WM_GETICON, which, 0, SMTO_NORMAL, 5000, &handle);
+    ICONINFO info{};
+    if (!handle || !GetIconInfo(reinterpret_cast<HICON>(handle), &info)) return 0;
+    BITMAP picture{};
+    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof picture, &picture);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    return picture.bmWidth;
 }
 
 DWORD WINAPI Report(void*) {
     Search search{GetCurrentProcessId(), nullptr};
     EnumWindows(FindVisibleDialog, reinterpret_cast<LPARAM>(&search));
-    std::string report;
+    HWND harness = FindWindowW(kHarnessWindowClass, nullptr);
+    std::pair<std::string, HWND> report{"", search.dialog};
     if (search.dialog) {
-        report = FontLine("dialog", search.dialog);
+        DWORD_PTR moveTo = 0;
+        if (harness) SendMessageTimeoutW(harness, kReporterAsks, 0, 0, SMTO_NORMAL, 5000, &moveTo);
+        if (moveTo) report.first += MoveTo(search.dialog, static_cast<UINT>(moveTo));
+        report.first +=
+            "icons" + Fields({IconWidth(search.dialog, ICON_SMALL), IconWidth(search.dialog, ICON_BIG)}) + "\n";
+        report.first += WindowLine("dialog", search.dialog, search.dialog);
         EnumChildWindows(search.dialog, AddControl, reinterpret_cast<LPARAM>(&report));
     }
     COPYDATASTRUCT data{};
     data.dwData = kFontReportData;
-    data.cbData = static_cast<DWORD>(report.size());
-    data.lpData = report.data();
-    if (HWND harness = FindWindowW(kHarnessWindowClass, nullptr)) {
+    data.cbData = static_cast<DWORD>(report.first.size());
+    data.lpData = report.first.data();
+    if (harness) {
         SendMessageTimeoutW(harness, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 5000, nullptr);
     }
     FreeLibraryAndExitThread(Self, 0);

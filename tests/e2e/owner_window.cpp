@@ -6,6 +6,7 @@
 namespace {
 
 std::vector<ReceivedCopyData> Records;
+unsigned DpiForTheReporter = 0;
 
 LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COPYDATA) {
@@ -16,6 +17,7 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         Records.push_back(std::move(record));
         return TRUE;
     }
+    if (message == kReporterAsks) return static_cast<LRESULT>(DpiForTheReporter);
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -47,6 +49,8 @@ HWND OwnerWindow() {
 std::string OwnerArgument() { return std::to_string(reinterpret_cast<uintptr_t>(OwnerWindow())); }
 
 std::vector<ReceivedCopyData>& ReceivedRecords() { return Records; }
+
+void SetDpiForTheReporter(unsigned dpi) { DpiForTheReporter = dpi; }
 
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     const DWORD start = GetTickCount();

@@ -94,9 +94,9 @@ E2E_SCENARIO(embedded_resources) {
         const wchar_t* name;
         int width, height, bits;
     } bitmaps[] = {
-        {L"QVTEXT", 184, 57, 8},     {L"LBULB", 53, 56, 4},       {L"KXLOGO", 172, 43, 8},
-        {L"QVTEXT150", 276, 86, 8},  {L"LBULB150", 80, 84, 4},    {L"KXLOGO150", 258, 65, 8},
-        {L"QVTEXT200", 368, 114, 8}, {L"LBULB200", 106, 112, 4},  {L"KXLOGO200", 344, 86, 8},
+        {L"QVTEXT", 184, 57, 8},     {L"LBULB", 53, 56, 4},      {L"KXLOGO", 172, 43, 8},
+        {L"QVTEXT150", 276, 86, 8},  {L"LBULB150", 80, 84, 4},   {L"KXLOGO150", 258, 65, 8},
+        {L"QVTEXT200", 368, 114, 8}, {L"LBULB200", 106, 112, 4}, {L"KXLOGO200", 344, 86, 8},
     };
     for (const auto& b : bitmaps) CheckBitmap(module, b.name, b.width, b.height, b.bits);
 
@@ -109,8 +109,7 @@ E2E_SCENARIO(embedded_resources) {
             sizes += (sizes.empty() ? "" : ",") + std::to_string(side == 0 ? 256 : side);
         }
     }
-    CheckText(sizes, "16,20,24,32,40,48,64",
-              "the AMAIN icon group holds 16, 20, 24, 32, 40, 48 and 64 pixel images");
+    CheckText(sizes, "16,20,24,32,40,48,64", "the AMAIN icon group holds 16, 20, 24, 32, 40, 48 and 64 pixel images");
 
     Resource manifest = Find(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
     std::string text(reinterpret_cast<const char*>(manifest.data), manifest.data ? manifest.size : 0);
@@ -118,6 +117,12 @@ E2E_SCENARIO(embedded_resources) {
               text.find("6.0.0.0") != std::string::npos,
           "the manifest asks for common controls 6");
     Check(text.find("asInvoker") != std::string::npos, "the manifest asks to run as the invoker");
+    Check(text.find(">true/pm</dpiAware>") != std::string::npos &&
+              text.find(">PerMonitorV2, PerMonitor</dpiAwareness>") != std::string::npos,
+          "the manifest declares per-monitor dpi awareness");
+    Check(text.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}") != std::string::npos &&
+              text.find("{35138b9a-5d96-4fbd-8e2d-a2440225f93a}") != std::string::npos,
+          "the manifest names Windows 7 to 11 as supported");
     FreeLibrary(module);
 
     DWORD handle = 0;
