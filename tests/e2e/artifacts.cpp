@@ -146,6 +146,11 @@ bool SaveScreenshot(HWND window, const std::string& name) {
 bool CheckAgainstReference(HWND window, const std::string& name) {
     if (Config.referenceDir.empty() || ScreenDpi() != 96) return true;
     const std::string what = "the client area of " + name + " is the reference picture pixel for pixel";
+    // The dialog painted afresh, all at once: where two controls overlap
+    // (the main dialog's "Location/ mounting" label reaches into the option
+    // buttons beside it), the picture would otherwise depend on which of
+    // them last painted on its own.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Picture got = StablePicture([&] { return CaptureClient(window); });
     if (got.bits.empty()) return Check(false, what, "the client area kept changing");
     // Whatever differs, the picture is kept beside the screenshots to look
