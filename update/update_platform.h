@@ -2,6 +2,7 @@
 // interface: Win32 in the program, a scripted fake in the tests.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -14,6 +15,14 @@ using UpdateFileHandle = uintptr_t;
 using UpdateHashHandle = uintptr_t;
 
 constexpr uint32_t SHA256_DIGEST_BYTES = 32;
+
+// One coordinate or one half of a signature on the P-256 curve.
+constexpr uint32_t P256_NUMBER_BYTES = 32;
+// An ECDSA P-256 public key: its x and then its y coordinate, each
+// big-endian.
+using P256PublicKey = std::array<uint8_t, 2 * P256_NUMBER_BYTES>;
+// An ECDSA P-256 signature: r and then s, each big-endian.
+using P256Signature = std::array<uint8_t, 2 * P256_NUMBER_BYTES>;
 
 struct UpdatePlatform {
     virtual ~UpdatePlatform() = default;
