@@ -71,6 +71,12 @@ struct UpdatePlatform {
     virtual bool AddToSha256(UpdateHashHandle hash, const char* data, uint32_t count) = 0;
     virtual bool FinishSha256(UpdateHashHandle hash, uint8_t (&digest)[SHA256_DIGEST_BYTES]) = 0;
 
+    // Whether `signature` is a valid ECDSA P-256 signature by `key` of the
+    // SHA-256 `digest`, by the system's own cryptography. False also when
+    // that is not available or the key is not a point of the curve.
+    virtual bool VerifyP256Signature(const P256PublicKey& key, const uint8_t (&digest)[SHA256_DIGEST_BYTES],
+                                     const P256Signature& signature) = 0;
+
     // Starts the program `path` as a new process without waiting for it.
     // Returns 0, or the system's error code.
     virtual uint32_t StartProgram(const std::string& path) = 0;
