@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 . scripts/windows-builds.sh
 
 packages=(
-  cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libssl-dev python3 python3-pefile
+  cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libssl-dev openssl python3 python3-pefile
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-tools
   wine wine64 xvfb x11-apps imagemagick xdotool zip unzip
