@@ -1,13 +1,15 @@
 #!/usr/bin/python3
 """Checks a built brantle.exe from its file alone, without running it.
 
-    pe_check.py <x86|x64> <brantle.exe> <resources folder>
+    pe_check.py <x86|x64> <brantle.exe> <resources folder> [<update key PEM>]
 
 Reads the PE file with pefile (Debian's python3-pefile) and disassembles the
 exported function with the MinGW binutils' objdump, so both builds are
 checked on every machine, also where one of them cannot run. Prints one line
-per check and exits 1 when any check fails.
+per check and exits 1 when any check fails. With a public key, also checks
+that the program carries that key's 64 coordinate bytes, once.
 """
+import base64
 import re
 import struct
 import subprocess
@@ -65,8 +67,18 @@ def export_body_returns(exe, pe, address):
     return None
 
 
+def key_coordinates(pem_path):
+    """The x and y of a P-256 public key PEM (its DER is 91 bytes: a fixed
+    header, 04, then 32 bytes each), or None."""
+    with open(pem_path, encoding="ascii") as f:
+        match = re.search(r"-----BEGIN PUBLIC KEY-----(.*?)-----END PUBLIC KEY-----", f.read(), re.S)
+    der = base64.b64decode("".join(match.group(1).split())) if match else b""
+    return der[-64:] if len(der) == 91 and der[-65] == 4 else None
+
+
 def main():
     build, exe, resources = sys.argv[1:4]
+    update_key = sys.argv[4] if len(sys.argv) > 4 else None
     machine, manifest_arch, stdcall_return = BUILDS[build]
     print(f"pe-check: {exe} ({build})")
     pe = pefile.PE(exe)
@@ -124,6 +136,12 @@ def main():
     fixed = pe.VS_FIXEDFILEINFO[0] if hasattr(pe, "VS_FIXEDFILEINFO") else None
     check(fixed is not None and (fixed.FileVersionMS, fixed.FileVersionLS) == (0x00010001, 0x00000001),
           "file version 1.1.0.1")
+
+    if update_key:
+        coordinates = key_coordinates(update_key)
+        with open(exe, "rb") as f:
+            found = f.read().count(coordinates) if coordinates else 0
+        check(found == 1, f"carries the 64 bytes of the update key {update_key} once (found {found} times)")
 
     print(f"pe-check: {build}: {'all checks passed' if failures == 0 else f'{failures} failed'}")
     return 1 if failures else 0

@@ -42,6 +42,8 @@ struct E2eConfig {
     std::wstring shotsDir;    // where screenshots go (empty: none are taken)
     std::wstring browserLog;  // the log that the browser stand-in appends to
     std::wstring ruleTable;   // the rule table source file, to compare bytes
+    // The same program built with a test key that update lists are signed with.
+    std::wstring signedBrantleExe;
 };
 extern E2eConfig Config;
 

@@ -2,6 +2,7 @@
 //
 //   brantle_e2e <brantle.exe> [--shots <folder>] [--browser-log <file>]
 //               [--rule-table <file>] [--only <part of a scenario name>]
+//               [--signed-brantle <brantle.exe built with a test key>]
 //   brantle_e2e --bench-startup <brantle.exe> <minimal dialog exe> [starts]
 //
 // Paths are Windows paths (under Wine, Z: reaches the Linux file system).
@@ -18,7 +19,7 @@ namespace {
 int Usage() {
     std::fprintf(stderr,
                  "usage: brantle_e2e <brantle.exe> [--shots DIR] [--browser-log FILE] [--rule-table FILE] "
-                 "[--only NAME]\n"
+                 "[--only NAME] [--signed-brantle EXE]\n"
                  "       brantle_e2e --bench-startup <brantle.exe> <minimal.exe> [starts]\n");
     return 2;
 }
@@ -45,6 +46,8 @@ int wmain(int argc, wchar_t** argv) {
             Config.ruleTable = value;
         else if (option == L"--only")
             only = Narrow(value);
+        else if (option == L"--signed-brantle")
+            Config.signedBrantleExe = value;
         else
             return Usage();
     }
