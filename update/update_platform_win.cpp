@@ -153,6 +153,17 @@ bool Win32UpdatePlatform::FinishSha256(UpdateHashHandle hash, uint8_t (&digest)[
     return finished;
 }
 
+UpdateFileHandle Win32UpdatePlatform::OpenFileToStart(const std::string& path, uint32_t& error) {
+    // Without FILE_SHARE_WRITE and FILE_SHARE_DELETE no other handle may
+    // write the file, and it can be neither renamed nor deleted; starting it
+    // only reads it, which FILE_SHARE_READ allows.
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) return reinterpret_cast<UpdateFileHandle>(file);
+    error = LastErrorOr(ERROR_SHARING_VIOLATION);
+    return 0;
+}
+
 uint32_t Win32UpdatePlatform::StartProgram(const std::string& path) {
     int length = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, path.data(), static_cast<int>(path.size()), nullptr, 0);
     if (length <= 0) return LastErrorOr(ERROR_INVALID_NAME);
