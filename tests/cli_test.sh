@@ -9,6 +9,8 @@ check() {  # check <name> <expected> <actual>
     echo "FAILED: $1"; echo "  expected: $2"; echo "  actual:   $3"; failures=$((failures + 1)); fi
 }
 tab=$'\t'
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
 heading="The minimum illumination to comply with TSRGD 2016 is:"
 judgement="but use your engineering judgement to determine whether additional illumination is needed."
 
@@ -79,8 +81,36 @@ err=$("${tool[@]}" --options --lamp-column 501 2>&1 >/dev/null)
 check "a flag after --options is named" 'brantle-rules: --options needs a number, not the flag "--lamp-column"' "${err%$'\r'}"
 "${tool[@]}" 501 --options >/dev/null 2>&1; check "--options without a value" 2 $?
 
-# The batch OPTIONS column keeps its lenient reading: no number is 0.
-check "batch OPTIONS column" "0 0 8" "$(printf 'abc\t631\n0x1\t631\n&H8\t631\n' | "${tool[@]}" --batch | cut -f2 | xargs)"
+# The batch OPTIONS column is read as --options reads its value; an empty
+# field is 0. A UTF-8 byte-order mark at the very start of the input is
+# skipped (input|option sets answered).
+while IFS='|' read -r input answers; do
+  check "batch OPTIONS in $input" "$answers" "$(printf "$input" | "${tool[@]}" --batch | cut -f2 | xargs)"
+done <<'TABLE'
+&H8\t\n\t\n 8 \t\n2048\t\n&B101\t\n|8 0 8 2048 5
+\xef\xbb\xbf2048\t\n|2048
+\xef\xbb\xbf\t631\n|0
+\xef\xbb\xbf\n|0
+TABLE
+check "a byte-order mark before a text alone" "1" "$(printf '\xef\xbb\xbf501\n' | "${tool[@]}" --batch | cut -f1)"
+# A bad value ends the run with exit code 2 and its line number, after the
+# lines before it were answered.
+while IFS= read -r value; do
+  out=$(printf '8\t631\n%b\t631\n8\t631\n' "$value" | "${tool[@]}" --batch 2>"$scratch/err")
+  status=$?
+  check "batch OPTIONS '$value': exit code" 2 "$status"
+  check "batch OPTIONS '$value': only the line before it answered" "8" "$(cut -f2 <<<"$out" | xargs)"
+  check "batch OPTIONS '$value': the line named" 1 "$(grep -c '^brantle-rules: line 2: OPTIONS' "$scratch/err")"
+done <<'TABLE'
+0x800
+abc
+1,024
+ 
+8abc
+&H
+1e
+ï»¿2048
+TABLE
 
 # Batch lines end in LF, CR LF or a lone CR (input|rows of the answers).
 while IFS='|' read -r input rows; do
@@ -97,8 +127,6 @@ TABLE
 
 # Input that cannot be read, output that cannot be written: a message and
 # exit code 1, never a silent 0.
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
 : >"$scratch/write-only"
 while IFS='|' read -r what command; do
   err=$(eval "$command" 2>&1 >/dev/null)
