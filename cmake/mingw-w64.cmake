@@ -1,6 +1,6 @@
 # Cross-compiling for Windows with Debian's MinGW-w64. Included by the
 # per-architecture toolchain files, which set BRANTLE_MINGW_TRIPLE_ARCH
-# (i686 or x86_64) and nothing else.
+# (i686 or x86_64) and the compiler flags that only their architecture needs.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR ${BRANTLE_MINGW_TRIPLE_ARCH})
 

@@ -62,6 +62,7 @@ timeout 300 "$WINE_ENV_LOADER" "$harness" "$(wine_env_winpath "$brantle")" \
   --shots "$(wine_env_winpath "$shots")" \
   --browser-log "$(wine_env_winpath "$WINE_ENV_BROWSER_LOG")" \
   --rule-table "$(wine_env_winpath "$repo/resources/rule_table.txt")" \
+  --numbers "$(wine_env_winpath "$repo/tests/large_numbers.txt")" \
   "$@" 2>"$build/e2e-stderr.log" | tee "$log"
 status=${PIPESTATUS[0]}
 

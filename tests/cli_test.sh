@@ -112,6 +112,38 @@ abc
 ï»¿2048
 TABLE
 
+# Numbers beyond 2^53 in every form: the same option sets in every build
+# (large_numbers.txt; the batch OPTIONS column shows them).
+numbers=$(dirname "$0")/large_numbers.txt
+check "large numbers: the option sets of the table" "$(grep -v '^#' "$numbers" | cut -f2 | xargs)" \
+  "$(grep -v '^#' "$numbers" | cut -f1 | sed 's/$/\t/' | "${tool[@]}" --batch | cut -f2 | xargs)"
+# The table itself against a model of the reading in Python, whose floats
+# are IEEE doubles rounded at every step and whose decimal reading is
+# correctly rounded.
+check "large numbers: the table follows the model" "" "$(python3 - "$numbers" <<'MODEL'
+import sys
+for line in open(sys.argv[1], encoding="ascii"):
+    if line.startswith("#"):
+        continue
+    text, want = line.rstrip("\n").split("\t")
+    bases = {"H": 16, "B": 2, "O": 8, "Q": 8}
+    if text.startswith("&"):
+        base = bases.get(text[1].upper())
+        digits = text[2:] if base else text[1:]
+        base = base or 8
+        value = 0.0
+        for c in digits:
+            if int(c, 16) >= base:
+                break
+            value = value * base + int(c, 16)
+    else:
+        value = float(text.replace("D", "e").replace("d", "e"))
+    low = round(value) & 0xFFFFFFFF
+    if low - (low >> 31 << 32) != int(want):
+        print(text, want, low - (low >> 31 << 32))
+MODEL
+)"
+
 # Batch lines end in LF, CR LF or a lone CR (input|rows of the answers).
 while IFS='|' read -r input rows; do
   check "line ends in $input" "$rows" "$(printf "$input" | "${tool[@]}" --batch | cut -f1 | xargs)"

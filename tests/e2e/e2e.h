@@ -42,6 +42,7 @@ struct E2eConfig {
     std::wstring shotsDir;    // where screenshots go (empty: none are taken)
     std::wstring browserLog;  // the log that the browser stand-in appends to
     std::wstring ruleTable;   // the rule table source file, to compare bytes
+    std::wstring numbers;     // numbers and the option sets they read as (TEXT<TAB>SET lines)
 };
 extern E2eConfig Config;
 

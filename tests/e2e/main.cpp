@@ -1,7 +1,8 @@
 // The harness's entry:
 //
 //   brantle_e2e <brantle.exe> [--shots <folder>] [--browser-log <file>]
-//               [--rule-table <file>] [--only <part of a scenario name>]
+//               [--rule-table <file>] [--numbers <file>]
+//               [--only <part of a scenario name>]
 //   brantle_e2e --bench-startup <brantle.exe> <minimal dialog exe> [starts]
 //
 // Paths are Windows paths (under Wine, Z: reaches the Linux file system).
@@ -18,7 +19,7 @@ namespace {
 int Usage() {
     std::fprintf(stderr,
                  "usage: brantle_e2e <brantle.exe> [--shots DIR] [--browser-log FILE] [--rule-table FILE] "
-                 "[--only NAME]\n"
+                 "[--numbers FILE] [--only NAME]\n"
                  "       brantle_e2e --bench-startup <brantle.exe> <minimal.exe> [starts]\n");
     return 2;
 }
@@ -43,6 +44,8 @@ int wmain(int argc, wchar_t** argv) {
             Config.browserLog = value;
         else if (option == L"--rule-table")
             Config.ruleTable = value;
+        else if (option == L"--numbers")
+            Config.numbers = value;
         else if (option == L"--only")
             only = Narrow(value);
         else

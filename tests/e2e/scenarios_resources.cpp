@@ -21,17 +21,6 @@ Resource Find(HMODULE module, const wchar_t* name, const wchar_t* type) {
     return {static_cast<const uint8_t*>(LockResource(loaded)), SizeofResource(module, info)};
 }
 
-std::string ReadFileBytes(const std::wstring& path) {
-    std::string bytes;
-    HANDLE in = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (in == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-    CloseHandle(in);
-    return bytes;
-}
-
 // A bitmap resource's size, colour depth and the colour of its top-left
 // pixel, which must be the grey that LR_LOADMAP3DCOLORS maps to the face.
 void CheckBitmap(HMODULE module, const wchar_t* name, int width, int height, int bits) {
