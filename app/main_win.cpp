@@ -1,5 +1,5 @@
-// The process entry: COM and the common controls around ProgramMain, whose
-// result is the exit code.
+// The process entry: the library search, COM and the common controls around
+// ProgramMain, whose result is the exit code.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -9,8 +9,11 @@
 
 #include "command_line.h"
 #include "program_main_win.h"
+#include "system_library_win.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    // Before COM, the common controls or anything else can load a library.
+    RestrictLibrarySearch();
     CoInitialize(nullptr);
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;

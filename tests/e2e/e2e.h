@@ -83,6 +83,18 @@ private:
     PROCESS_INFORMATION info_{};
 };
 
+// Runs LoadLibraryW(`library`) on a new thread of `process` and waits for
+// it to return; false when the thread could not be started. kernel32, and
+// LoadLibraryW in it, lies at the same address in every process of a word
+// size.
+bool LoadLibraryInto(HANDLE process, const std::wstring& library);
+
+// The names of the modules loaded in process `pid`, in lower case.
+std::vector<std::string> LoadedModules(DWORD pid);
+
+// The folder of a file's path, with its final backslash.
+std::wstring FolderOf(const std::wstring& path);
+
 // ---------------------------------------------------------------- windows
 
 // The caption of both of the program's dialogs.
