@@ -7,5 +7,10 @@
 // empty), prints the summary line and returns the process exit code.
 int RunScenarios(const std::string& only);
 
+// The second process of the update scenarios: tries to open the file
+// `path` for writing, to rename it (and back) and to open it for deleting,
+// and returns which worked as bits 1, 2 and 4.
+int TryToChangeFile(const std::wstring& path);
+
 // Measures how long programs take from CreateProcess to a visible dialog.
 int RunStartupBenchmark(const std::wstring& brantleExe, const std::wstring& minimalExe, int starts);

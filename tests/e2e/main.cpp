@@ -4,6 +4,7 @@
 //               [--rule-table <file>] [--numbers <file>]
 //               [--only <part of a scenario name>]
 //   brantle_e2e --bench-startup <brantle.exe> <minimal dialog exe> [starts]
+//   brantle_e2e --try-to-change <file>   (the update scenarios' second process)
 //
 // Paths are Windows paths (under Wine, Z: reaches the Linux file system).
 #include <cstdio>
@@ -31,6 +32,7 @@ int wmain(int argc, wchar_t** argv) {
         int starts = argc >= 5 ? _wtoi(argv[4]) : 15;
         return RunStartupBenchmark(argv[2], argv[3], starts < 1 ? 15 : starts);
     }
+    if (argc == 3 && std::wcscmp(argv[1], L"--try-to-change") == 0) return TryToChangeFile(argv[2]);
     if (argc < 2 || argv[1][0] == L'-') return Usage();
     Config.brantleExe = argv[1];
     std::string only;

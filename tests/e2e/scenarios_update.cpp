@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "harness_run.h"
 #include "scenario_support.h"
+#include "update_platform_win.h"
 
 #include <bcrypt.h>
 
@@ -608,4 +610,58 @@ E2E_SCENARIO(update_list_of_20_mb) {
             about, IDNO, "a list of 20 MB"))
         return;
     ExpectAboutStaysOpen(child, about, "after a list of 20 MB");
+}
+
+int TryToChangeFile(const std::wstring& path) {
+    const DWORD everyone = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    int changed = 0;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, everyone, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        changed |= 1;
+        CloseHandle(file);
+    }
+    const std::wstring moved = path + L".moved";
+    if (MoveFileExW(path.c_str(), moved.c_str(), 0)) {
+        changed |= 2;
+        MoveFileExW(moved.c_str(), path.c_str(), 0);
+    }
+    file = CreateFileW(path.c_str(), DELETE, everyone, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        changed |= 4;
+        CloseHandle(file);
+    }
+    return changed;
+}
+
+// The update holds the saved file from its last check until the program
+// has started. Held so by the program's own platform code, the file can be
+// neither written, renamed nor deleted by another process, and it still
+// starts; the same attempts succeed on it before it is held.
+E2E_SCENARIO(update_saved_file_is_held_while_it_starts) {
+    const std::string name = "brantle-held-setup.exe";
+    const std::string path = TempFolder() + name;
+    DeleteFileW(Widen(path + ".ran").c_str());
+    const std::string installer = MarkerExeBytes();
+    if (installer.empty() || !Check(WriteBytes(path, installer), "the saved file is written")) return;
+    wchar_t self[MAX_PATH] = {};
+    const std::wstring harness(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    auto changesByAnotherProcess = [&](const std::string& when) -> long long {
+        ChildProcess other;
+        if (!Check(other.Start(harness, "--try-to-change \"" + path + "\""), when + ": a second process starts") ||
+            !Check(other.WaitForExit(kStepTimeout), when + ": the second process ends"))
+            return -1;
+        return other.ExitCode();
+    };
+    CheckInt(changesByAnotherProcess("not held"), 7, "not held: another process can write, rename and delete it");
+
+    Win32UpdatePlatform platform;
+    uint32_t error = 0;
+    UpdateFileHandle held = platform.OpenFileToStart(path, error);
+    if (!Check(held != 0, "the saved file is held", "error " + std::to_string(error))) return;
+    CheckInt(changesByAnotherProcess("held"), 0, "held: another process can neither write, rename nor delete it");
+    CheckInt(platform.StartProgram(path), 0, "held: it starts all the same");
+    platform.CloseFile(held);
+    ExpectMarker(path, "the held file");
+    std::string bytes;
+    Check(ReadBytes(path, bytes) && bytes == installer, "the held file is unchanged");
 }
