@@ -502,6 +502,55 @@ E2E_SCENARIO(update_failure_address_without_a_file_name) {
     Check(!WasRequested("GET /uploaded/protected/ 404"), "nothing was fetched for it", RequestLog());
 }
 
+// Addresses that would be cut off or read otherwise on the way (a zero
+// byte, blanks, a quote, a byte above 127), and a saved name that is the
+// local list file in any case: each is refused with kind 9 before anything
+// is fetched, opened or saved, and the same About dialog checks again.
+E2E_SCENARIO(update_failure_unclean_address_or_list_name) {
+    if (!ServerConfigured()) return;
+    const std::string base = "http://" + Host() + "/uploaded/protected/";
+    struct Case {
+        std::string line;   // after "Brantle,1.11,"
+        std::string saved;  // a name that must not be saved; empty: none
+        const char* what;
+    };
+    const Case cases[] = {
+        {"4," + base + std::string("evil.exe\0/setup.exe", 18) + ",0", "setup.exe", "a zero byte in a method-4 address"},
+        {"4," + base + "my setup.exe,0", "my setup.exe", "a blank in a method-4 address"},
+        {"4," + base + "my\tsetup.exe,0", "my\tsetup.exe", "a tab in a method-4 address"},
+        {"4,\xe9t\xe9.exe,0", "\xe9t\xe9.exe", "a byte above 127 in a bare name"},
+        {"1,http://" + Host() + "/a\" --flag \"b", "", "quotes in a method-1 address"},
+        {"2,page two.html", "", "a blank in a method-2 address"},
+        {"4,UpdateList.txt,0", "", "the local list's name"},
+        {"4," + base + "updatelist.TXT,0", "", "the local list's name in other case"},
+    };
+    ResetServerAndTemp({"setup.exe", "my setup.exe", "\xe9t\xe9.exe"});
+    Serve("uploaded/protected/evil.exe", MarkerExeBytes());
+    Serve("uploaded/protected/UpdateList.txt", "MZ not this");
+    size_t browserLines = BrowserLogLines().size();
+    ChildProcess child;
+    if (!StartBrantle(child, "")) return;
+    HWND about = ExpectDialog(child, nullptr, DialogKind::About, "the first About dialog");
+    if (!about) return;
+    for (const Case& c : cases) {
+        DeleteFileW(Widen(ServerRoot() + "\\requests.log").c_str());
+        Serve(kListPath, "Brantle,1.11," + c.line + "\n");
+        ClickLater(about, IDC_CHECK_UPDATES);
+        if (!ExpectBox(child, kNewerCaption,
+                       "Do you wish to upgrade your installed version 1.10.1\r\nto version 1.11 ?", about, IDYES, c.what) ||
+            !ExpectBox(child, kFailureCaption, "Unexpected error (-9)", nullptr, IDOK, c.what))
+            return;
+        const std::string log = RequestLog();
+        Check(log == "GET /uploaded/software/updates.txt ok\n", std::string(c.what) + ": only the list was fetched",
+              Quoted(log));
+        if (!c.saved.empty()) Check(!FileExists(TempFolder() + c.saved), std::string(c.what) + ": nothing saved");
+        WaitUntil([&] { return IsWindowEnabled(about) != FALSE; }, kStepTimeout);
+    }
+    CheckInt(static_cast<long long>(BrowserLogLines().size()), static_cast<long long>(browserLines),
+             "nothing was opened in the browser");
+    ExpectAboutStaysOpen(child, about, "after the refused addresses");
+}
+
 E2E_SCENARIO(update_failure_saved_file_cannot_start) {
     if (!ServerConfigured()) return;
     ResetServerAndTemp({"notes.exe"});
