@@ -90,6 +90,12 @@ fi
 passed=0 failed=0 ran=0
 started=$SECONDS
 output=$build/e2e-state/scenario.out
+harness_arguments=(
+  "$(wine_env_winpath "$brantle")"
+  --shots "$(wine_env_winpath "$shots")"
+  --browser-log "$(wine_env_winpath "$WINE_ENV_BROWSER_LOG")"
+  --rule-table "$(wine_env_winpath "$repo/resources/rule_table.txt")"
+)
 for scenario in "${scenarios[@]}"; do
   if [ -n "$only" ] && [[ "$scenario" != *"$only"* ]]; then continue; fi
   if ((SECONDS - started > run_limit)); then
@@ -101,10 +107,7 @@ for scenario in "${scenarios[@]}"; do
   status=0
   # Wine's background processes were started by wine_env_start with their
   # own output files, so nothing here waits for them.
-  timeout -k 10 "$scenario_limit" "$WINE_ENV_LOADER" "$harness" "$(wine_env_winpath "$brantle")" \
-    --shots "$(wine_env_winpath "$shots")" \
-    --browser-log "$(wine_env_winpath "$WINE_ENV_BROWSER_LOG")" \
-    --rule-table "$(wine_env_winpath "$repo/resources/rule_table.txt")" \
+  timeout -k 10 "$scenario_limit" "$WINE_ENV_LOADER" "$harness" "${harness_arguments[@]}" \
     --scenario "$scenario" >"$output" 2>>"$errors" </dev/null || status=$?
   tr -d '\r' <"$output" | grep -vE '^[0-9]+ passed, [0-9]+ failed$' | tee -a "$log" || true
   counts=$(tr -d '\r' <"$output" | sed -nE 's/^([0-9]+) passed, ([0-9]+) failed$/\1 \2/p' | tail -n 1)
