@@ -64,9 +64,11 @@ struct OptionFlag {
 };
 
 const OptionFlag OPTION_FLAGS[] = {
-    {"--lamp-column", 0}, {"--normal-posts", 1}, {"--self-righting-bollard", 2},
-    {"--bollard", 3},     {"--gantry", 4},       {"--signal-head", 5},
-    {"--20mph", 9},       {"--repeater", 10},    {"--condition", 11},
+    {"--lamp-column", OPT_LAMP_COLUMN}, {"--normal-posts", OPT_NORMAL_POSTS},
+    {"--self-righting-bollard", OPT_SELF_RIGHTING_BOLLARD}, {"--bollard", OPT_BOLLARD},
+    {"--gantry", OPT_GANTRY}, {"--signal-head", OPT_SIGNAL_HEAD},
+    {"--20mph", OPT_20MPH}, {"--repeater", OPT_REPEATER},
+    {"--condition", OPT_CONDITION},
 };
 
 // The line's tab-separated parts, as views into it.
@@ -86,7 +88,7 @@ std::vector<std::string_view> SplitAtTabs(std::string_view line) {
 // which are ticked.
 uint32_t EnabledMask(const MainDialogModel& dialog) {
     uint32_t mask = 0;
-    for (int option = 0; option <= 10; ++option) {
+    for (int option = OPT_FIRST; option < OPT_CONDITION; ++option) {
         if (OptionHasControl(option) && dialog.Control(IDC_OPTION_BASE + option).enabled) mask |= Bit(option);
     }
     if (dialog.Control(IDC_CONDITION).shown) mask |= Bit(OPT_CONDITION);
@@ -95,7 +97,7 @@ uint32_t EnabledMask(const MainDialogModel& dialog) {
 
 uint32_t CheckedMask(const MainDialogModel& dialog) {
     uint32_t mask = 0;
-    for (int option = 0; option <= 11; ++option) {
+    for (int option = OPT_FIRST; option <= OPT_LAST; ++option) {
         if (OptionHasControl(option) && dialog.Control(IDC_OPTION_BASE + option).ticked) mask |= Bit(option);
     }
     return mask;

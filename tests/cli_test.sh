@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
 # The brantle-rules tool's interfaces: batch lines with their events and
 # line ends, the human-readable lookup, its refusals and its exit codes.
-set -u
+# Not -e: the checks run commands that are meant to fail and read their exit
+# codes.
+set -uo pipefail
 tool=("$@")  # the tool, or a loader and the tool
-failures=0
-check() {  # check <name> <expected> <actual>
-  if [ "$2" == "$3" ]; then echo "ok: $1"; else
-    echo "FAILED: $1"; echo "  expected: $2"; echo "  actual:   $3"; failures=$((failures + 1)); fi
-}
+# shellcheck source=check.sh
+. "$(dirname "$0")/check.sh"
 tab=$'\t'
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -146,7 +145,7 @@ MODEL
 
 # Batch lines end in LF, CR LF or a lone CR (input|rows of the answers).
 while IFS='|' read -r input rows; do
-  check "line ends in $input" "$rows" "$(printf "$input" | "${tool[@]}" --batch | cut -f1 | xargs)"
+  check "line ends in $input" "$rows" "$(printf '%b' "$input" | "${tool[@]}" --batch | cut -f1 | xargs)"
 done <<'TABLE'
 601\n652\n|43 27
 601\r\n652\r\n|43 27
@@ -204,5 +203,4 @@ if [ -n "${BRANTLE_RULES_REFERENCE:-}" ]; then
     "$(sha256sum <"$scratch/reference") $(wc -l <"$scratch/reference")" "$(sha256sum <"$scratch/answers") $(wc -l <"$scratch/answers")"
 fi
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+check_summary

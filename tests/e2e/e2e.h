@@ -48,9 +48,11 @@ extern E2eConfig Config;
 
 // ---------------------------------------------------------------- waiting
 
-// Bounds of the polling waits, in milliseconds.
-constexpr DWORD kStartTimeout = 15000;  // a program's first dialog
-constexpr DWORD kStepTimeout = 5000;    // anything after a step
+// Bounds of the polling waits, in milliseconds. They catch a program that
+// never does what is awaited; a busy machine must never reach them, so they
+// are far above the fraction of a second that each wait normally takes.
+constexpr DWORD kStartTimeout = 60000;  // a program's first dialog
+constexpr DWORD kStepTimeout = 30000;   // anything after a step
 
 // Handles the harness's own window messages (the result records arrive
 // through them) until `done` holds or `timeoutMs` passes; returns `done()`.

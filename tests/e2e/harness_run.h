@@ -3,9 +3,13 @@
 
 #include <string>
 
+// Prints the names of the registered scenarios, one per line, in order.
+void ListScenarios();
+
 // Runs the registered scenarios whose names contain `only` (all when it is
-// empty), prints the summary line and returns the process exit code.
-int RunScenarios(const std::string& only);
+// empty), or with `exact` the one named `only`; prints the summary line and
+// returns the process exit code.
+int RunScenarios(const std::string& only, bool exact);
 
 // The second process of the update scenarios: tries to open the file
 // `path` for writing, to rename it (and back) and to open it for deleting,

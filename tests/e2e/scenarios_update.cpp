@@ -22,7 +22,7 @@ const char kNewerCaption[] = "Newer version available";
 const char kFailureCaption[] = "Software update failed";
 const char kListPath[] = "uploaded/software/updates.txt";
 const char kMarkerExe[] = "brantle_update_marker.exe";
-constexpr DWORD kBoxTimeout = 15000;  // an empty list takes 31 polls, about 3 s
+constexpr DWORD kBoxTimeout = 60000;  // an empty list takes 31 polls, about 3 s
 constexpr DWORD kNoBoxWait = 1500;    // how long "no message" is watched for
 
 std::string Environment(const char* name) {
