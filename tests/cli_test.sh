@@ -84,7 +84,7 @@ check "a flag after --options is named" 'brantle-rules: --options needs a number
 # field is 0. A UTF-8 byte-order mark at the very start of the input is
 # skipped (input|option sets answered).
 while IFS='|' read -r input answers; do
-  check "batch OPTIONS in $input" "$answers" "$(printf "$input" | "${tool[@]}" --batch | cut -f2 | xargs)"
+  check "batch OPTIONS in $input" "$answers" "$(printf '%b' "$input" | "${tool[@]}" --batch | cut -f2 | xargs)"
 done <<'TABLE'
 &H8\t\n\t\n 8 \t\n2048\t\n&B101\t\n|8 0 8 2048 5
 \xef\xbb\xbf2048\t\n|2048
