@@ -12,7 +12,7 @@
 # byte of LIST, and that the program's download line (method 4), if any,
 # carries its SHA-256. Exits 0 when the program would take the list, 1 when
 # it would report "Could not verify the update list", 2 on wrong use.
-set -uo pipefail
+set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 
 if [ $# -ne 3 ]; then
@@ -48,8 +48,9 @@ size=$(stat -c %s "$sig")
 # file than the longest signature of the key (72 bytes), so it would not see
 # bytes after a signature of that length; the program refuses them.
 read -r tag length < <(od -An -tu1 -N2 "$sig")
-[ "${tag:-0}" -eq 48 ] && [ "${length:-0}" -lt 128 ] && [ "$size" -eq $((length + 2)) ] ||
+if [ "${tag:-0}" -ne 48 ] || [ "${length:-0}" -ge 128 ] || [ "$size" -ne $((length + 2)) ]; then
   fail "$sig is not one DER signature with nothing after it"
+fi
 # Inside it OpenSSL takes only the strict DER form, as the program does.
 openssl dgst -sha256 -verify "$key" -signature "$sig" "$list" >/dev/null 2>&1 ||
   fail "$sig is not a valid signature of $list by $key"

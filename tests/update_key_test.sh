@@ -4,6 +4,8 @@
 # and what scripts/check-update-list.sh says of lists and signatures.
 #
 #   tests/update_key_test.sh [cmake]
+# Not -e: the checks run commands that are meant to fail and read their exit
+# codes.
 set -uo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cmake=${1:-cmake}
@@ -11,15 +13,17 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/brantle-update-key.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 
-failures=0
-ok() { echo "ok: $1"; }
-bad() { echo "FAILED: $1${2:+ ($2)}"; failures=$((failures + 1)); }
+# shellcheck source=check.sh
+. "$repo/tests/check.sh"
 
 quiet() { "$@" >/dev/null 2>&1; }
 quiet openssl ecparam -name prime256v1 -genkey -noout -out maker-key.pem
 quiet openssl ec -in maker-key.pem -pubout -out update-key.pem
 quiet openssl ecparam -name prime256v1 -genkey -noout -out other-key.pem
-[ -s update-key.pem ] && [ -s other-key.pem ] || { echo "FAILED: openssl made no keys"; exit 1; }
+if [ ! -s update-key.pem ] || [ ! -s other-key.pem ]; then
+  echo "FAILED: openssl made no keys"
+  exit 1
+fi
 
 # ---- the key as the build reads it
 # The coordinates as openssl itself gives them: the last 64 bytes of the DER.
@@ -44,12 +48,11 @@ while IFS='|' read -r file accepted message; do
   output=$("$cmake" -DKEY="$work/$file" -P "$repo/cmake/update_public_key.cmake" 2>&1)
   status=$?
   if [ "$accepted" = yes ]; then
-    if [ $status -eq 0 ] && [ "$output" = "$expected" ]; then ok "key $file: accepted, its 64 bytes"; else
-      bad "key $file: accepted, its 64 bytes" "status $status, output $output"; fi
+    check "key $file: accepted, its 64 bytes" "status 0: $expected" "status $status: $output"
   elif [ $status -ne 0 ] && [[ "$(echo "$output" | tr -s ' \n' '  ')" == *"$message"* ]]; then
-    ok "key $file: refused: $message"
+    check "key $file: refused: $message" refused refused
   else
-    bad "key $file: refused: $message" "status $status: $output"
+    check "key $file: refused: $message" "refused with a message holding: $message" "status $status: $output"
   fi
 done <<'EOF'
 update-key.pem|yes|
@@ -98,8 +101,9 @@ done
 while IFS='|' read -r list sig key status what; do
   "$repo/scripts/check-update-list.sh" "$list" "$sig" "$key" >out.log 2>&1
   got=$?
-  if [ $got -eq "$status" ]; then ok "check-update-list: $what: exit $status"; else
-    bad "check-update-list: $what: exit $status" "exit $got: $(tr '\n' ' ' <out.log)"; fi
+  actual="exit $got"
+  if [ "$got" -ne "$status" ]; then actual+=": $(tr '\n' ' ' <out.log)"; fi
+  check "check-update-list: $what" "exit $status" "$actual"
 done <<'EOF'
 browser.txt|browser.sig|update-key.pem|0|a signed list
 download.txt|download.sig|update-key.pem|0|a signed download line with its SHA-256, CR LF line ends
@@ -116,5 +120,4 @@ browser.txt|browser.sig|maker-key.pem|2|the private key given as the key
 browser.txt|browser.sig|p384.pem|2|a key of another curve
 EOF
 
-echo "update key tests: $failures failed"
-[ $failures -eq 0 ]
+check_summary

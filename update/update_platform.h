@@ -77,6 +77,12 @@ struct UpdatePlatform {
     virtual bool VerifyP256Signature(const P256PublicKey& key, const uint8_t (&digest)[SHA256_DIGEST_BYTES],
                                      const P256Signature& signature) = 0;
 
+    // Opens an existing file for reading only, shared for reading alone: as
+    // long as it stays open, no one can write, rename or delete the file, yet
+    // it can still be started. Returns 0 and sets `error` to the system's
+    // code when it cannot be opened so.
+    virtual UpdateFileHandle OpenFileToStart(const std::string& path, uint32_t& error) = 0;
+
     // Starts the program `path` as a new process without waiting for it.
     // Returns 0, or the system's error code.
     virtual uint32_t StartProgram(const std::string& path) = 0;
