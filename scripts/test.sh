@@ -71,7 +71,7 @@ for build in $WINDOWS_BUILDS; do
     continue
   fi
   step "End-to-end tests under Wine, $(windows_build_words "$build") build (ctest -L e2e)"
-  if BRANTLE_RULES_REFERENCE=$PWD/build/native/cli/brantle-rules BRANTLE_E2E_SIGNED_BUILD=build/win-$build-signed \
+  if BRANTLE_RULES_REFERENCE=$PWD/build/native/cli/brantle-rules BRANTLE_E2E_SIGNED_BUILD=$PWD/build/win-$build-signed \
     BRANTLE_E2E_MAKER_KEY=$keys/maker-key.pem ctest --test-dir "build/win-$build-test" -L e2e --output-on-failure; then
     driven+=("$build")
   else
