@@ -1,23 +1,24 @@
 #!/usr/bin/env bash
 # Installs what building and testing Brantle needs on Debian, skipping what is
 # already there: the native toolchain and test libraries, clang for the
-# fuzzers, MinGW-w64 for both Windows builds (32-bit and 64-bit), and Wine
-# with Xvfb to run them. Wine's 32-bit part (wine32, with the i386
-# architecture) only where this machine can run 32-bit programs.
+# fuzzers, shellcheck for the scripts, MinGW-w64 for every Windows build, and
+# Wine with Xvfb to run them. Each build's Wine loader (wine32 with the i386
+# architecture for the 32-bit one) only where this machine can run it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # shellcheck source=windows-builds.sh
 . scripts/windows-builds.sh
 
 packages=(
-  cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libssl-dev python3 python3-pefile
-  clang libclang-rt-14-dev
-  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-tools
-  wine wine64 xvfb x11-apps imagemagick xdotool zip unzip
+  cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libssl-dev openssl python3 python3-pefile
+  clang libclang-rt-14-dev shellcheck
+  mingw-w64-tools wine xvfb x11-apps imagemagick xdotool zip unzip
 )
-if machine_runs_32bit; then
-  packages+=(wine32:i386)
-fi
+for build in $WINDOWS_BUILDS; do
+  read -r -a compilers <<<"$(windows_build_packages "$build")"
+  packages+=("${compilers[@]}")
+  if windows_build_runnable "$build"; then packages+=("$(windows_build_wine_package "$build")"); fi
+done
 
 missing=()
 for package in "${packages[@]}"; do

@@ -10,6 +10,10 @@ step() { printf '\n==== %s\n' "$*"; }
 step "Installing what is missing"
 scripts/setup.sh
 
+step "Shell scripts (shellcheck)"
+shellcheck -x scripts/*.sh tests/*.sh
+echo "shellcheck: no findings"
+
 step "Native build and unit tests"
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/native -j2
@@ -35,10 +39,24 @@ for build in $WINDOWS_BUILDS; do
   cmake --build "build/win-$build-test" -j2
 done
 
-step "Both executables as files: headers, export, code and resources"
+# A key pair made for this run, and each build's brantle.exe once more with
+# its public key built in, for the signed-list scenarios: the program alone,
+# into a folder of its own.
+keys=$PWD/build/e2e-keys
+step "A test key for signed update lists, and brantle.exe built with it"
+rm -rf "$keys" && mkdir -p "$keys"
+openssl ecparam -name prime256v1 -genkey -noout -out "$keys/maker-key.pem"
+openssl ec -in "$keys/maker-key.pem" -pubout -out "$keys/update-key.pem" 2>/dev/null
 for build in $WINDOWS_BUILDS; do
-  # Debian's own Python, which has python3-pefile whatever python3 the PATH finds first.
-  /usr/bin/python3 tests/pe_check.py "$build" "build/win-$build-test/app/brantle.exe" resources
+  cmake -S . -B "build/win-$build-signed" -DCMAKE_TOOLCHAIN_FILE="$(windows_build_toolchain "$build")" \
+    -DBRANTLE_UPDATE_HOST="127.0.0.1:$port" -DBRANTLE_UPDATE_PUBLIC_KEY="$keys/update-key.pem" -DBRANTLE_E2E=OFF >/dev/null
+  cmake --build "build/win-$build-signed" -j2 --target brantle
+done
+
+step "Every executable as a file: headers, export, code and resources"
+for build in $WINDOWS_BUILDS; do
+  windows_build_pe_check "$build" "build/win-$build-test/app/brantle.exe" resources
+  windows_build_pe_check "$build" "build/win-$build-signed/app/brantle.exe" resources "$keys/update-key.pem"
 done
 
 step "Release zip: the last commit packaged from two fresh clones, compared and checked"
@@ -52,16 +70,14 @@ for build in $WINDOWS_BUILDS; do
     skipped+=("$build: $(windows_build_why_not "$build")")
     continue
   fi
-  step "End-to-end tests under Wine, $(windows_build_words "$build") build"
-  passed=1
-  BRANTLE_RULES_REFERENCE=$PWD/build/native/cli/brantle-rules scripts/e2e.sh "build/win-$build-test" || passed=0
-  # The display-scale group again at 125 %, 150 % and 200 %, each dpi in a
-  # Wine prefix of its own.
-  for dpi in 120 144 192; do
-    step "End-to-end tests under Wine at $dpi dpi, $(windows_build_words "$build") build"
-    scripts/e2e.sh "build/win-$build-test" --dpi "$dpi" || passed=0
-  done
-  if [ "$passed" = 1 ]; then driven+=("$build"); else failed+=("$build"); fi
+  step "End-to-end tests under Wine, $(windows_build_words "$build") build, at 96 dpi and for the display-scale group at 120, 144 and 192 dpi (ctest -L e2e)"
+  if BRANTLE_RULES_REFERENCE=$PWD/build/native/cli/brantle-rules BRANTLE_E2E_SIGNED_BUILD=$PWD/build/win-$build-signed \
+    BRANTLE_E2E_MAKER_KEY=$keys/maker-key.pem ctest --test-dir "build/win-$build-test" -L e2e --output-on-failure; then
+    driven+=("$build")
+  else
+    failed+=("$build")
+  fi
+  cat "build/win-$build-test"/e2e-summary*.txt 2>/dev/null || true
 done
 
 step "Windows builds driven end to end"

@@ -1,14 +1,17 @@
 // A scripted stand-in for the update check's platform operations: files in
 // memory that can grow between polls, downloads and shell results set by the
-// test, SHA-256 by OpenSSL's libcrypto (the program uses the system's), and a
-// record of every message box, cursor change, file written and program
-// started.
+// test, SHA-256 and ECDSA P-256 verification by OpenSSL's libcrypto (the
+// program uses the system's), and a record of every message box, cursor
+// change, file written and program started.
 #pragma once
 
+#include <openssl/ec.h>
 #include <openssl/evp.h>
+#include <openssl/x509.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <new>
 #include <string>
@@ -47,7 +50,12 @@ struct FakeUpdatePlatform : UpdatePlatform {
     uint32_t writeError = 0;
     uint32_t closeError = 0;  // of a written file
     uint32_t startError = 0;
+    uint32_t holdError = 0;  // the saved file cannot be held for its start
+    // Runs just before the saved file is opened to be started, as another
+    // program could change it between the copy and the start.
+    std::function<void(FakeUpdatePlatform&, const std::string& path)> beforeHold;
     bool hashUnavailable = false;
+    bool verifierUnavailable = false;
     int32_t answer = UPDATE_IDYES;
     // An operation whose log entry begins with this runs out of memory.
     std::string outOfMemoryAt;
@@ -58,6 +66,8 @@ struct FakeUpdatePlatform : UpdatePlatform {
     std::vector<Box> boxes;
     std::vector<std::string> opened;             // addresses given to the shell
     std::vector<std::string> started;            // programs started
+    std::vector<std::string> startedBytes;       // the bytes of each when it was started
+    std::vector<bool> startedWhileHeld;          // whether each was held open for its start then
     std::map<std::string, std::string> written;  // files written and not removed
     std::vector<uint32_t> pauses;
     UpdateCursor cursor = UpdateCursor::Arrow;
@@ -102,6 +112,7 @@ struct FakeUpdatePlatform : UpdatePlatform {
         std::string content;
         uint32_t position = 0;
         std::string writtenPath;  // set for a file made by CreateNewFile
+        std::string heldPath;     // set for a file opened by OpenFileToStart
     };
     std::map<UpdateFileHandle, Handle> handles;
     UpdateFileHandle nextHandle = 1;
@@ -113,7 +124,7 @@ struct FakeUpdatePlatform : UpdatePlatform {
         const std::string& content = file.stages[std::min(file.opens, file.stages.size() - 1)];
         ++file.opens;
         ++openHandles;
-        handles[nextHandle] = Handle{content, 0, {}};
+        handles[nextHandle] = Handle{content, 0, {}, {}};
         return nextHandle++;
     }
     uint64_t FileSize(UpdateFileHandle file) override { return handles.at(file).content.size(); }
@@ -135,7 +146,7 @@ struct FakeUpdatePlatform : UpdatePlatform {
         }
         written[path].clear();
         ++openHandles;
-        handles[nextHandle] = Handle{{}, 0, path};
+        handles[nextHandle] = Handle{{}, 0, path, {}};
         return nextHandle++;
     }
     uint32_t WriteToFile(UpdateFileHandle file, const char* data, uint32_t count) override {
@@ -152,6 +163,19 @@ struct FakeUpdatePlatform : UpdatePlatform {
         handles.erase(file);
         --openHandles;
         return wasWritten ? closeError : 0;
+    }
+
+    UpdateFileHandle OpenFileToStart(const std::string& path, uint32_t& error) override {
+        Log("hold " + path);
+        if (beforeHold) beforeHold(*this, path);
+        auto found = written.find(path);
+        if (holdError || found == written.end()) {
+            error = holdError ? holdError : 2;  // not found
+            return 0;
+        }
+        ++openHandles;
+        handles[nextHandle] = Handle{found->second, 0, {}, path};
+        return nextHandle++;
     }
 
     UpdateHashHandle StartSha256() override {
@@ -177,10 +201,50 @@ struct FakeUpdatePlatform : UpdatePlatform {
         return finished;
     }
 
+    // Verifies as the system does: the key as a P-256 point, the signature
+    // as r and s, over the digest given.
+    bool VerifyP256Signature(const P256PublicKey& key, const uint8_t (&digest)[SHA256_DIGEST_BYTES],
+                             const P256Signature& signature) override {
+        Log("verify");
+        if (verifierUnavailable) return false;
+        // The key as a SubjectPublicKeyInfo: the fixed P-256 header, then
+        // the uncompressed point.
+        static const uint8_t header[] = {0x30, 0x59, 0x30, 0x13, 0x06, 0x07, 0x2a, 0x86, 0x48,
+                                         0xce, 0x3d, 0x02, 0x01, 0x06, 0x08, 0x2a, 0x86, 0x48,
+                                         0xce, 0x3d, 0x03, 0x01, 0x07, 0x03, 0x42, 0x00, 0x04};
+        std::vector<uint8_t> spki(header, header + sizeof header);
+        spki.insert(spki.end(), key.begin(), key.end());
+        const uint8_t* cursor = spki.data();
+        EVP_PKEY* publicKey = d2i_PUBKEY(nullptr, &cursor, static_cast<long>(spki.size()));
+        ECDSA_SIG* sig = ECDSA_SIG_new();
+        BIGNUM* r = BN_bin2bn(signature.data(), P256_NUMBER_BYTES, nullptr);
+        BIGNUM* s = BN_bin2bn(signature.data() + P256_NUMBER_BYTES, P256_NUMBER_BYTES, nullptr);
+        bool valid = false;
+        if (publicKey && sig && r && s && ECDSA_SIG_set0(sig, r, s) == 1) {
+            r = s = nullptr;  // owned by sig now
+            unsigned char* der = nullptr;
+            int derLength = i2d_ECDSA_SIG(sig, &der);
+            EVP_PKEY_CTX* context = EVP_PKEY_CTX_new(publicKey, nullptr);
+            valid = derLength > 0 && context && EVP_PKEY_verify_init(context) == 1 &&
+                    EVP_PKEY_verify(context, der, static_cast<size_t>(derLength), digest, SHA256_DIGEST_BYTES) == 1;
+            EVP_PKEY_CTX_free(context);
+            OPENSSL_free(der);
+        }
+        BN_free(r);
+        BN_free(s);
+        ECDSA_SIG_free(sig);
+        EVP_PKEY_free(publicKey);
+        return valid;
+    }
+
     uint32_t StartProgram(const std::string& path) override {
         Log("start " + path);
         if (startError) return startError;
         started.push_back(path);
+        startedBytes.push_back(written.count(path) ? written.at(path) : "(no such file)");
+        bool held = false;
+        for (const auto& handle : handles) held = held || handle.second.heldPath == path;
+        startedWhileHeld.push_back(held);
         return 0;
     }
     void Pause(uint32_t milliseconds) override {

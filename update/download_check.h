@@ -8,9 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "scoped_sha256.h"
 #include "update_platform.h"
-
-using Sha256Digest = std::array<uint8_t, SHA256_DIGEST_BYTES>;
 
 // The most bytes read or written at once.
 constexpr uint32_t DOWNLOAD_PIECE_BYTES = 64 * 1024;
@@ -25,6 +24,10 @@ struct DownloadCheck {
     int32_t failureKind = 0;
     int32_t code = 0;
 };
+
+// A count of bytes as a message's code; counts beyond its range show as the
+// largest code.
+int32_t ByteCountCode(uint64_t count);
 
 // Reads `source` (0: a file that could not be opened, which gives no bytes)
 // from its current position until `sizeOnDisk` bytes are read, and writes each piece to `target` unless it is 0. Fails

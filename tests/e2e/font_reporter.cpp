@@ -83,7 +83,7 @@ std::string Fields(std::initializer_list<long> values) {
 
 HFONT FontOf(HWND window) {
     DWORD_PTR handle = 0;
-    SendMessageTimeoutW(window, WM_GETFONT, 0, 0, SMTO_NORMAL, 5000, &handle);
+    SendMessageTimeoutW(window, WM_GETFONT, 0, 0, SMTO_NORMAL, 30000, &handle);
     return reinterpret_cast<HFONT>(handle);
 }
 
@@ -96,7 +96,7 @@ bool IsStatic(HWND window) {
 HBITMAP BitmapOf(HWND window) {
     if (!IsStatic(window) || (GetWindowLongW(window, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) return nullptr;
     DWORD_PTR handle = 0;
-    SendMessageTimeoutW(window, STM_GETIMAGE, IMAGE_BITMAP, 0, SMTO_NORMAL, 5000, &handle);
+    SendMessageTimeoutW(window, STM_GETIMAGE, IMAGE_BITMAP, 0, SMTO_NORMAL, 30000, &handle);
     return reinterpret_cast<HBITMAP>(handle);
 }
 
@@ -175,7 +175,7 @@ std::string MoveTo(HWND dialog, UINT dpi) {
     GetWindowRect(dialog, &rect);
     rect.right = rect.left + MulDiv(rect.right - rect.left, static_cast<int>(dpi), static_cast<int>(old));
     rect.bottom = rect.top + MulDiv(rect.bottom - rect.top, static_cast<int>(dpi), static_cast<int>(old));
-    SendMessageTimeoutW(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&rect), SMTO_NORMAL, 5000,
+    SendMessageTimeoutW(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&rect), SMTO_NORMAL, 30000,
                         nullptr);
     long gone = 0;
     for (HGDIOBJ object : own) gone += GetObjectType(object) == 0 ? 1 : 0;
@@ -187,7 +187,7 @@ std::string MoveTo(HWND dialog, UINT dpi) {
 
 long IconWidth(HWND dialog, WPARAM which) {
     DWORD_PTR handle = 0;
-    SendMessageTimeoutW(dialog, WM_GETICON, which, 0, SMTO_NORMAL, 5000, &handle);
+    SendMessageTimeoutW(dialog, WM_GETICON, which, 0, SMTO_NORMAL, 30000, &handle);
     ICONINFO info{};
     if (!handle || !GetIconInfo(reinterpret_cast<HICON>(handle), &info)) return 0;
     BITMAP picture{};
@@ -204,7 +204,7 @@ DWORD WINAPI Report(void*) {
     std::pair<std::string, HWND> report{"", search.dialog};
     if (search.dialog) {
         DWORD_PTR moveTo = 0;
-        if (harness) SendMessageTimeoutW(harness, kReporterAsks, 0, 0, SMTO_NORMAL, 5000, &moveTo);
+        if (harness) SendMessageTimeoutW(harness, kReporterAsks, 0, 0, SMTO_NORMAL, 30000, &moveTo);
         if (moveTo) report.first += MoveTo(search.dialog, static_cast<UINT>(moveTo));
         report.first +=
             "icons" + Fields({IconWidth(search.dialog, ICON_SMALL), IconWidth(search.dialog, ICON_BIG)}) + "\n";
@@ -216,7 +216,7 @@ DWORD WINAPI Report(void*) {
     data.cbData = static_cast<DWORD>(report.first.size());
     data.lpData = report.first.data();
     if (harness) {
-        SendMessageTimeoutW(harness, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 5000, nullptr);
+        SendMessageTimeoutW(harness, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 30000, nullptr);
     }
     FreeLibraryAndExitThread(Self, 0);
 }

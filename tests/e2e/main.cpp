@@ -1,9 +1,12 @@
 // The harness's entry:
 //
 //   brantle_e2e <brantle.exe> [--shots <folder>] [--browser-log <file>]
-//               [--rule-table <file>] [--references <folder>]
-//               [--only <part of a scenario name>]
+//               [--rule-table <file>] [--numbers <file>] [--references <folder>]
+//               [--only <part of a scenario name> | --scenario <name>]
+//               [--signed-brantle <brantle.exe built with a test key>]
+//   brantle_e2e --list
 //   brantle_e2e --bench-startup <brantle.exe> <minimal dialog exe> [starts]
+//   brantle_e2e --try-to-change <file>   (the update scenarios' second process)
 //
 // Paths are Windows paths (under Wine, Z: reaches the Linux file system).
 #include <cstdio>
@@ -19,7 +22,8 @@ namespace {
 int Usage() {
     std::fprintf(stderr,
                  "usage: brantle_e2e <brantle.exe> [--shots DIR] [--browser-log FILE] [--rule-table FILE] "
-                 "[--references DIR] [--only NAME]\n"
+                 "[--numbers FILE] [--references DIR] [--only PART | --scenario NAME] [--signed-brantle EXE]\n"
+                 "       brantle_e2e --list\n"
                  "       brantle_e2e --bench-startup <brantle.exe> <minimal.exe> [starts]\n");
     return 2;
 }
@@ -31,9 +35,15 @@ int wmain(int argc, wchar_t** argv) {
         int starts = argc >= 5 ? _wtoi(argv[4]) : 15;
         return RunStartupBenchmark(argv[2], argv[3], starts < 1 ? 15 : starts);
     }
+    if (argc == 3 && std::wcscmp(argv[1], L"--try-to-change") == 0) return TryToChangeFile(argv[2]);
+    if (argc == 2 && std::wcscmp(argv[1], L"--list") == 0) {
+        ListScenarios();
+        return 0;
+    }
     if (argc < 2 || argv[1][0] == L'-') return Usage();
     Config.brantleExe = argv[1];
     std::string only;
+    bool exact = false;
     for (int i = 2; i < argc; ++i) {
         std::wstring option = argv[i];
         if (i + 1 >= argc) return Usage();
@@ -46,8 +56,14 @@ int wmain(int argc, wchar_t** argv) {
             Config.ruleTable = value;
         else if (option == L"--references")
             Config.referenceDir = value;
-        else if (option == L"--only")
+        else if (option == L"--numbers")
+            Config.numbers = value;
+        else if (option == L"--only" || option == L"--scenario") {
+            if (!only.empty()) return Usage();
             only = Narrow(value);
+            exact = option == L"--scenario";
+        } else if (option == L"--signed-brantle")
+            Config.signedBrantleExe = value;
         else
             return Usage();
     }
@@ -56,5 +72,5 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     OwnerWindow();
-    return RunScenarios(only);
+    return RunScenarios(only, exact);
 }
