@@ -76,7 +76,7 @@ done
 # shellcheck source=wine-env.sh
 . "$repo/scripts/wine-env.sh"
 wine_env_start_for_build_folder "$build" e2e "$state"
-words=$(windows_build_words "$WINE_ENV_BUILD")${dpi:+ at $dpi dpi}
+words=$(windows_build_words "$WINE_ENV_BUILD")
 
 # The update server stand-in, on the host and port that this build's
 # brantle.exe asks (BRANTLE_UPDATE_HOST, 127.0.0.1:<port> in test builds).
@@ -217,7 +217,7 @@ for bmp in "$shots"/*.bmp; do
 done
 
 report() { printf '%s\n' "$*" | tee -a "$summary_file"; }
-report "e2e: $words build: $summary in $((SECONDS - started)) s (screenshots in $shots)"
+report "e2e: $words build${dpi:+ at $dpi dpi}: $summary in $((SECONDS - started)) s (screenshots in $shots)"
 harness_passed=0
 [ "$failed" -eq 0 ] && harness_passed=1
 
