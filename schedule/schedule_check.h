@@ -81,7 +81,6 @@ private:
     std::string output_;
     std::string failure_;
     bool headerDone_ = false;
-    bool wroteByteOrderMark_ = false;
     size_t width_ = 0;  // the header's number of fields
     size_t diagramColumn_ = 0;
     size_t optionsColumn_ = 0;

@@ -104,6 +104,10 @@ while IFS='|' read -r what command; do
   err=$(eval "$command" 2>&1 >/dev/null)
   status=$?
   if [[ "$command" == *"/dev/full"* ]] && [ ! -w /dev/full ]; then echo "skipped: $what (no /dev/full)"; continue; fi
+  # Node puts /dev/null in place of a closed standard stream before any
+  # program of its own starts, so the tool cannot see that it was closed.
+  if [[ "$what" == *closed ]] && [[ "$(basename "${tool[0]}")" == node* ]]; then
+    echo "skipped: $what (Node opens /dev/null for a closed standard stream)"; continue; fi
   check "$what: exit code" 1 "$status"
   check "$what: message" 1 "$(grep -c '^brantle-rules: cannot' <<<"$err")"
 done <<'TABLE'
