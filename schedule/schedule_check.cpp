@@ -64,7 +64,10 @@ void AnswerScheduleRow(std::string_view diagram, std::string_view options, MainD
     answer.note = ShownText(dialog, IDC_RESULT_NOTE);
 }
 
-ScheduleCheck::ScheduleCheck() { LoadRuleTable(); }
+// The table is the same bytes every time: loaded once.
+ScheduleCheck::ScheduleCheck() {
+    if (TheRuleTable.count == 0) LoadRuleTable();
+}
 
 bool ScheduleCheck::Feed(std::string_view bytes) {
     if (!failure_.empty()) return false;

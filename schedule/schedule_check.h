@@ -44,7 +44,7 @@ public:
     // bytes; the bound keeps memory bounded whatever the input holds.
     static constexpr size_t MAX_RECORD_BYTES = 1 << 20;
 
-    // Loads the rule table.
+    // Loads the rule table, unless it is loaded.
     ScheduleCheck();
 
     // Reads the next bytes of the schedule and appends the answer's bytes

@@ -19,6 +19,7 @@ for target in $targets; do
   printf '&H4D2' >"$corpus/seed-hex"
   printf ' -12.5D+3x' >"$corpus/seed-decimal"
   printf '\001Brantle, "1.10,2", 4 ,file.exe, 1234' >"$corpus/seed-fields"
+  printf '\003\357\273\277diagram,options\r\n"a, ""b""\n",652,&H1\r\n\n,,\r"open' >"$corpus/seed-csv"
   log="$build/$target.log"
   if "$build/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 "$corpus" >"$log" 2>&1; then
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")

@@ -75,6 +75,7 @@ var Page = (function () {
         e.node.hidden = (state & SHOWN) === 0;
         if (e.text !== text) e.node.textContent = text;
       } else {
+        if (e.kind === 'none') e.node.checked = (state & TICKED) !== 0;
         e.node.disabled = (state & ENABLED) === 0;
       }
       e.text = text;
