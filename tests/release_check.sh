@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# The release zip: packaging the same commit from two fresh clones, in two
+# The release zips: packaging the same commit from two fresh clones, in two
 # folders and at two times, gives the same bytes; the zip holds exactly its
 # six files, SHA256SUMS verifies them, README.txt has CR LF line ends, and
 # each program is the build its folder names, and each brantle.exe passes
-# the file checks of the test command.
+# the file checks of the test command. The web zip holds the page's four
+# files.
 #
 #   tests/release_check.sh     (checks the last commit, not uncommitted work)
 set -euo pipefail
@@ -36,7 +37,7 @@ fresh_copy "$other/a/second"
 (cd "$work/first" && scripts/package.sh)
 sleep 2  # a later time, so that nothing the clock gives can go unnoticed
 (cd "$other/a/second" && scripts/package.sh)
-name=$(cd "$work/first/dist" && ls)
+name=$(cd "$work/first/dist" && ls | grep -- -windows.zip)
 first=$work/first/dist/$name
 check "one zip, named after the version" "Brantle-1.10.1-windows.zip" "$name"
 check "the same bytes from both clones" "$(sha256sum <"$first")" "$(sha256sum <"$other/a/second/dist/$name")"
@@ -61,7 +62,14 @@ for build in x86 x64; do
     >"$work/pe-$build.log" || status=$?
   check "$build/brantle.exe passes its file checks" 0 "$status"
 done
-echo "release zip: $(stat -c %s "$first") bytes"
+web=$work/first/dist/Brantle-1.10.1-web.zip
+check "the web zip: the same bytes from both clones" "$(sha256sum <"$web")" \
+  "$(sha256sum <"$other/a/second/dist/Brantle-1.10.1-web.zip")"
+check "the web zip's files, in order" "index.html brantle.js brantle.css brantle.ico" "$(unzip -Z1 "$web" | xargs)"
+unzip -q "$web" -d "$work/web"
+check "the page names no file that the web zip lacks" "brantle.css brantle.ico brantle.js" \
+  "$(grep -o '\(src\|href\)="[^"#]*"' "$work/web/index.html" | sed 's/.*="//;s/"$//' | sort | xargs)"
+echo "release zip: $(stat -c %s "$first") bytes; web zip: $(stat -c %s "$web") bytes"
 unzip -l "$first" | sed -n '4,9p'
 
 echo "$failures failed"
