@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include "read_number.h"
+#include "text_field.h"
 
 std::u16string_view ArgumentText(std::u16string_view commandLine) {
     size_t at = 0;
@@ -37,9 +38,5 @@ StartupSwitches ReadSwitches(std::string_view argumentText) {
 }
 
 std::string InitialNumber(std::string_view argumentText) {
-    std::string_view text = argumentText.substr(0, argumentText.find('/'));
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    const size_t last = text.find_last_not_of(' ');
-    return std::string(text.substr(first, last - first + 1));
+    return std::string(TrimSpaces(argumentText.substr(0, argumentText.find('/'))));
 }

@@ -1,11 +1,9 @@
 // The C++ runtime's error paths, made small for the Windows program.
 //
-// The program's policy: every error that the standard library raises is
-// thrown, so that each catch in the program sees it and none is skipped.
-// Running out of memory is std::bad_alloc wherever it is found, also when a
-// container is asked to grow beyond its largest size: the update check turns
-// it into "Unexpected error", the dialogs and the export into a quiet end of
-// the message or the dialog.
+// Every error that the standard library raises is still thrown, so that the
+// program's catches (its error policy is written at its entry, main_win.cpp)
+// see each one. Running out of memory is std::bad_alloc wherever it is
+// found, also when a container is asked to grow beyond its largest size.
 //
 // Defining the library's throw helpers here keeps out of the static link the
 // exception classes that carry a message text (the logic_error and

@@ -33,7 +33,14 @@ void SendResultRecord(uint32_t owner) {
 
 int32_t ProgramMain(HINSTANCE instance, HINSTANCE, std::u16string_view argumentText, int) {
     KeepProgramInstance(instance);
-    SetDefaultDialogFont();
-    WindowsDialogs dialogs;
-    return RunStartup(dialogs, NarrowAnsi(argumentText));
+    // What nothing else caught (out of memory, in practice) ends the program
+    // as the close box does, with no record sent: the caller learns that it
+    // got no answer.
+    try {
+        SetDefaultDialogFont();
+        WindowsDialogs dialogs;
+        return RunStartup(dialogs, NarrowAnsi(argumentText));
+    } catch (...) {
+        return MainDialogResult(SYSTEM_CLOSE_END.value);
+    }
 }

@@ -47,10 +47,12 @@ const char USAGE[] =
     "  --                       the arguments after it are diagram numbers\n"
     "\n"
     "--batch reads lines of OPTIONS<TAB>TEXT[<TAB>EVENT...] from standard input,\n"
-    "where an EVENT is type=T, click=N (option N: 0-5, 9-11), none=1 or none=0,\n"
-    "and writes one line per input line: ROW, OPTIONS, VERDICT, HEADING, RESULT,\n"
-    "NOTE, CONDITION, ENABLED, CHECKED and RECORD (hex), separated by tabs.\n"
-    "Input lines may end in LF, CR LF or CR.\n"
+    "where OPTIONS is a number written as for --options (an empty field is 0)\n"
+    "and an EVENT is type=T, click=N (option N: 0-5, 9-11), none=1 or none=0;\n"
+    "a line without a tab is TEXT alone. It writes one line per input line:\n"
+    "ROW, OPTIONS, VERDICT, HEADING, RESULT, NOTE, CONDITION, ENABLED, CHECKED\n"
+    "and RECORD (hex), separated by tabs. Input lines may end in LF, CR LF or\n"
+    "CR; a UTF-8 byte-order mark at the very start of the input is skipped.\n"
     "\n"
     "--csv reads a schedule as CSV from standard input: a header row that names\n"
     "a \"diagram\" and an \"options\" column (options written as for --options;\n"
@@ -62,9 +64,10 @@ const char USAGE[] =
     "Exit codes:\n"
     "  0  every answer was written\n"
     "  1  standard input could not be read or standard output could not be written\n"
-    "  2  a wrong argument, a batch line with a bad event or longer than 1 MiB,\n"
-    "     or a CSV schedule whose header lacks \"diagram\" or \"options\" or with\n"
-    "     a row longer than 1 MiB (the lines or rows before it were answered)\n";
+    "  2  a wrong argument, a batch line with a bad OPTIONS value, a bad event\n"
+    "     or more than 1 MiB, or a CSV schedule whose header lacks \"diagram\" or\n"
+    "     \"options\" or with a row longer than 1 MiB (the lines or rows before\n"
+    "     it were answered)\n";
 
 struct OptionFlag {
     const char* name;
@@ -72,9 +75,11 @@ struct OptionFlag {
 };
 
 const OptionFlag OPTION_FLAGS[] = {
-    {"--lamp-column", 0}, {"--normal-posts", 1}, {"--self-righting-bollard", 2},
-    {"--bollard", 3},     {"--gantry", 4},       {"--signal-head", 5},
-    {"--20mph", 9},       {"--repeater", 10},    {"--condition", 11},
+    {"--lamp-column", OPT_LAMP_COLUMN}, {"--normal-posts", OPT_NORMAL_POSTS},
+    {"--self-righting-bollard", OPT_SELF_RIGHTING_BOLLARD}, {"--bollard", OPT_BOLLARD},
+    {"--gantry", OPT_GANTRY}, {"--signal-head", OPT_SIGNAL_HEAD},
+    {"--20mph", OPT_20MPH}, {"--repeater", OPT_REPEATER},
+    {"--condition", OPT_CONDITION},
 };
 
 // The line's tab-separated parts, as views into it.
@@ -94,7 +99,7 @@ std::vector<std::string_view> SplitAtTabs(std::string_view line) {
 // which are ticked.
 uint32_t EnabledMask(const MainDialogModel& dialog) {
     uint32_t mask = 0;
-    for (int option = 0; option <= 10; ++option) {
+    for (int option = OPT_FIRST; option < OPT_CONDITION; ++option) {
         if (OptionHasControl(option) && dialog.Control(IDC_OPTION_BASE + option).enabled) mask |= Bit(option);
     }
     if (dialog.Control(IDC_CONDITION).shown) mask |= Bit(OPT_CONDITION);
@@ -103,7 +108,7 @@ uint32_t EnabledMask(const MainDialogModel& dialog) {
 
 uint32_t CheckedMask(const MainDialogModel& dialog) {
     uint32_t mask = 0;
-    for (int option = 0; option <= 11; ++option) {
+    for (int option = OPT_FIRST; option <= OPT_LAST; ++option) {
         if (OptionHasControl(option) && dialog.Control(IDC_OPTION_BASE + option).ticked) mask |= Bit(option);
     }
     return mask;
@@ -173,7 +178,11 @@ bool RunBatchLine(const std::string& line, MainDialogModel& dialog, std::string&
     std::string_view text = parts[0];
     int32_t options = 0;
     if (parts.size() > 1) {
-        options = ReadWholeNumber(parts[0]);
+        if (!parts[0].empty() && !ReadWholeNumberExactly(parts[0], options)) {
+            error = "OPTIONS \"" + std::string(parts[0]) +
+                    "\" is not a number (decimal, &H.. hexadecimal, &B.. binary or &O.. octal)";
+            return false;
+        }
         text = parts[1];
     }
     ResetRulesState();
@@ -249,12 +258,17 @@ LineEnd ReadBatchLine(std::string& line) {
     }
 }
 
+// The UTF-8 byte-order mark that Windows editors write at the start of a file.
+constexpr std::string_view UTF8_BYTE_ORDER_MARK = "\xEF\xBB\xBF";
+
 int RunBatch() {
     MainDialogModel dialog;  // shown afresh for every line
     std::string line;
     long lineNumber = 0;
     for (;;) {
         const LineEnd end = ReadBatchLine(line);
+        if (lineNumber == 0 && line.compare(0, UTF8_BYTE_ORDER_MARK.size(), UTF8_BYTE_ORDER_MARK) == 0)
+            line.erase(0, UTF8_BYTE_ORDER_MARK.size());
         if (end == LineEnd::ReadError) {
             // A line cut short by the failure is not answered.
             const int readError = errno;

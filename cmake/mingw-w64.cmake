@@ -1,6 +1,6 @@
 # Cross-compiling for Windows with Debian's MinGW-w64. Included by the
 # per-architecture toolchain files, which set BRANTLE_MINGW_TRIPLE_ARCH
-# (i686 or x86_64) and nothing else.
+# (i686 or x86_64) and the compiler flags that only their architecture needs.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR ${BRANTLE_MINGW_TRIPLE_ARCH})
 
@@ -16,12 +16,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
 # No DLLs beside the executable: the runtime goes in statically.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-
-# Lets CTest run Windows executables, with the Wine loader of the same
-# word size (Debian's plain `wine` always picks the 32-bit one when it is
-# installed).
-if(BRANTLE_MINGW_TRIPLE_ARCH STREQUAL "x86_64")
-  set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
-else()
-  set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine)
-endif()

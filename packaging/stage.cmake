@@ -1,9 +1,9 @@
 # Stages the release's files in a fresh folder, ready to be zipped:
 #
-#   cmake -DX86_BUILD=<tree> -DX64_BUILD=<tree> -DSTAGE=<folder> -P stage.cmake
+#   cmake "-DBUILDS=x86=<tree>;x64=<tree>" -DSTAGE=<folder> -P stage.cmake
 #
-# x86/ and x64/ get what each Windows build tree installs (brantle.exe and
-# brantle-rules.exe), README.txt is written with CR LF line ends for Windows,
+# Each build's folder (named as the build) gets what its Windows build tree
+# installs (brantle.exe and brantle-rules.exe), README.txt is written with CR LF line ends for Windows,
 # and SHA256SUMS holds the SHA-256 of every other file, sorted by name, in the
 # format `sha256sum -c` reads. The file names, one per line in the order
 # the zip takes them, go to <folder>.list; the zip's name to <folder>.name.
@@ -14,9 +14,15 @@ set(BRANTLE_VERSION_TEXT ${CMAKE_MATCH_1}.${CMAKE_MATCH_2})
 set(BRANTLE_BUILD_NUMBER ${CMAKE_MATCH_3})
 
 file(REMOVE_RECURSE "${STAGE}")
-foreach(pair IN ITEMS "x86;${X86_BUILD}" "x64;${X64_BUILD}")
-  list(GET pair 0 folder)
-  list(GET pair 1 tree)
+if(NOT BUILDS)
+  message(FATAL_ERROR "BUILDS names no build: give -DBUILDS=<name>=<tree>;...")
+endif()
+foreach(pair IN LISTS BUILDS)
+  if(NOT pair MATCHES "^([A-Za-z0-9_-]+)=(.+)$")
+    message(FATAL_ERROR "'${pair}' is not <build name>=<build tree>")
+  endif()
+  set(folder ${CMAKE_MATCH_1})
+  set(tree ${CMAKE_MATCH_2})
   execute_process(COMMAND ${CMAKE_COMMAND} --install "${tree}" --prefix "${STAGE}/${folder}"
                   OUTPUT_QUIET RESULT_VARIABLE failed)
   if(failed)

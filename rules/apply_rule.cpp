@@ -14,7 +14,13 @@ void SetOptionBit(int option, bool set) {
 
 bool OptionBit(int option) { return HasBit(static_cast<uint32_t>(OptionSet), option); }
 
-constexpr uint32_t MOUNTING_GROUP_BITS = 0x7Eu;  // bits 1 to 6
+constexpr bool InMountingGroup(int option) { return option >= MOUNTING_GROUP_FIRST && option <= MOUNTING_GROUP_LAST; }
+
+constexpr uint32_t MountingGroupBits() {
+    uint32_t bits = 0;
+    for (int option = MOUNTING_GROUP_FIRST; option <= MOUNTING_GROUP_LAST; ++option) bits |= Bit(option);
+    return bits;
+}
 
 constexpr std::string_view OTHER_BOLLARD = "other type of bollard";
 constexpr std::string_view ILLUMINATED_BOLLARD = "internally illuminated bollard";
@@ -26,7 +32,7 @@ void InitialiseMainDialogControls(MainDialogControls& controls) {
     controls.UpdateShown(IDC_RESULT_NOTE, false);
     controls.UpdateShown(IDC_CONDITION, false);
     if (OptionSet != 0) {
-        for (int option = 0; option <= 11; ++option) {
+        for (int option = OPT_FIRST; option <= OPT_LAST; ++option) {
             if (OptionHasControl(option) && OptionBit(option)) controls.UpdateTicked(IDC_OPTION_BASE + option, true);
         }
     } else {
@@ -55,13 +61,13 @@ void ApplyRule(MainDialogControls& controls) {
     // controls do in between reads them.
     const uint32_t disabledOptions = rule.disabledOptions;
     uint32_t options = static_cast<uint32_t>(OptionSet);
-    for (int option = 0; option <= 11; ++option) {
+    for (int option = OPT_FIRST; option <= OPT_LAST; ++option) {
         const bool disabled = HasBit(disabledOptions, option);
         const bool hasControl = OptionHasControl(option);
         if (disabled) {
             // A mounting that does not apply falls back to normal posts
             // (a self-righting bollard does not).
-            if (option >= 3 && option <= 6 && HasBit(options, option)) {
+            if (option >= OPT_BOLLARD && InMountingGroup(option) && HasBit(options, option)) {
                 controls.UpdateTicked(IDC_NORMAL_POSTS, true);
                 options |= Bit(OPT_NORMAL_POSTS);
             }
@@ -85,9 +91,9 @@ void ApplyRule(MainDialogControls& controls) {
 
 void OnOptionClicked(MainDialogControls& controls, int id, bool ticked) {
     const int option = id - IDC_OPTION_BASE;
-    if (option < 0 || option > 11) return;
-    if (option >= 1 && option <= 6) {
-        OptionSet = static_cast<int32_t>(static_cast<uint32_t>(OptionSet) & ~MOUNTING_GROUP_BITS);
+    if (option < OPT_FIRST || option > OPT_LAST) return;
+    if (InMountingGroup(option)) {
+        OptionSet = static_cast<int32_t>(static_cast<uint32_t>(OptionSet) & ~MountingGroupBits());
         SetOptionBit(option, true);
     } else {
         SetOptionBit(option, ticked);

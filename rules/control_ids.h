@@ -1,6 +1,8 @@
 // Control ids of the main dialog that the rules engine acts on.
 #pragma once
 
+#include "rule_table.h"
+
 // Option i is shown as the control IDC_OPTION_BASE + i.
 constexpr int IDC_OPTION_BASE = 34976;
 
@@ -21,4 +23,6 @@ constexpr int IDC_NONE = 34995;
 constexpr int IDC_DIAGRAM_NUMBER = 35023;
 
 // Whether option i has a control (options 6 to 8 have none).
-constexpr bool OptionHasControl(int option) { return (option >= 0 && option <= 5) || (option >= 9 && option <= 11); }
+constexpr bool OptionHasControl(int option) {
+    return (option >= OPT_LAMP_COLUMN && option <= OPT_SIGNAL_HEAD) || (option >= OPT_20MPH && option <= OPT_CONDITION);
+}

@@ -6,6 +6,7 @@
 #include "read_number.h"
 #include "result_record.h"
 #include "rules_engine.h"
+#include "text_field.h"
 #include "upper_case.h"
 
 int32_t MatchedRow = 0;
@@ -18,10 +19,9 @@ char Dotted(char c) { return c == '-' ? '.' : c; }
 }  // namespace
 
 size_t NormaliseDiagramText(std::string_view typed, char* out) {
-    size_t begin = 0;
-    size_t end = typed.size();
-    while (begin < end && typed[begin] == ' ') ++begin;
-    while (end > begin && typed[end - 1] == ' ') --end;
+    const std::string_view trimmed = TrimSpaces(typed);
+    const size_t begin = trimmed.empty() ? 0 : static_cast<size_t>(trimmed.data() - typed.data());
+    const size_t end = begin + trimmed.size();
 
     size_t length = 0;
     if (const unsigned char* upper = UpperCaseTable()) {

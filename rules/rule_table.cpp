@@ -11,13 +11,6 @@ RuleTable TheRuleTable;
 
 namespace {
 
-std::string TrimSpaces(std::string_view text) {
-    size_t begin = text.find_first_not_of(' ');
-    if (begin == std::string_view::npos) return {};
-    size_t end = text.find_last_not_of(' ');
-    return std::string(text.substr(begin, end - begin + 1));
-}
-
 void DerivePatternParts(Rule& rule) {
     size_t wildcard = rule.pattern.find_first_of("x*");
     rule.prefix = rule.pattern.substr(0, wildcard == std::string::npos ? rule.pattern.size() : wildcard);
@@ -98,10 +91,10 @@ void MakeRowIndex(const std::vector<Rule>& rows, RowIndex& index) {
 
 Rule ParseRuleLine(std::string_view line) {
     Rule rule;
-    rule.pattern = TrimSpaces(TextField(line, 1));
+    rule.pattern = std::string(TrimSpaces(TextField(line, 1)));
     rule.requirement = ReadBinaryNumeral(TextField(line, 2));
     rule.disabledOptions = ReadBinaryNumeral(TextField(line, 3));
-    rule.label = TrimSpaces(TextField(line, 4));
+    rule.label = std::string(TrimSpaces(TextField(line, 4)));
     DerivePatternParts(rule);
     return rule;
 }

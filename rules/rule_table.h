@@ -32,7 +32,14 @@ enum : int {
     OPT_20MPH = 9,
     OPT_REPEATER = 10,
     OPT_CONDITION = 11,
+    OPT_FIRST = OPT_LAMP_COLUMN,  // the options that a control or a rule can name
+    OPT_LAST = OPT_CONDITION,
 };
+
+// Bits 1 to 6 are the mounting group: choosing a mounting clears them all
+// and sets its own. Bit 6, the last, has no control.
+constexpr int MOUNTING_GROUP_FIRST = OPT_NORMAL_POSTS;
+constexpr int MOUNTING_GROUP_LAST = 6;
 
 constexpr bool HasBit(uint32_t set, int bit) { return (set >> bit) & 1u; }
 constexpr uint32_t Bit(int bit) { return uint32_t{1} << bit; }

@@ -52,3 +52,9 @@ std::string TextField(std::string_view text, int n, std::string_view delimiter) 
     }
     return {};
 }
+
+std::string_view TrimSpaces(std::string_view text) {
+    const size_t begin = text.find_first_not_of(' ');
+    if (begin == std::string_view::npos) return {};
+    return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
+}

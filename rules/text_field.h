@@ -1,4 +1,4 @@
-// Splitting a text into fields.
+// Splitting a text into fields, and trimming them.
 #pragma once
 
 #include <string>
@@ -17,3 +17,7 @@
 // unclosed quote takes the rest of the text); any other field runs to the next
 // comma and loses its trailing spaces.
 std::string TextField(std::string_view text, int n, std::string_view delimiter = {});
+
+// `text` without the spaces (byte 32 only; tabs and line ends stay) at its
+// beginning and end.
+std::string_view TrimSpaces(std::string_view text);

@@ -8,7 +8,7 @@
 # Both programs are started the same way by the harness (CreateProcess, then
 # polling for the visible dialog), alternately; it prints the medians, their
 # ratio and the size of brantle.exe in bytes.
-set -u
+set -euo pipefail
 
 if [ $# -lt 1 ] || [ ! -d "$1" ]; then
   echo "usage: $0 <Windows build folder> [starts]" >&2
@@ -27,11 +27,13 @@ done
 
 # shellcheck source=wine-env.sh
 . "$repo/scripts/wine-env.sh"
-arch=$(windows_build_of "$brantle") || { echo "bench-startup: $brantle is not a Windows program of a known build" >&2; exit 2; }
-wine_env_start "$build/e2e-state" "$arch" || { echo "bench-startup: the Wine environment did not start" >&2; exit 1; }
+wine_env_start_for_build_folder "$build" bench-startup
 
-timeout 300 "$WINE_ENV_LOADER" "$harness" --bench-startup "$(wine_env_winpath "$brantle")" "$(wine_env_winpath "$minimal")" "$starts" \
-  2>"$build/bench-startup-stderr.log" | tr -d '\r'
-status=${PIPESTATUS[0]}
-echo "brantle.exe ($(windows_build_words "$arch")) size: $(stat -c %s "$brantle") bytes"
+# A limit against a hang only: a start takes a fraction of a second.
+status=0
+timeout -k 10 1800 "$WINE_ENV_LOADER" "$harness" --bench-startup "$(wine_env_winpath "$brantle")" \
+  "$(wine_env_winpath "$minimal")" "$starts" >"$build/bench-startup.out" 2>"$build/bench-startup-stderr.log" ||
+  status=$?
+tr -d '\r' <"$build/bench-startup.out"
+echo "brantle.exe ($(windows_build_words "$WINE_ENV_BUILD")) size: $(stat -c %s "$brantle") bytes"
 exit "$status"

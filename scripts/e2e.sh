@@ -3,14 +3,23 @@
 #
 #   scripts/e2e.sh <Windows build folder> [--only <part of a scenario name>]
 #
-# The folder is a Windows build (either toolchain file), already built: it
-# holds app/brantle.exe and tests/e2e/brantle_e2e.exe. This script builds
-# nothing; it makes a Wine environment of the build's architecture inside the
-# folder (e2e-state/), runs the harness, turns the screenshots into PNG files
-# (e2e-shots/), runs the tests of the build's brantle-rules.exe and exits
-# non-zero when a check fails. The logs are e2e.log and cli-test.log. Exit
-# status 3 means that this machine cannot run the build.
-set -u
+# The folder is a Windows build (any toolchain file of
+# scripts/windows-builds.sh), already built: it holds app/brantle.exe and
+# tests/e2e/brantle_e2e.exe. This script builds nothing; it makes a Wine
+# environment of the build's architecture inside the folder (e2e-state/),
+# runs each scenario of the harness in a harness process of its own, turns
+# the screenshots into PNG files (e2e-shots/), runs the tests of the build's
+# brantle-rules.exe and exits non-zero when a check fails. The logs are
+# e2e.log and cli-test.log; the last lines it prints also go to
+# e2e-summary.txt. Exit status 3 means that this machine cannot run the build.
+# The build folder's CTest test `e2e` (label e2e) runs this script.
+#
+# Time limits catch hangs, not slowness: a scenario normally takes a few
+# seconds, and one that has not ended after E2E_SCENARIO_LIMIT seconds
+# (default 300) is ended and counted as failed, and the run goes on with the
+# next one. The whole run stops starting scenarios after E2E_RUN_LIMIT
+# seconds (default 1800).
+set -euo pipefail
 
 if [ $# -lt 1 ] || [ ! -d "$1" ]; then
   echo "usage: $0 <Windows build folder> [--only NAME]" >&2
@@ -18,6 +27,16 @@ if [ $# -lt 1 ] || [ ! -d "$1" ]; then
 fi
 build=$(cd "$1" && pwd)
 shift
+only=
+if [ $# -gt 0 ]; then
+  if [ $# -ne 2 ] || [ "$1" != --only ]; then
+    echo "usage: $0 <Windows build folder> [--only NAME]" >&2
+    exit 2
+  fi
+  only=$2
+fi
+scenario_limit=${E2E_SCENARIO_LIMIT:-300}
+run_limit=${E2E_RUN_LIMIT:-1800}
 repo=$(cd "$(dirname "$0")/.." && pwd)
 brantle=$build/app/brantle.exe
 harness=$build/tests/e2e/brantle_e2e.exe
@@ -27,12 +46,8 @@ done
 
 # shellcheck source=wine-env.sh
 . "$repo/scripts/wine-env.sh"
-arch=$(windows_build_of "$brantle") || { echo "e2e: $brantle is not a Windows program of a known build" >&2; exit 2; }
-if ! windows_build_runnable "$arch"; then
-  echo "e2e: the $(windows_build_words "$arch") build cannot be driven here: $(windows_build_why_not "$arch")" >&2
-  exit 3
-fi
-wine_env_start "$build/e2e-state" "$arch" || { echo "e2e: the Wine environment did not start" >&2; exit 1; }
+wine_env_start_for_build_folder "$build" e2e
+words=$(windows_build_words "$WINE_ENV_BUILD")
 
 # The update server stand-in, on the host and port that this build's
 # brantle.exe asks (BRANTLE_UPDATE_HOST, 127.0.0.1:<port> in test builds).
@@ -43,7 +58,7 @@ if [[ "$update_host" == 127.0.0.1:* ]]; then
   python3 "$repo/tests/e2e/update_server.py" --root "$update_root" --port "${update_host#127.0.0.1:}" \
     --ready "$update_root.ready" >"$build/e2e-state/logs/update-server.log" 2>&1 &
   wine_env_track_pid $!
-  if wine_env_wait_for 10 test -s "$update_root.ready"; then
+  if wine_env_wait_for 60 test -s "$update_root.ready"; then
     BRANTLE_E2E_UPDATE_ROOT=$(wine_env_winpath "$update_root")
     export BRANTLE_E2E_UPDATE_ROOT BRANTLE_E2E_UPDATE_HOST=$update_host
   else
@@ -55,39 +70,95 @@ shots=$build/e2e-shots
 mkdir -p "$shots"
 rm -f "$shots"/*.bmp "$shots"/*.png
 log=$build/e2e.log
+errors=$build/e2e-stderr.log
+summary_file=$build/e2e-summary.txt
+: >"$log"
+: >"$errors"
+: >"$summary_file"
 
-# Wine's background processes were started by wine_env_start with their own
-# output files, so a pipe here cannot keep them waiting.
-timeout 300 "$WINE_ENV_LOADER" "$harness" "$(wine_env_winpath "$brantle")" \
-  --shots "$(wine_env_winpath "$shots")" \
-  --browser-log "$(wine_env_winpath "$WINE_ENV_BROWSER_LOG")" \
-  --rule-table "$(wine_env_winpath "$repo/resources/rule_table.txt")" \
-  "$@" 2>"$build/e2e-stderr.log" | tee "$log"
-status=${PIPESTATUS[0]}
+# Prints a line and keeps it in the log.
+say() { printf '%s\n' "$*" | tee -a "$log"; }
+
+# The scenarios, in the harness's order. (The Windows console ends its
+# lines with CR LF.)
+mapfile -t scenarios < <("$WINE_ENV_LOADER" "$harness" --list 2>>"$errors" | tr -d '\r')
+if [ ${#scenarios[@]} -eq 0 ]; then
+  echo "e2e: the harness listed no scenarios (see $errors)" >&2
+  exit 1
+fi
+
+passed=0 failed=0 ran=0
+started=$SECONDS
+output=$build/e2e-state/scenario.out
+harness_arguments=(
+  "$(wine_env_winpath "$brantle")"
+  --shots "$(wine_env_winpath "$shots")"
+  --browser-log "$(wine_env_winpath "$WINE_ENV_BROWSER_LOG")"
+  --rule-table "$(wine_env_winpath "$repo/resources/rule_table.txt")"
+  --numbers "$(wine_env_winpath "$repo/tests/large_numbers.txt")"
+)
+for scenario in "${scenarios[@]}"; do
+  if [ -n "$only" ] && [[ "$scenario" != *"$only"* ]]; then continue; fi
+  if ((SECONDS - started > run_limit)); then
+    say "FAIL $scenario: not run, the whole run passed its limit of ${run_limit} s"
+    failed=$((failed + 1))
+    continue
+  fi
+  ran=$((ran + 1))
+  status=0
+  # Wine's background processes were started by wine_env_start with their
+  # own output files, so nothing here waits for them.
+  timeout -k 10 "$scenario_limit" "$WINE_ENV_LOADER" "$harness" "${harness_arguments[@]}" \
+    --scenario "$scenario" >"$output" 2>>"$errors" </dev/null || status=$?
+  tr -d '\r' <"$output" | grep -vE '^[0-9]+ passed, [0-9]+ failed$' | tee -a "$log" || true
+  counts=$(tr -d '\r' <"$output" | sed -nE 's/^([0-9]+) passed, ([0-9]+) failed$/\1 \2/p' | tail -n 1)
+  if [ -n "$counts" ]; then
+    read -r scenario_passed scenario_failed <<<"$counts"
+    passed=$((passed + scenario_passed))
+    failed=$((failed + scenario_failed))
+    if [ "$status" -ne 0 ] && [ "$scenario_failed" -eq 0 ]; then
+      say "FAIL $scenario: the harness ended with exit status $status"
+      failed=$((failed + 1))
+    fi
+  else
+    # The checks it made before it was ended still count.
+    passed=$((passed + $(tr -d '\r' <"$output" | grep -c '^ok ' || true)))
+    failed=$((failed + $(tr -d '\r' <"$output" | grep -c '^FAIL ' || true)))
+    if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+      say "FAIL $scenario: did not end within ${scenario_limit} s (hung); ended it"
+    else
+      say "FAIL $scenario: the harness ended without its summary (exit status $status; see $errors)"
+    fi
+    failed=$((failed + 1))
+    # Whatever the scenario left running must not disturb the next one.
+    wine_env_restart_server || { say "FAIL $scenario: the Wine server did not restart"; break; }
+  fi
+done
+if [ "$ran" -eq 0 ] && [ "$failed" -eq 0 ]; then
+  say "FAIL harness: no scenario matched \"$only\""
+  failed=1
+fi
+summary="$passed passed, $failed failed"
+echo "$summary" >>"$log"
 
 for bmp in "$shots"/*.bmp; do
   [ -f "$bmp" ] || continue
   convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
 done
 
-# The Windows console ends its lines with CR LF.
-summary=$(tr -d '\r' <"$log" | grep -E '^[0-9]+ passed, [0-9]+ failed$' | tail -n 1)
-if [ -z "$summary" ]; then
-  echo "e2e: the harness ended without its summary (exit status $status; see $build/e2e-stderr.log)" >&2
-  exit 1
-fi
-echo "e2e: $(windows_build_words "$arch") build: $summary (screenshots in $shots)"
+report() { printf '%s\n' "$*" | tee -a "$summary_file"; }
+report "e2e: $words build: $summary in $((SECONDS - started)) s (screenshots in $shots)"
 harness_passed=0
-[ "$status" -eq 0 ] && [[ "$summary" == *" 0 failed" ]] && harness_passed=1
+[ "$failed" -eq 0 ] && harness_passed=1
 
 # The schedule checker of the same build, under the same Wine: the tool's
 # own tests and, where BRANTLE_RULES_REFERENCE names the native tool, the
 # same answers as that tool, byte for byte.
 tool_passed=1
-if [ -f "$build/cli/brantle-rules.exe" ]; then
-  bash "$repo/tests/cli_test.sh" "$WINE_ENV_LOADER" "$build/cli/brantle-rules.exe" >"$build/cli-test.log" 2>&1 ||
-    tool_passed=0
-  echo "e2e: $(windows_build_words "$arch") brantle-rules.exe: $(grep -c '^ok' "$build/cli-test.log") passed," \
-    "$(grep -c '^FAILED' "$build/cli-test.log") failed (see $build/cli-test.log)"
+if [ -f "$build/cli/brantle-rules.exe" ] && [ -z "$only" ]; then
+  timeout -k 10 "$run_limit" bash "$repo/tests/cli_test.sh" "$WINE_ENV_LOADER" "$build/cli/brantle-rules.exe" \
+    >"$build/cli-test.log" 2>&1 || tool_passed=0
+  report "e2e: $words brantle-rules.exe: $(grep -c '^ok' "$build/cli-test.log" || true) passed," \
+    "$(grep -c '^FAILED' "$build/cli-test.log" || true) failed (see $build/cli-test.log)"
 fi
 [ "$harness_passed" = 1 ] && [ "$tool_passed" = 1 ]

@@ -7,11 +7,11 @@ seconds=${1:-60}
 build=${2:-build-fuzz}
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DBRANTLE_FUZZ=ON -DBRANTLE_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-targets=$(sed -n 's/^brantle_fuzzer(\([a-z_]*\) .*/\1/p' fuzz/CMakeLists.txt)
-cmake --build "$build" -j2 --target $targets >/dev/null
+mapfile -t targets < <(sed -n 's/^brantle_fuzzer(\([a-z_]*\) .*/\1/p' fuzz/CMakeLists.txt)
+cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null
 
 status=0
-for target in $targets; do
+for target in "${targets[@]}"; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   # Seeds: the shipped table, and a few numbers and lines of the kinds the target reads.

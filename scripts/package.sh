@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the release: dist/Brantle-<version>-windows.zip, with the 32-bit and
-# the 64-bit brantle.exe and brantle-rules.exe, README.txt and SHA256SUMS, and
-# dist/Brantle-<version>-web.zip, the page's folder.
+# Builds the release: dist/Brantle-<version>-windows.zip, with brantle.exe and
+# brantle-rules.exe of every Windows build (scripts/windows-builds.sh), each in
+# a folder named as the build, README.txt and SHA256SUMS.
+# and dist/Brantle-<version>-web.zip, the page's folder.
 #
 # The zip is the same byte for byte wherever and whenever the same commit is
 # packaged: the binaries carry no time stamp and no build folder, and every
@@ -12,7 +13,9 @@ cd "$(dirname "$0")/.."
 # shellcheck source=windows-builds.sh
 . scripts/windows-builds.sh
 
-for tool in cmake zip i686-w64-mingw32-g++ x86_64-w64-mingw32-g++ emcmake; do
+tools=(cmake zip emcmake)
+for build in $WINDOWS_BUILDS; do tools+=("$(windows_build_triple "$build")-g++"); done
+for tool in "${tools[@]}"; do
   command -v "$tool" >/dev/null || { echo "package: $tool is missing; run scripts/setup.sh first" >&2; exit 1; }
 done
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
@@ -23,16 +26,17 @@ fi
 export SOURCE_DATE_EPOCH TZ=UTC
 umask 022
 
+trees=()
 for build in $WINDOWS_BUILDS; do
   echo "package: building the $(windows_build_words "$build") programs"
   cmake -S . -B "build/release-$build" -DCMAKE_TOOLCHAIN_FILE="$(windows_build_toolchain "$build")" \
     -DCMAKE_BUILD_TYPE=Release -DBRANTLE_E2E=OFF --no-warn-unused-cli >/dev/null
   cmake --build "build/release-$build" -j2 >/dev/null
+  trees+=("$build=build/release-$build")
 done
 
 stage=build/release/stage
-cmake -DX86_BUILD="build/release-x86" -DX64_BUILD="build/release-x64" -DSTAGE="$PWD/$stage" \
-  -P packaging/stage.cmake
+cmake "-DBUILDS=$(IFS=';'; echo "${trees[*]}")" -DSTAGE="$PWD/$stage" -P packaging/stage.cmake
 zip=dist/$(cat "$stage.name")
 mkdir -p dist
 rm -f "$zip"

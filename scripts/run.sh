@@ -2,20 +2,24 @@
 # Sets up, builds and runs Brantle: brantle.exe under Wine. Arguments are
 # passed to the program (for example: scripts/run.sh 652 /Q 1).
 #
-# It runs the 32-bit program where this machine can run 32-bit code, and the
-# 64-bit one where it cannot.
+# It runs the first build of scripts/windows-builds.sh that this machine can
+# run: the 32-bit program where it can run 32-bit code, the 64-bit one where
+# it cannot.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 # shellcheck source=windows-builds.sh
 . scripts/windows-builds.sh
-if windows_build_runnable x86; then
-  build=x86
-  why="this machine runs 32-bit programs"
+read -r build _ <<<"$(windows_builds_runnable)"
+preferred=${WINDOWS_BUILDS%% *}
+if [ -z "$build" ]; then
+  echo "This machine can run none of the Windows builds: $(windows_build_why_not "$preferred")" >&2
+  exit 1
+elif [ "$build" = "$preferred" ]; then
+  why="this machine can run it"
 else
-  build=x64
-  why="the 32-bit one cannot run here: $(windows_build_why_not x86)"
+  why="the $(windows_build_words "$preferred") one cannot run here: $(windows_build_why_not "$preferred")"
 fi
 
 cmake -S . -B "build/win-$build" -DCMAKE_TOOLCHAIN_FILE="$(windows_build_toolchain "$build")" >/dev/null
@@ -23,7 +27,6 @@ cmake --build "build/win-$build" -j2 --target brantle
 exe=$PWD/build/win-$build/app/brantle.exe
 echo "Running the $(windows_build_words "$build") brantle.exe ($(stat -c %s "$exe") bytes): $why."
 
-set +e  # the environment's helpers test their own results
 # shellcheck source=wine-env.sh
 . scripts/wine-env.sh
 if [ -n "${DISPLAY:-}" ]; then

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Installs what building and testing Brantle needs on Debian, skipping what is
 # already there: the native toolchain and test libraries, clang for the
-# fuzzers, MinGW-w64 for both Windows builds (32-bit and 64-bit), and Wine
-# with Xvfb to run them. Wine's 32-bit part (wine32, with the i386
-# architecture) only where this machine can run 32-bit programs. For the web
-# build: Emscripten, Chromium and Node from Debian, and the page tests' one
-# npm package (playwright-core, which drives that Chromium and downloads no
-# browser).
+# fuzzers, shellcheck for the scripts, MinGW-w64 for every Windows build, and
+# Wine with Xvfb to run them. Each build's Wine loader (wine32 with the i386
+# architecture for the 32-bit one) only where this machine can run it. For
+# the web build: Emscripten, Chromium and Node from Debian, and the page
+# tests' one npm package (playwright-core, which drives that Chromium and
+# downloads no browser).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # shellcheck source=windows-builds.sh
@@ -14,13 +14,14 @@ cd "$(dirname "$0")/.."
 
 packages=(
   cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libssl-dev python3 python3-pefile
-  clang libclang-rt-14-dev
-  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-tools
-  wine wine64 xvfb x11-apps imagemagick xdotool zip unzip
+  clang libclang-rt-14-dev shellcheck
+  mingw-w64-tools wine xvfb x11-apps imagemagick xdotool zip unzip
 )
-if machine_runs_32bit; then
-  packages+=(wine32:i386)
-fi
+for build in $WINDOWS_BUILDS; do
+  read -r -a compilers <<<"$(windows_build_packages "$build")"
+  packages+=("${compilers[@]}")
+  if windows_build_runnable "$build"; then packages+=("$(windows_build_wine_package "$build")"); fi
+done
 
 # Installed without the packages they merely recommend (a desktop's worth
 # for Chromium).

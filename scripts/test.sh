@@ -11,6 +11,10 @@ step() { printf '\n==== %s\n' "$*"; }
 step "Installing what is missing"
 scripts/setup.sh
 
+step "Shell scripts (shellcheck)"
+shellcheck -x scripts/*.sh tests/*.sh
+echo "shellcheck: no findings"
+
 step "Native build and unit tests"
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/native -j2
@@ -49,10 +53,9 @@ for build in $WINDOWS_BUILDS; do
   cmake --build "build/win-$build-test" -j2
 done
 
-step "Both executables as files: headers, export, code and resources"
+step "Every executable as a file: headers, export, code and resources"
 for build in $WINDOWS_BUILDS; do
-  # Debian's own Python, which has python3-pefile whatever python3 the PATH finds first.
-  /usr/bin/python3 tests/pe_check.py "$build" "build/win-$build-test/app/brantle.exe" resources
+  windows_build_pe_check "$build" "build/win-$build-test/app/brantle.exe" resources
 done
 
 step "Release zip: the last commit packaged from two fresh clones, compared and checked"
@@ -66,8 +69,14 @@ for build in $WINDOWS_BUILDS; do
     skipped+=("$build: $(windows_build_why_not "$build")")
     continue
   fi
-  step "End-to-end tests under Wine, $(windows_build_words "$build") build"
-  if BRANTLE_RULES_REFERENCE=$PWD/build/native/cli/brantle-rules scripts/e2e.sh "build/win-$build-test"; then driven+=("$build"); else failed+=("$build"); fi
+  step "End-to-end tests under Wine, $(windows_build_words "$build") build (ctest -L e2e)"
+  if BRANTLE_RULES_REFERENCE=$PWD/build/native/cli/brantle-rules \
+    ctest --test-dir "build/win-$build-test" -L e2e --output-on-failure; then
+    driven+=("$build")
+  else
+    failed+=("$build")
+  fi
+  cat "build/win-$build-test/e2e-summary.txt" 2>/dev/null || true
 done
 
 step "Windows builds driven end to end"

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # The brantle-rules tool's interfaces: batch lines with their events and
 # line ends, the human-readable lookup, its refusals and its exit codes.
-set -u
+# Not -e: the checks run commands that are meant to fail and read their exit
+# codes.
+set -uo pipefail
 tool=("$@")  # the tool, or a loader and the tool
-failures=0
-check() {  # check <name> <expected> <actual>
-  if [ "$2" == "$3" ]; then echo "ok: $1"; else
-    echo "FAILED: $1"; echo "  expected: $2"; echo "  actual:   $3"; failures=$((failures + 1)); fi
-}
+# shellcheck source=check.sh
+. "$(dirname "$0")/check.sh"
 tab=$'\t'
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
 heading="The minimum illumination to comply with TSRGD 2016 is:"
 judgement="but use your engineering judgement to determine whether additional illumination is needed."
 
@@ -79,12 +80,72 @@ err=$("${tool[@]}" --options --lamp-column 501 2>&1 >/dev/null)
 check "a flag after --options is named" 'brantle-rules: --options needs a number, not the flag "--lamp-column"' "${err%$'\r'}"
 "${tool[@]}" 501 --options >/dev/null 2>&1; check "--options without a value" 2 $?
 
-# The batch OPTIONS column keeps its lenient reading: no number is 0.
-check "batch OPTIONS column" "0 0 8" "$(printf 'abc\t631\n0x1\t631\n&H8\t631\n' | "${tool[@]}" --batch | cut -f2 | xargs)"
+# The batch OPTIONS column is read as --options reads its value; an empty
+# field is 0. A UTF-8 byte-order mark at the very start of the input is
+# skipped (input|option sets answered).
+while IFS='|' read -r input answers; do
+  check "batch OPTIONS in $input" "$answers" "$(printf '%b' "$input" | "${tool[@]}" --batch | cut -f2 | xargs)"
+done <<'TABLE'
+&H8\t\n\t\n 8 \t\n2048\t\n&B101\t\n|8 0 8 2048 5
+\xef\xbb\xbf2048\t\n|2048
+\xef\xbb\xbf\t631\n|0
+\xef\xbb\xbf\n|0
+TABLE
+check "a byte-order mark before a text alone" "1" "$(printf '\xef\xbb\xbf501\n' | "${tool[@]}" --batch | cut -f1)"
+# A bad value ends the run with exit code 2 and its line number, after the
+# lines before it were answered.
+while IFS= read -r value; do
+  out=$(printf '8\t631\n%b\t631\n8\t631\n' "$value" | "${tool[@]}" --batch 2>"$scratch/err")
+  status=$?
+  check "batch OPTIONS '$value': exit code" 2 "$status"
+  check "batch OPTIONS '$value': only the line before it answered" "8" "$(cut -f2 <<<"$out" | xargs)"
+  check "batch OPTIONS '$value': the line named" 1 "$(grep -c '^brantle-rules: line 2: OPTIONS' "$scratch/err")"
+done <<'TABLE'
+0x800
+abc
+1,024
+ 
+8abc
+&H
+1e
+ï»¿2048
+TABLE
+
+# Numbers beyond 2^53 in every form: the same option sets in every build
+# (large_numbers.txt; the batch OPTIONS column shows them).
+numbers=$(dirname "$0")/large_numbers.txt
+check "large numbers: the option sets of the table" "$(grep -v '^#' "$numbers" | cut -f2 | xargs)" \
+  "$(grep -v '^#' "$numbers" | cut -f1 | sed 's/$/\t/' | "${tool[@]}" --batch | cut -f2 | xargs)"
+# The table itself against a model of the reading in Python, whose floats
+# are IEEE doubles rounded at every step and whose decimal reading is
+# correctly rounded.
+check "large numbers: the table follows the model" "" "$(python3 - "$numbers" <<'MODEL'
+import sys
+for line in open(sys.argv[1], encoding="ascii"):
+    if line.startswith("#"):
+        continue
+    text, want = line.rstrip("\n").split("\t")
+    bases = {"H": 16, "B": 2, "O": 8, "Q": 8}
+    if text.startswith("&"):
+        base = bases.get(text[1].upper())
+        digits = text[2:] if base else text[1:]
+        base = base or 8
+        value = 0.0
+        for c in digits:
+            if int(c, 16) >= base:
+                break
+            value = value * base + int(c, 16)
+    else:
+        value = float(text.replace("D", "e").replace("d", "e"))
+    low = round(value) & 0xFFFFFFFF
+    if low - (low >> 31 << 32) != int(want):
+        print(text, want, low - (low >> 31 << 32))
+MODEL
+)"
 
 # Batch lines end in LF, CR LF or a lone CR (input|rows of the answers).
 while IFS='|' read -r input rows; do
-  check "line ends in $input" "$rows" "$(printf "$input" | "${tool[@]}" --batch | cut -f1 | xargs)"
+  check "line ends in $input" "$rows" "$(printf '%b' "$input" | "${tool[@]}" --batch | cut -f1 | xargs)"
 done <<'TABLE'
 601\n652\n|43 27
 601\r\n652\r\n|43 27
@@ -97,8 +158,6 @@ TABLE
 
 # Input that cannot be read, output that cannot be written: a message and
 # exit code 1, never a silent 0.
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
 : >"$scratch/write-only"
 while IFS='|' read -r what command; do
   err=$(eval "$command" 2>&1 >/dev/null)
@@ -136,7 +195,7 @@ check "csv: rows not checked are counted on standard error" \
 
 # A schedule that cannot be checked: exit code 2 and a message (input|message).
 while IFS='|' read -r input message; do
-  err=$(printf "$input" | "${tool[@]}" --csv 2>&1 >/dev/null)
+  err=$(printf '%b' "$input" | "${tool[@]}" --csv 2>&1 >/dev/null)
   check "csv refused: $message: exit code" 2 $?
   check "csv refused: $message" "brantle-rules: --csv: $message" "${err%$'\r'}"
 done <<'TABLE'
@@ -240,5 +299,4 @@ if [ -n "${BRANTLE_RULES_REFERENCE:-}" ]; then
     "$(sha256sum <"$scratch/reference.csv")" "$(sha256sum <"$scratch/answers.csv")"
 fi
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+check_summary

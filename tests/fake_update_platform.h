@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <new>
 #include <string>
@@ -47,6 +48,10 @@ struct FakeUpdatePlatform : UpdatePlatform {
     uint32_t writeError = 0;
     uint32_t closeError = 0;  // of a written file
     uint32_t startError = 0;
+    uint32_t holdError = 0;  // the saved file cannot be held for its start
+    // Runs just before the saved file is opened to be started, as another
+    // program could change it between the copy and the start.
+    std::function<void(FakeUpdatePlatform&, const std::string& path)> beforeHold;
     bool hashUnavailable = false;
     int32_t answer = UPDATE_IDYES;
     // An operation whose log entry begins with this runs out of memory.
@@ -58,6 +63,8 @@ struct FakeUpdatePlatform : UpdatePlatform {
     std::vector<Box> boxes;
     std::vector<std::string> opened;             // addresses given to the shell
     std::vector<std::string> started;            // programs started
+    std::vector<std::string> startedBytes;       // the bytes of each when it was started
+    std::vector<bool> startedWhileHeld;          // whether each was held open for its start then
     std::map<std::string, std::string> written;  // files written and not removed
     std::vector<uint32_t> pauses;
     UpdateCursor cursor = UpdateCursor::Arrow;
@@ -102,6 +109,7 @@ struct FakeUpdatePlatform : UpdatePlatform {
         std::string content;
         uint32_t position = 0;
         std::string writtenPath;  // set for a file made by CreateNewFile
+        std::string heldPath;     // set for a file opened by OpenFileToStart
     };
     std::map<UpdateFileHandle, Handle> handles;
     UpdateFileHandle nextHandle = 1;
@@ -113,7 +121,7 @@ struct FakeUpdatePlatform : UpdatePlatform {
         const std::string& content = file.stages[std::min(file.opens, file.stages.size() - 1)];
         ++file.opens;
         ++openHandles;
-        handles[nextHandle] = Handle{content, 0, {}};
+        handles[nextHandle] = Handle{content, 0, {}, {}};
         return nextHandle++;
     }
     uint64_t FileSize(UpdateFileHandle file) override { return handles.at(file).content.size(); }
@@ -135,7 +143,7 @@ struct FakeUpdatePlatform : UpdatePlatform {
         }
         written[path].clear();
         ++openHandles;
-        handles[nextHandle] = Handle{{}, 0, path};
+        handles[nextHandle] = Handle{{}, 0, path, {}};
         return nextHandle++;
     }
     uint32_t WriteToFile(UpdateFileHandle file, const char* data, uint32_t count) override {
@@ -152,6 +160,19 @@ struct FakeUpdatePlatform : UpdatePlatform {
         handles.erase(file);
         --openHandles;
         return wasWritten ? closeError : 0;
+    }
+
+    UpdateFileHandle OpenFileToStart(const std::string& path, uint32_t& error) override {
+        Log("hold " + path);
+        if (beforeHold) beforeHold(*this, path);
+        auto found = written.find(path);
+        if (holdError || found == written.end()) {
+            error = holdError ? holdError : 2;  // not found
+            return 0;
+        }
+        ++openHandles;
+        handles[nextHandle] = Handle{found->second, 0, {}, path};
+        return nextHandle++;
     }
 
     UpdateHashHandle StartSha256() override {
@@ -181,6 +202,10 @@ struct FakeUpdatePlatform : UpdatePlatform {
         Log("start " + path);
         if (startError) return startError;
         started.push_back(path);
+        startedBytes.push_back(written.count(path) ? written.at(path) : "(no such file)");
+        bool held = false;
+        for (const auto& handle : handles) held = held || handle.second.heldPath == path;
+        startedWhileHeld.push_back(held);
         return 0;
     }
     void Pause(uint32_t milliseconds) override {

@@ -1,13 +1,18 @@
 #!/usr/bin/python3
 """Checks a built brantle.exe from its file alone, without running it.
 
-    pe_check.py <x86|x64> <brantle.exe> <resources folder>
+    pe_check.py --machine IMAGE_FILE_MACHINE_I386 --manifest-arch x86 --export-pops 8 \
+                <brantle.exe> <resources folder>
 
+What differs between the builds comes from scripts/windows-builds.sh
+(windows_build_pe_check): the PE machine, the manifest's architecture and
+how many bytes of arguments the exported BRANTLE removes from the stack.
 Reads the PE file with pefile (Debian's python3-pefile) and disassembles the
 exported function with the MinGW binutils' objdump, so both builds are
 checked on every machine, also where one of them cannot run. Prints one line
 per check and exits 1 when any check fails.
 """
+import argparse
 import re
 import struct
 import subprocess
@@ -15,11 +20,6 @@ import sys
 
 import pefile
 
-BUILDS = {
-    # machine, manifest architecture, the return that ends the export's body
-    "x86": (pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"], "x86", "ret $0x8"),
-    "x64": (pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_AMD64"], "amd64", "ret"),
-}
 # The only DLLs that a statically linked brantle.exe may import: Windows' own.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "ole32.dll", "msvcrt.dll",
                "advapi32.dll"}
@@ -66,9 +66,19 @@ def export_body_returns(exe, pe, address):
 
 
 def main():
-    build, exe, resources = sys.argv[1:4]
-    machine, manifest_arch, stdcall_return = BUILDS[build]
-    print(f"pe-check: {exe} ({build})")
+    parser = argparse.ArgumentParser(description="Checks a built brantle.exe from its file alone.")
+    parser.add_argument("--machine", required=True, choices=sorted(k for k in pefile.MACHINE_TYPE if isinstance(k, str)),
+                        metavar="IMAGE_FILE_MACHINE_...")
+    parser.add_argument("--manifest-arch", required=True)
+    parser.add_argument("--export-pops", required=True, type=int)
+    parser.add_argument("exe")
+    parser.add_argument("resources")
+    args = parser.parse_args()
+    exe, resources, manifest_arch = args.exe, args.resources, args.manifest_arch
+    machine = pefile.MACHINE_TYPE[args.machine]
+    # The return that ends the export's body, as objdump writes it.
+    export_return = f"ret ${args.export_pops:#x}" if args.export_pops else "ret"
+    print(f"pe-check: {exe} ({args.machine})")
     pe = pefile.PE(exe)
 
     check(pe.FILE_HEADER.Machine == machine, f"machine type {hex(pe.FILE_HEADER.Machine)}")
@@ -88,8 +98,9 @@ def main():
         executable = pefile.SECTION_CHARACTERISTICS["IMAGE_SCN_MEM_EXECUTE"]
         check(section is not None and section.Characteristics & executable, "BRANTLE points into code")
         returns = export_body_returns(exe, pe, address)
-        expected = "removes its 8 bytes of arguments" if build == "x86" else "leaves the stack to the caller"
-        check(returns == stdcall_return, f"BRANTLE's body {expected} ({returns})")
+        expected = (f"removes its {args.export_pops} bytes of arguments" if args.export_pops
+                    else "leaves the stack to the caller")
+        check(returns == export_return, f"BRANTLE's body {expected} ({returns})")
     else:
         check(False, "BRANTLE is a function of the program, not a forwarder")
 
@@ -125,7 +136,7 @@ def main():
     check(fixed is not None and (fixed.FileVersionMS, fixed.FileVersionLS) == (0x00010001, 0x00000001),
           "file version 1.1.0.1")
 
-    print(f"pe-check: {build}: {'all checks passed' if failures == 0 else f'{failures} failed'}")
+    print(f"pe-check: {exe}: {'all checks passed' if failures == 0 else f'{failures} failed'}")
     return 1 if failures else 0
 
 

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# The release zips: packaging the same commit from two fresh clones, in two
-# folders and at two times, gives the same bytes; the zip holds exactly its
-# six files, SHA256SUMS verifies them, README.txt has CR LF line ends, and
-# each program is the build its folder names, and each brantle.exe passes
-# the file checks of the test command. The web zip holds the page's four
-# files.
+# The release zip: packaging the same commit from two fresh clones, in two
+# folders and at two times, gives the same bytes; the zip holds exactly
+# README.txt, the two programs of every Windows build and SHA256SUMS, which
+# verifies them; README.txt has CR LF line ends; each program is the build
+# its folder names, and each brantle.exe passes the file checks of the test
+# command. The web zip holds the page's four files.
 #
 #   tests/release_check.sh     (checks the last commit, not uncommitted work)
 set -euo pipefail
@@ -16,11 +16,8 @@ work=$(mktemp -d "$repo/build/release-check.XXXXXX")
 other=$(mktemp -d "${TMPDIR:-/tmp}/brantle-release.XXXXXX")
 trap 'rm -rf "$work" "$other"' EXIT
 
-failures=0
-check() {  # check <name> <expected> <actual>
-  if [ "$2" == "$3" ]; then echo "ok: $1"; else
-    echo "FAILED: $1"; echo "  expected: $2"; echo "  actual:   $3"; failures=$((failures + 1)); fi
-}
+# shellcheck source=check.sh
+. "$repo/tests/check.sh"
 
 # Fresh clones of the last commit; where the project is not a git checkout,
 # copies of its files, packaged with one release time.
@@ -37,28 +34,28 @@ fresh_copy "$other/a/second"
 (cd "$work/first" && scripts/package.sh)
 sleep 2  # a later time, so that nothing the clock gives can go unnoticed
 (cd "$other/a/second" && scripts/package.sh)
-name=$(cd "$work/first/dist" && ls | grep -- -windows.zip)
+name=$(cd "$work/first/dist" && for zip in *-windows.zip; do echo "$zip"; done)
 first=$work/first/dist/$name
 check "one zip, named after the version" "Brantle-1.10.1-windows.zip" "$name"
 check "the same bytes from both clones" "$(sha256sum <"$first")" "$(sha256sum <"$other/a/second/dist/$name")"
 
-check "the zip's files, in order" "README.txt x64/brantle-rules.exe x64/brantle.exe x86/brantle-rules.exe x86/brantle.exe SHA256SUMS" \
+programs=()
+for build in $WINDOWS_BUILDS; do programs+=("$build/brantle.exe" "$build/brantle-rules.exe"); done
+check "the zip's files, in order" "README.txt $(printf '%s\n' "${programs[@]}" | LC_ALL=C sort | xargs) SHA256SUMS" \
   "$(unzip -Z1 "$first" | xargs)"
 unzip -q "$first" -d "$work/unpacked"
-check "SHA256SUMS verifies every other file" "5 OK" \
+check "SHA256SUMS verifies every other file" "$((${#programs[@]} + 1)) OK" \
   "$(cd "$work/unpacked" && sha256sum -c SHA256SUMS | grep -c ': OK$') OK"
 readme=$work/unpacked/README.txt
 check "README.txt: every line ends in CR LF" "$(grep -c '' "$readme")" "$(grep -c $'\r$' "$readme")"
 check "README.txt names the version" 1 "$(head -1 "$readme" | grep -c '^Brantle 1\.10 (build 1)')"
-for build in x86 x64; do
+for build in $WINDOWS_BUILDS; do
   for program in brantle brantle-rules; do
     check "$build/$program.exe is the $(windows_build_words "$build") build" "$build" \
       "$(windows_build_of "$work/unpacked/$build/$program.exe")"
   done
-done
-for build in x86 x64; do
   status=0
-  /usr/bin/python3 "$repo/tests/pe_check.py" "$build" "$work/unpacked/$build/brantle.exe" "$repo/resources" \
+  windows_build_pe_check "$build" "$work/unpacked/$build/brantle.exe" "$repo/resources" \
     >"$work/pe-$build.log" || status=$?
   check "$build/brantle.exe passes its file checks" 0 "$status"
 done
@@ -70,7 +67,6 @@ unzip -q "$web" -d "$work/web"
 check "the page names no file that the web zip lacks" "brantle.css brantle.ico brantle.js" \
   "$(grep -o '\(src\|href\)="[^"#]*"' "$work/web/index.html" | sed 's/.*="//;s/"$//' | sort | xargs)"
 echo "release zip: $(stat -c %s "$first") bytes; web zip: $(stat -c %s "$web") bytes"
-unzip -l "$first" | sed -n '4,9p'
+unzip -l "$first" | sed -n "4,$((3 + ${#programs[@]} + 2))p"
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+check_summary

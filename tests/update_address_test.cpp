@@ -159,3 +159,47 @@ TEST(IsSafeFileName, RejectsNamesThatEscapeTheFolderOrThatWindowsForbids) {
     };
     for (const std::string& name : bad) EXPECT_FALSE(IsSafeFileName(name)) << name;
 }
+
+// Bytes that a browser, the shell or the downloader would cut at, split on
+// or read otherwise are refused; the same text percent-encoded is clean.
+TEST(IsCleanAddress, OnlyPrintableAsciiWithoutTheUnsafeCharacters) {
+    const std::string clean[] = {
+        "http://files.example/v1.11/setup.exe",
+        "https://www.kestrix.example/b?a=1&c=2#part",
+        "http://files.example/a%20b%22c%00d%7B.exe",
+        "http://user@files.example:8080/~ann/[x]/(1)/a;b=c,d'e*f+g$h!i",
+        "setup.exe",
+        "",
+    };
+    for (const std::string& address : clean) EXPECT_TRUE(IsCleanAddress(address)) << address;
+    const std::string unclean[] = {
+        std::string("http://files.example/evil.exe\0/setup.exe", 40),
+        "http://files.example/a b.exe",
+        "http://files.example/a\tb.exe",
+        "http://files.example/setup.exe\r",
+        "http://files.example/\x1f",
+        "http://files.example/\x7f",
+        "http://files.example/\x80",
+        "http://files.example/\xe9t\xe9.exe",
+        "http://files.example/\xff",
+        "http://host/a\" --flag \"b",
+        "http://host/a<b",
+        "http://host/a>b",
+        "http://host\\share\\a",
+        "http://host/a^b",
+        "http://host/a`b",
+        "http://host/a{b",
+        "http://host/a|b",
+        "http://host/a}b",
+        " ",
+    };
+    for (const std::string& address : unclean) EXPECT_FALSE(IsCleanAddress(address)) << address;
+}
+
+TEST(IsLocalListName, InAnyLetterCase) {
+    for (const char* name : {"UpdateList.txt", "updatelist.TXT", "UPDATELIST.TXT", "uPDATEliST.tXt"})
+        EXPECT_TRUE(IsLocalListName(name)) << name;
+    for (const char* name : {"UpdateList.txt.exe", "UpdateList.tx", "UpdateList", "UpdateLists.txt", "", "Update List.txt",
+                             "updates.txt"})
+        EXPECT_FALSE(IsLocalListName(name)) << name;
+}

@@ -78,6 +78,8 @@ TEST_F(UpdateMethodTest, BrowserMethodsOpenTheCompletedAddress) {
         {2, "file://host/share/page.htm", "http://file://host/share/page.htm"},
         {1, "ftp://files.example/p", "http://ftp://files.example/p"},
         {1, "C:/Windows/run.exe", "http://C:/Windows/run.exe"},
+        // Percent-encoded bytes are clean.
+        {2, "http://www.kestrix.example/a%20b%22c%7C", "http://www.kestrix.example/a%20b%22c%7C"},
     };
     for (const Case& c : cases) {
         FakeUpdatePlatform fresh;
@@ -125,8 +127,17 @@ TEST_F(UpdateMethodTest, DownloadWithABareNameIsSavedInTheTemporaryDirectoryAndS
     EXPECT_EQ(platform.written.size(), 1u);
     EXPECT_EQ(platform.written[TEMP + "brantle-1.11.exe"], INSTALLER);
     EXPECT_EQ(platform.started, std::vector<std::string>{TEMP + "brantle-1.11.exe"});
-    EXPECT_EQ(platform.log.back(), "start " + TEMP + "brantle-1.11.exe");
+    // Started while held: after the hold, before its close.
+    const std::vector<std::string> tail(platform.log.end() - 3, platform.log.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"hold " + TEMP + "brantle-1.11.exe", "start " + TEMP + "brantle-1.11.exe",
+                                              "close"}));
+    EXPECT_EQ(platform.startedWhileHeld, std::vector<bool>{true});
     EXPECT_EQ(platform.openHandles, 0);
+    // The local file is opened for the copy before the saved file is made.
+    auto at = [&](const std::string& entry) { return std::find(platform.log.begin(), platform.log.end(), entry); };
+    const auto created = at("create " + TEMP + "brantle-1.11.exe");
+    ASSERT_NE(created, platform.log.end());
+    EXPECT_EQ(*(created - 1), "poll " + LIST_PATH);
 }
 
 TEST_F(UpdateMethodTest, DownloadWithAFullAddressIsSavedUnderTheLastPart) {
@@ -195,6 +206,9 @@ TEST_F(UpdateMethodTest, AnAddressWithoutAUsableFileNameIsRefusedBeforeAnythingI
         "http://files.example/CON",
         "http://files.example/nul.exe",
         "http://files.example/setup.exe.",
+        // The local list file, which receives the download itself.
+        "UpdateList.txt",
+        "http://files.example/updatelist.TXT",
     };
     for (const char* address : addresses) {
         FakeUpdatePlatform fresh;
@@ -205,6 +219,37 @@ TEST_F(UpdateMethodTest, AnAddressWithoutAUsableFileNameIsRefusedBeforeAnythingI
         EXPECT_EQ(fresh.boxes[0].text, "Unexpected error (-9)");
         EXPECT_EQ(fresh.log, std::vector<std::string>{"box Software update failed"}) << address;
     }
+}
+
+// Whatever the method, an address with bytes that would be cut off or read
+// otherwise on the way is refused before anything is fetched or opened.
+TEST_F(UpdateMethodTest, AnAddressThatIsNotCleanIsRefusedForEveryMethod) {
+    const std::string addresses[] = {
+        std::string("http://files.example/evil.exe\0/setup.exe", 40),
+        std::string("evil.exe\0setup.exe", 18),
+        "http://files.example/my setup.exe",
+        "http://files.example/my\tsetup.exe",
+        "http://host/a\" --flag \"b",
+        "http://files.example/\xe9t\xe9.exe",
+        "http://files.example/a<b>c.exe",
+    };
+    for (const std::string& address : addresses) {
+        for (int32_t method : {1, 2, 4}) {
+            FakeUpdatePlatform fresh;
+            fresh.downloads[address] = {0, {INSTALLER}};
+            fresh.downloads[std::string(BASE) + address] = {0, {INSTALLER}};
+            EXPECT_EQ(RunUpdateMethod(fresh, HOST, Entry(method, address), LIST_PATH), 0) << method << " " << address;
+            ASSERT_EQ(fresh.boxes.size(), 1u) << address;
+            EXPECT_EQ(fresh.boxes[0].text, "Unexpected error (-9)");
+            EXPECT_EQ(fresh.log, std::vector<std::string>{"box Software update failed"}) << method << " " << address;
+        }
+    }
+}
+
+TEST_F(UpdateMethodTest, APercentEncodedAddressIsFetchedAndSavedUnderItsEncodedName) {
+    platform.downloads["http://files.example/my%20setup.exe"] = {0, {INSTALLER}};
+    EXPECT_EQ(Run(Entry(4, "http://files.example/my%20setup.exe", 5000)), UpdateLaunched);
+    EXPECT_EQ(platform.started, std::vector<std::string>{TEMP + "my%20setup.exe"});
 }
 
 TEST_F(UpdateMethodTest, ASaveThatFailsIsReportedWithTheSystemsCodeAndNothingStarts) {
@@ -267,6 +312,15 @@ TEST_F(UpdateMethodTest, ADownloadIsSavedAndStartedOnlyWhenCheckedWhole) {
     std::string large;
     for (int i = 0; i < 200003; ++i) large += static_cast<char>('A' + (i * 7) % 26);
     const std::string large256 = "fac4053e3b068b4602603113b95ca0f431b584aad9d5c2fde5c3941dc0c2b73d";  // sha256sum
+    // Another program rewrites or removes the saved file just before it is held.
+    auto swapTo = [](const std::string& bytes) {
+        return [bytes](FakeUpdatePlatform& f) {
+            f.beforeHold = [bytes](FakeUpdatePlatform& g, const std::string& path) { g.written[path] = bytes; };
+        };
+    };
+    auto removedBeforeHold = [](FakeUpdatePlatform& f) {
+        f.beforeHold = [](FakeUpdatePlatform& g, const std::string& path) { g.written.erase(path); };
+    };
     struct Case {
         std::vector<std::string> stages;  // of the local file; complete when two polls agree
         int32_t size;
@@ -302,6 +356,15 @@ TEST_F(UpdateMethodTest, ADownloadIsSavedAndStartedOnlyWhenCheckedWhole) {
         {{INSTALLER}, 0, INSTALLER_SHA256, "Unexpected error (5)", [](auto& f) { f.createError = 5; }, true},
         {{INSTALLER}, 0, INSTALLER_SHA256, "Unexpected error (112)", [](auto& f) { f.writeError = 112; }, true},
         {{INSTALLER}, 0, INSTALLER_SHA256, "Unexpected error (1117)", [](auto& f) { f.closeError = 1117; }, true},
+        // The saved file changes after the copy is closed and before it is
+        // held for the start: caught by the check through the held file.
+        {{INSTALLER}, 0, INSTALLER_SHA256, "Download incomplete (-6)", swapTo(std::string(5000, 'X')), true},
+        {{INSTALLER}, 5000, "", "Download incomplete (5001)", swapTo(INSTALLER + "X"), true},
+        {{INSTALLER}, 0, "", "Download incomplete (4999)", swapTo(INSTALLER.substr(1)), true},
+        {{INSTALLER}, 0, "", "Download incomplete (-5)", swapTo(""), true},
+        // A saved file that cannot be held is not started.
+        {{INSTALLER}, 0, INSTALLER_SHA256, "Unexpected error (32)", [](auto& f) { f.holdError = 32; }, true},
+        {{INSTALLER}, 0, "", "Unexpected error (2)", removedBeforeHold, true},
     };
     for (const Case& c : cases) {
         FakeUpdatePlatform fresh;
@@ -316,6 +379,10 @@ TEST_F(UpdateMethodTest, ADownloadIsSavedAndStartedOnlyWhenCheckedWhole) {
             EXPECT_TRUE(fresh.boxes.empty()) << what;
             EXPECT_TRUE(fresh.written[TEMP + "setup.exe"] == c.stages.back()) << what;
             EXPECT_EQ(fresh.started, std::vector<std::string>{TEMP + "setup.exe"});
+            // Exactly the checked bytes, held unchanged while started.
+            ASSERT_EQ(fresh.startedBytes.size(), 1u) << what;
+            EXPECT_TRUE(fresh.startedBytes[0] == c.stages.back()) << what;
+            EXPECT_EQ(fresh.startedWhileHeld, std::vector<bool>{true}) << what;
         } else {
             ASSERT_EQ(fresh.boxes.size(), 1u) << what;
             EXPECT_EQ(fresh.boxes[0].text, c.message) << what;

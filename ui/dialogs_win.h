@@ -9,15 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "ansi_text_win.h"
 #include "dialog_ending.h"
 
 // --- Text at the window boundary (ANSI code page, precomposed) ---
-// UTF-16 is held as char16_t text (the same 16-bit units as the system's
-// wchar_t) and handed to the W functions through Wide().
-std::u16string WidenAnsi(std::string_view text);
-std::string NarrowAnsi(std::u16string_view text);
 std::string WindowText8(HWND window);  // "" for no window
-inline const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 // --- The module the dialogs' resources come from ---
 // Start-up keeps the instance handle; before it has (the exported BRANTLE

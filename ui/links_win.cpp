@@ -3,7 +3,7 @@
 #include "dialogs_win.h"
 
 #include "link_target.h"
-#include "system_library_win.h"
+#include "shell_open_win.h"
 
 HFONT LinkFont = nullptr;
 
@@ -28,31 +28,10 @@ void SetHandCursor(HWND dialog, int id) {
     SetClassLongPtrA(control, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(LoadCursorA(nullptr, IDC_HAND)));
 }
 
-namespace {
-
-using ShellExecuteAFunction = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
-
-// shell32 is loaded on the first click, not at start-up: most runs never
-// open a link. It stays loaded until the process ends.
-ShellExecuteAFunction ShellExecuteAEntry() {
-    static ShellExecuteAFunction entry = nullptr;
-    if (!entry) {
-        if (HMODULE shell = LoadSystemLibrary(L"shell32.dll")) {
-            entry = reinterpret_cast<ShellExecuteAFunction>(
-                reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteA")));
-        }
-    }
-    return entry;
-}
-
-}  // namespace
-
 void OpenLink(HWND dialog, int id) {
     HWND control = GetDlgItem(dialog, id);
     if (!control) return;
     const std::string target = LinkTarget(id, WindowText8(control));
     // A link the shell cannot open shows nothing and changes nothing.
-    if (ShellExecuteAFunction shellExecute = ShellExecuteAEntry()) {
-        shellExecute(nullptr, "open", target.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
-    }
+    ShellOpen(target.c_str());
 }

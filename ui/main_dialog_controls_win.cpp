@@ -1,6 +1,5 @@
 #include "main_dialog_controls_win.h"
 
-#include <climits>
 #include <cstring>
 #include <string>
 
@@ -17,16 +16,13 @@ constexpr int LOCAL_UNITS = 256;
 class WideText {
 public:
     explicit WideText(std::string_view text) {
-        local_[0] = L'\0';
-        if (text.empty()) return;
-        const int size = static_cast<int>(text.size() < INT_MAX ? text.size() : INT_MAX);
-        length_ = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text.data(), size, local_, LOCAL_UNITS - 1);
-        if (length_ <= 0) {
+        length_ = WidenAnsiInto(text, local_, LOCAL_UNITS);
+        if (length_ < 0) {
             heap_ = WidenAnsi(text);
             units_ = reinterpret_cast<wchar_t*>(&heap_[0]);
             length_ = static_cast<int>(heap_.size());
+            units_[length_] = L'\0';
         }
-        units_[length_] = L'\0';
     }
     explicit WideText(HWND window) {
         local_[0] = L'\0';
@@ -57,13 +53,7 @@ private:
 
 size_t WindowControls::Text(int id, char* buffer, size_t capacity) {
     const WideText wide(GetDlgItem(dialog, id));
-    if (wide.Length() == 0) return 0;
-    const int needed = WideCharToMultiByte(CP_ACP, 0, wide.Units(), wide.Length(), nullptr, 0, nullptr, nullptr);
-    if (needed <= 0) return 0;
-    if (static_cast<size_t>(needed) <= capacity) {
-        WideCharToMultiByte(CP_ACP, 0, wide.Units(), wide.Length(), buffer, needed, nullptr, nullptr);
-    }
-    return static_cast<size_t>(needed);
+    return NarrowAnsiInto(wide.Units(), wide.Length(), buffer, capacity);
 }
 
 bool WindowControls::HasText(int id, std::string_view text) {

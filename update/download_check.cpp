@@ -48,11 +48,9 @@ private:
     bool failed_ = false;  // a piece could not be added
 };
 
-// A count of bytes as a message's code; counts beyond its range show as the
-// largest code.
-int32_t ByteCountCode(uint64_t count) { return count > INT32_MAX ? INT32_MAX : static_cast<int32_t>(count); }
-
 }  // namespace
+
+int32_t ByteCountCode(uint64_t count) { return count > INT32_MAX ? INT32_MAX : static_cast<int32_t>(count); }
 
 bool ParseSha256(std::string_view text, Sha256Digest& digest) {
     if (text.size() != 2 * SHA256_DIGEST_BYTES) return false;

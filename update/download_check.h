@@ -26,6 +26,10 @@ struct DownloadCheck {
     int32_t code = 0;
 };
 
+// A count of bytes as a message's code; counts beyond its range show as the
+// largest code.
+int32_t ByteCountCode(uint64_t count);
+
 // Reads `source` (0: a file that could not be opened, which gives no bytes)
 // from its current position until `sizeOnDisk` bytes are read, and writes each piece to `target` unless it is 0. Fails
 // with FAILURE_INCOMPLETE (code: the bytes read) when a read stops short of `sizeOnDisk` or fewer bytes than

@@ -43,6 +43,15 @@ std::string CompleteDownloadAddress(std::string_view address, std::string_view h
     return CompleteAddress(address, DownloadBaseAddress(host));
 }
 
+bool IsCleanAddress(std::string_view address) {
+    for (char c : address) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x21 || u > 0x7E) return false;
+        if (std::string_view("\"<>\\^`{|}").find(c) != std::string_view::npos) return false;
+    }
+    return true;
+}
+
 std::string SavedFileName(std::string_view completedAddress) {
     size_t slash = completedAddress.rfind('/');
     return std::string(slash == std::string_view::npos ? completedAddress : completedAddress.substr(slash + 1));
@@ -82,4 +91,13 @@ bool IsSafeFileName(std::string_view name) {
     }
     if (name.back() == ' ' || name.back() == '.') return false;  // Windows would drop them, naming another file
     return !IsDeviceName(name);
+}
+
+bool IsLocalListName(std::string_view name) {
+    const std::string_view list = LOCAL_LIST_NAME;
+    if (name.size() != list.size()) return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (AsciiUpper(name[i]) != AsciiUpper(list[i])) return false;
+    }
+    return true;
 }

@@ -37,6 +37,13 @@ std::string CompleteBrowserAddress(std::string_view address, std::string_view ho
 // Method 4: a bare name is a file under the download base address.
 std::string CompleteDownloadAddress(std::string_view address, std::string_view host);
 
+// Whether `address` holds only the bytes that a web address may carry
+// unencoded: from 0x21 to 0x7E, except " < > \ ^ ` { | }. Anything else
+// (blanks, control characters, a zero byte, bytes above 0x7E) is cut off or
+// read differently by the shell, a browser or the downloader, so that what
+// they reach is not what the list says; such bytes must be percent-encoded.
+bool IsCleanAddress(std::string_view address);
+
 // The part of a completed address after its last "/".
 std::string SavedFileName(std::string_view completedAddress);
 
@@ -46,3 +53,8 @@ std::string SavedFileName(std::string_view completedAddress);
 // 255 bytes, and not a device name such as CON, NUL, COM1 or LPT1 (with or
 // without an extension).
 bool IsSafeFileName(std::string_view name);
+
+// Whether `name` names the local list file, in any letter case, as Windows
+// compares file names: saving under it would overwrite the download that is
+// being saved.
+bool IsLocalListName(std::string_view name);

@@ -18,7 +18,7 @@ enum : int32_t {
     FAILURE_HASH = 6,             // a method-4 download lacks the list's SHA-256
     FAILURE_SHELL_OPEN = 7,       // the shell could not open the address
     FAILURE_TEMP_DIRECTORY = 8,   // the system names no temporary directory
-    FAILURE_SAVED_FILE_NAME = 9,  // the address gives no usable file name
+    FAILURE_REFUSED_ADDRESS = 9,  // the address is not clean, or gives no usable file name
     FAILURE_SAVE = 10,            // the downloaded file could not be saved
     FAILURE_START = 11,           // the saved file could not be started
     FAILURE_METHOD = 99,          // the update method is not supported

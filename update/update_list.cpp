@@ -10,12 +10,10 @@ namespace {
 std::string NextLine(std::string_view list, size_t& start) {
     if (start == std::string_view::npos) return {};
     size_t lineFeed = list.find('\n', start);
-    size_t begin = start;
     size_t end = lineFeed == std::string_view::npos ? list.size() : lineFeed;
+    std::string_view line = list.substr(start, end - start);
     start = lineFeed == std::string_view::npos ? std::string_view::npos : lineFeed + 1;
-    while (begin < end && list[begin] == ' ') ++begin;
-    while (end > begin && list[end - 1] == ' ') --end;
-    return std::string(list.substr(begin, end - begin));
+    return std::string(TrimSpaces(line));
 }
 
 }  // namespace

@@ -8,8 +8,17 @@
 
 namespace {
 
+// Reports an address that is not clean; such an address is never fetched
+// or opened. Returns whether it was clean.
+bool AcceptAddress(UpdatePlatform& platform, std::string_view host, const std::string& address) {
+    if (IsCleanAddress(address)) return true;
+    ReportUpdateFailure(platform, host, FAILURE_REFUSED_ADDRESS, {}, 0);
+    return false;
+}
+
 int32_t OpenInBrowser(UpdatePlatform& platform, std::string_view host, const UpdateListEntry& entry) {
     std::string address = CompleteBrowserAddress(entry.address, host);
+    if (!AcceptAddress(platform, host, address)) return 0;
     uint32_t result = platform.OpenAddress(address);
     if (result > 32) return UpdateLaunched;
     ReportUpdateFailure(platform, host, FAILURE_SHELL_OPEN, address, static_cast<int32_t>(result));
@@ -17,16 +26,18 @@ int32_t OpenInBrowser(UpdatePlatform& platform, std::string_view host, const Upd
 }
 
 // Copies the local file to `savedPath` piece by piece, checking it as
-// CheckDownload does. A copy that fails, or that an exception interrupts,
-// is removed.
+// CheckDownload does. The local file is opened first: should the saved path
+// reach it under another name (a short name, a link), creating the saved
+// file then fails on the open local file instead of emptying it. A copy
+// that fails, or that an exception interrupts, is removed.
 DownloadCheck SaveCheckedCopy(UpdatePlatform& platform, const std::string& localPath, const std::string& savedPath,
                               uint64_t size, int32_t expectedSize, const Sha256Digest* hash) {
+    ScopedUpdateFile source(platform, platform.OpenFileForPolling(localPath));
     uint32_t error = 0;
     ScopedUpdateFile target(platform, platform.CreateNewFile(savedPath, error));
     if (!target.Get()) return {FAILURE_SAVE, static_cast<int32_t>(error)};
     DownloadCheck copy;
     try {
-        ScopedUpdateFile source(platform, platform.OpenFileForPolling(localPath));
         copy = CheckDownload(platform, source.Get(), size, expectedSize, hash, target.Get());
     } catch (...) {
         target.Close();
@@ -39,18 +50,56 @@ DownloadCheck SaveCheckedCopy(UpdatePlatform& platform, const std::string& local
     return copy;
 }
 
+// Starts the saved file only as it was checked. The copy had to be closed
+// before the file could be started, and anyone who may write to the
+// temporary directory could have changed it since. So it is opened again
+// in a way that lets no one write, rename or delete it, checked again
+// through that handle (exactly the size copied, every byte read, and the
+// list's SHA-256 where it gives one), and started while it is held: the
+// name that the new process is started by can then only reach these bytes.
+// A file that cannot be held, or that no longer passes, is removed and not
+// started.
+DownloadCheck StartHeldCopy(UpdatePlatform& platform, const std::string& savedPath, uint64_t size,
+                            int32_t expectedSize, const Sha256Digest* hash) {
+    uint32_t error = 0;
+    ScopedUpdateFile held(platform, platform.OpenFileToStart(savedPath, error));
+    if (!held.Get()) {
+        platform.RemoveFile(savedPath);
+        return {FAILURE_SAVE, static_cast<int32_t>(error)};
+    }
+    DownloadCheck check;
+    const uint64_t sizeNow = platform.FileSize(held.Get());
+    if (sizeNow != size) {
+        check = {FAILURE_INCOMPLETE, ByteCountCode(sizeNow)};
+    } else {
+        check = CheckDownload(platform, held.Get(), size, expectedSize, hash, 0);
+    }
+    if (check.failureKind) {
+        held.Close();
+        platform.RemoveFile(savedPath);
+        return check;
+    }
+    error = platform.StartProgram(savedPath);
+    held.Close();
+    if (error) return {FAILURE_START, static_cast<int32_t>(error)};
+    return {};
+}
+
 // Method 4. The download is checked whole (every byte read, the list's size
 // and SHA-256) before anything is saved; the copy to the saved file is then
-// checked again on its way, since the local file may have changed in between.
-// A saved file that fails is removed, so nothing unchecked is left to run.
+// checked again on its way, since the local file may have changed in between,
+// and once more while it is held for the start. A saved file that fails is
+// removed, so nothing unchecked is left to run.
 int32_t DownloadAndStart(UpdatePlatform& platform, std::string_view host, const UpdateListEntry& entry,
                          const std::string& localListPath) {
     std::string address = CompleteDownloadAddress(entry.address, host);
-    // A name that could reach outside the temporary directory, or that
-    // Windows cannot hold, is refused before anything is fetched.
+    if (!AcceptAddress(platform, host, address)) return 0;
+    // A name that could reach outside the temporary directory, that Windows
+    // cannot hold, or that is the local list file (the download itself) is
+    // refused before anything is fetched.
     std::string name = SavedFileName(address);
-    if (!IsSafeFileName(name)) {
-        ReportUpdateFailure(platform, host, FAILURE_SAVED_FILE_NAME, {}, 0);
+    if (!IsSafeFileName(name) || IsLocalListName(name)) {
+        ReportUpdateFailure(platform, host, FAILURE_REFUSED_ADDRESS, {}, 0);
         return 0;
     }
     // So is a hash that cannot be checked: the maker meant a check.
@@ -83,13 +132,10 @@ int32_t DownloadAndStart(UpdatePlatform& platform, std::string_view host, const 
         return 0;
     }
     std::string savedPath = directory + name;
-    DownloadCheck copy = SaveCheckedCopy(platform, localListPath, savedPath, settled.size, entry.size, hash);
-    if (copy.failureKind) {
-        ReportUpdateFailure(platform, host, copy.failureKind, {}, copy.code);
-        return 0;
-    }
-    if (uint32_t error = platform.StartProgram(savedPath)) {
-        ReportUpdateFailure(platform, host, FAILURE_START, {}, static_cast<int32_t>(error));
+    DownloadCheck outcome = SaveCheckedCopy(platform, localListPath, savedPath, settled.size, entry.size, hash);
+    if (!outcome.failureKind) outcome = StartHeldCopy(platform, savedPath, settled.size, entry.size, hash);
+    if (outcome.failureKind) {
+        ReportUpdateFailure(platform, host, outcome.failureKind, {}, outcome.code);
         return 0;
     }
     return UpdateLaunched;

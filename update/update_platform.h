@@ -62,6 +62,12 @@ struct UpdatePlatform {
     virtual bool AddToSha256(UpdateHashHandle hash, const char* data, uint32_t count) = 0;
     virtual bool FinishSha256(UpdateHashHandle hash, uint8_t (&digest)[SHA256_DIGEST_BYTES]) = 0;
 
+    // Opens an existing file for reading only, shared for reading alone: as
+    // long as it stays open, no one can write, rename or delete the file, yet
+    // it can still be started. Returns 0 and sets `error` to the system's
+    // code when it cannot be opened so.
+    virtual UpdateFileHandle OpenFileToStart(const std::string& path, uint32_t& error) = 0;
+
     // Starts the program `path` as a new process without waiting for it.
     // Returns 0, or the system's error code.
     virtual uint32_t StartProgram(const std::string& path) = 0;

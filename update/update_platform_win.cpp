@@ -4,14 +4,14 @@
 
 #include <bcrypt.h>
 
+#include "ansi_text_win.h"
+#include "shell_open_win.h"
 #include "system_library_win.h"
 
 namespace {
 
 using UrlDownloadToFileFunction = HRESULT(WINAPI*)(void* caller, const char* address, const char* path, DWORD reserved,
                                                    void* statusCallback);
-using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND owner, const char* verb, const char* file, const char* parameters,
-                                                const char* directory, INT show);
 
 // Loads the system library `library` once and looks up `name` in it; null
 // when either fails. The library stays loaded until the process ends.
@@ -21,7 +21,6 @@ FARPROC LoadOnce(HMODULE& module, const wchar_t* library, const char* name) {
 }
 
 HMODULE UrlMon;
-HMODULE Shell32;
 HMODULE BCrypt;
 
 template <typename Function>
@@ -55,13 +54,7 @@ int32_t Win32UpdatePlatform::DownloadToFile(const std::string& address, const st
     return static_cast<int32_t>(download(nullptr, address.c_str(), path.c_str(), 0, nullptr));
 }
 
-uint32_t Win32UpdatePlatform::OpenAddress(const std::string& address) {
-    auto shellExecute = reinterpret_cast<ShellExecuteFunction>(
-        reinterpret_cast<void*>(LoadOnce(Shell32, L"shell32.dll", "ShellExecuteA")));
-    if (!shellExecute) return 0;
-    HINSTANCE result = shellExecute(nullptr, "open", address.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
-    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(result));
-}
+uint32_t Win32UpdatePlatform::OpenAddress(const std::string& address) { return ShellOpen(address.c_str()); }
 
 uint32_t Win32UpdatePlatform::TemporaryDirectory(std::string& directory) {
     // Asks for the length first and gives the path a buffer of that size;
@@ -153,23 +146,32 @@ bool Win32UpdatePlatform::FinishSha256(UpdateHashHandle hash, uint8_t (&digest)[
     return finished;
 }
 
+UpdateFileHandle Win32UpdatePlatform::OpenFileToStart(const std::string& path, uint32_t& error) {
+    // Without FILE_SHARE_WRITE and FILE_SHARE_DELETE no other handle may
+    // write the file, and it can be neither renamed nor deleted; starting it
+    // only reads it, which FILE_SHARE_READ allows.
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) return reinterpret_cast<UpdateFileHandle>(file);
+    error = LastErrorOr(ERROR_SHARING_VIOLATION);
+    return 0;
+}
+
 uint32_t Win32UpdatePlatform::StartProgram(const std::string& path) {
-    int length = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, path.data(), static_cast<int>(path.size()), nullptr, 0);
-    if (length <= 0) return LastErrorOr(ERROR_INVALID_NAME);
-    std::wstring program(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, path.data(), static_cast<int>(path.size()), &program[0], length);
+    const std::u16string program = WidenAnsi(path);
+    if (program.empty()) return LastErrorOr(ERROR_INVALID_NAME);
 
     // The full path names the program, so no search takes place; the quoted
     // path as the command line gives it its own name as its first argument
     // even where the path holds spaces.
-    std::wstring commandLine = L"\"" + program + L"\"";
+    std::u16string commandLine = u"\"" + program + u"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
+    if (!CreateProcessW(Wide(program), reinterpret_cast<wchar_t*>(&commandLine[0]), nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, &process))
         return LastErrorOr(ERROR_INVALID_PARAMETER);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);

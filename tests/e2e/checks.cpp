@@ -61,9 +61,14 @@ bool CheckInt(long long got, long long want, const std::string& what) {
                  got == want ? "" : "got " + std::to_string(got) + ", expected " + std::to_string(want));
 }
 
-int RunScenarios(const std::string& only) {
+void ListScenarios() {
+    for (auto& [name, run] : Registry()) std::printf("%s\n", name);
+    std::fflush(stdout);
+}
+
+int RunScenarios(const std::string& only, bool exact) {
     for (auto& [name, run] : Registry()) {
-        if (!only.empty() && std::string(name).find(only) == std::string::npos) continue;
+        if (exact ? only != name : (!only.empty() && std::string(name).find(only) == std::string::npos)) continue;
         CurrentScenario = name;
         run();
     }

@@ -42,14 +42,17 @@ struct E2eConfig {
     std::wstring shotsDir;    // where screenshots go (empty: none are taken)
     std::wstring browserLog;  // the log that the browser stand-in appends to
     std::wstring ruleTable;   // the rule table source file, to compare bytes
+    std::wstring numbers;     // numbers and the option sets they read as (TEXT<TAB>SET lines)
 };
 extern E2eConfig Config;
 
 // ---------------------------------------------------------------- waiting
 
-// Bounds of the polling waits, in milliseconds.
-constexpr DWORD kStartTimeout = 15000;  // a program's first dialog
-constexpr DWORD kStepTimeout = 5000;    // anything after a step
+// Bounds of the polling waits, in milliseconds. They catch a program that
+// never does what is awaited; a busy machine must never reach them, so they
+// are far above the fraction of a second that each wait normally takes.
+constexpr DWORD kStartTimeout = 60000;  // a program's first dialog
+constexpr DWORD kStepTimeout = 30000;   // anything after a step
 
 // Handles the harness's own window messages (the result records arrive
 // through them) until `done` holds or `timeoutMs` passes; returns `done()`.
@@ -81,6 +84,18 @@ public:
 private:
     PROCESS_INFORMATION info_{};
 };
+
+// Runs LoadLibraryW(`library`) on a new thread of `process` and waits for
+// it to return; false when the thread could not be started. kernel32, and
+// LoadLibraryW in it, lies at the same address in every process of a word
+// size.
+bool LoadLibraryInto(HANDLE process, const std::wstring& library);
+
+// The names of the modules loaded in process `pid`, in lower case.
+std::vector<std::string> LoadedModules(DWORD pid);
+
+// The folder of a file's path, with its final backslash.
+std::wstring FolderOf(const std::wstring& path);
 
 // ---------------------------------------------------------------- windows
 

@@ -1,6 +1,6 @@
 // Reading the fonts of the program's dialog from inside the program: the
-// harness loads the font reporter into it with a thread of its own that
-// runs LoadLibraryW, and collects the report that the reporter sends.
+// harness loads the font reporter into it (LoadLibraryInto), and collects
+// the report that the reporter sends.
 #include <algorithm>
 #include <sstream>
 
@@ -12,31 +12,7 @@ namespace {
 std::wstring ReporterPath() {
     wchar_t path[MAX_PATH] = {};
     DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    folder.erase(folder.find_last_of(L"\\/") + 1);
-    return folder + kFontReporterName;
-}
-
-// Starts LoadLibraryW(reporter) on a new thread of `process`. kernel32 lies
-// at the same address in every process, and so does LoadLibraryW.
-bool LoadReporterInto(HANDLE process) {
-    const std::wstring path = ReporterPath();
-    const SIZE_T bytes = (path.size() + 1) * sizeof(wchar_t);
-    void* remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    if (!remote) return false;
-    HANDLE thread = nullptr;
-    auto* loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
-    if (loadLibrary && WriteProcessMemory(process, remote, path.c_str(), bytes, nullptr)) {
-        thread = CreateRemoteThread(process, nullptr, 0, loadLibrary, remote, 0, nullptr);
-    }
-    if (thread) {
-        // The path must stay until LoadLibraryW has read it.
-        WaitUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, kStepTimeout);
-        CloseHandle(thread);
-    }
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    return thread != nullptr;
+    return FolderOf(std::wstring(path, length)) + kFontReporterName;
 }
 
 std::vector<ReportedFont> ParseReport(const std::string& text) {
@@ -62,7 +38,7 @@ std::vector<ReportedFont> ReportFonts(ChildProcess& child) {
     auto& records = ReceivedRecords();
     auto isReport = [](const ReceivedCopyData& r) { return r.dwData == kFontReportData; };
     records.erase(std::remove_if(records.begin(), records.end(), isReport), records.end());
-    if (!LoadReporterInto(child.Handle())) return {};
+    if (!LoadLibraryInto(child.Handle(), ReporterPath())) return {};
     std::string report;
     WaitUntil(
         [&] {

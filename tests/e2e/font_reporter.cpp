@@ -44,7 +44,7 @@ std::string Narrow(const wchar_t* text) {
 
 std::string FontLine(const std::string& name, HWND window) {
     DWORD_PTR handle = 0;
-    SendMessageTimeoutW(window, WM_GETFONT, 0, 0, SMTO_NORMAL, 5000, &handle);
+    SendMessageTimeoutW(window, WM_GETFONT, 0, 0, SMTO_NORMAL, 30000, &handle);
     HFONT font = reinterpret_cast<HFONT>(handle);
     LOGFONTW f{};
     if (!font || GetObjectW(font, sizeof f, &f) != sizeof f) return name + "\tnone\n";
@@ -71,7 +71,7 @@ DWORD WINAPI Report(void*) {
     data.cbData = static_cast<DWORD>(report.size());
     data.lpData = report.data();
     if (HWND harness = FindWindowW(kHarnessWindowClass, nullptr)) {
-        SendMessageTimeoutW(harness, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 5000, nullptr);
+        SendMessageTimeoutW(harness, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 30000, nullptr);
     }
     FreeLibraryAndExitThread(Self, 0);
 }

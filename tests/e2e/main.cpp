@@ -1,8 +1,11 @@
 // The harness's entry:
 //
 //   brantle_e2e <brantle.exe> [--shots <folder>] [--browser-log <file>]
-//               [--rule-table <file>] [--only <part of a scenario name>]
+//               [--rule-table <file>] [--numbers <file>]
+//               [--only <part of a scenario name> | --scenario <name>]
+//   brantle_e2e --list
 //   brantle_e2e --bench-startup <brantle.exe> <minimal dialog exe> [starts]
+//   brantle_e2e --try-to-change <file>   (the update scenarios' second process)
 //
 // Paths are Windows paths (under Wine, Z: reaches the Linux file system).
 #include <cstdio>
@@ -18,7 +21,8 @@ namespace {
 int Usage() {
     std::fprintf(stderr,
                  "usage: brantle_e2e <brantle.exe> [--shots DIR] [--browser-log FILE] [--rule-table FILE] "
-                 "[--only NAME]\n"
+                 "[--numbers FILE] [--only PART | --scenario NAME]\n"
+                 "       brantle_e2e --list\n"
                  "       brantle_e2e --bench-startup <brantle.exe> <minimal.exe> [starts]\n");
     return 2;
 }
@@ -30,9 +34,15 @@ int wmain(int argc, wchar_t** argv) {
         int starts = argc >= 5 ? _wtoi(argv[4]) : 15;
         return RunStartupBenchmark(argv[2], argv[3], starts < 1 ? 15 : starts);
     }
+    if (argc == 3 && std::wcscmp(argv[1], L"--try-to-change") == 0) return TryToChangeFile(argv[2]);
+    if (argc == 2 && std::wcscmp(argv[1], L"--list") == 0) {
+        ListScenarios();
+        return 0;
+    }
     if (argc < 2 || argv[1][0] == L'-') return Usage();
     Config.brantleExe = argv[1];
     std::string only;
+    bool exact = false;
     for (int i = 2; i < argc; ++i) {
         std::wstring option = argv[i];
         if (i + 1 >= argc) return Usage();
@@ -43,9 +53,13 @@ int wmain(int argc, wchar_t** argv) {
             Config.browserLog = value;
         else if (option == L"--rule-table")
             Config.ruleTable = value;
-        else if (option == L"--only")
+        else if (option == L"--numbers")
+            Config.numbers = value;
+        else if (option == L"--only" || option == L"--scenario") {
+            if (!only.empty()) return Usage();
             only = Narrow(value);
-        else
+            exact = option == L"--scenario";
+        } else
             return Usage();
     }
     if (GetFileAttributesW(Config.brantleExe.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -53,5 +67,5 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     OwnerWindow();
-    return RunScenarios(only);
+    return RunScenarios(only, exact);
 }

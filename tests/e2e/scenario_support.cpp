@@ -8,6 +8,17 @@ const char* const kNoteNoNumber =
     "except that plates for waiting and loading, signs intended only for cyclists or pedestrians and most brown "
     "tourist signs don't legally need any illumination.";
 
+std::string ReadFileBytes(const std::wstring& path) {
+    std::string bytes;
+    HANDLE in = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (in == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+    CloseHandle(in);
+    return bytes;
+}
+
 namespace {
 
 const int kOptionsWithControls[] = {0, 1, 2, 3, 4, 5, 9, 10, 11};

@@ -13,6 +13,9 @@ extern const char* const kHeadingNoNumber;
 extern const char* const kNoteJudgement;
 extern const char* const kNoteNoNumber;
 
+// The bytes of a file; empty when it cannot be read.
+std::string ReadFileBytes(const std::wstring& path);
+
 // Starts brantle.exe with `arguments` (after forgetting earlier records);
 // checks and returns whether it started.
 bool StartBrantle(ChildProcess& child, const std::string& arguments);

@@ -1,8 +1,6 @@
 // What the executable carries: the rule table, the artwork, the manifest,
 // the version information and the exported BRANTLE.
-#include "scenario_support.h"  // windows.h first: tlhelp32.h needs its types
-
-#include <tlhelp32.h>
+#include "scenario_support.h"
 
 #include <algorithm>
 #include <cstring>
@@ -19,17 +17,6 @@ Resource Find(HMODULE module, const wchar_t* name, const wchar_t* type) {
     if (!info) return {};
     HGLOBAL loaded = LoadResource(module, info);
     return {static_cast<const uint8_t*>(LockResource(loaded)), SizeofResource(module, info)};
-}
-
-std::string ReadFileBytes(const std::wstring& path) {
-    std::string bytes;
-    HANDLE in = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (in == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-    CloseHandle(in);
-    return bytes;
 }
 
 // A bitmap resource's size, colour depth and the colour of its top-left
@@ -148,18 +135,7 @@ E2E_SCENARIO(no_shell_or_download_library_at_start) {
     HWND main = ExpectDialog(child, nullptr, DialogKind::Main, "the main dialog");
     if (!main) return;
     Settle(main);
-    std::vector<std::string> modules;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, child.Pid());
-    if (snapshot != INVALID_HANDLE_VALUE) {
-        MODULEENTRY32W entry{};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Module32FirstW(snapshot, &entry); more; more = Module32NextW(snapshot, &entry)) {
-            std::string name = Narrow(entry.szModule);
-            for (char& c : name) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-            modules.push_back(name);
-        }
-        CloseHandle(snapshot);
-    }
+    const std::vector<std::string> modules = LoadedModules(child.Pid());
     if (Check(!modules.empty(), "the program's modules can be listed")) {
         auto loaded = [&](const char* name) {
             return std::find(modules.begin(), modules.end(), name) != modules.end();
@@ -171,4 +147,46 @@ E2E_SCENARIO(no_shell_or_download_library_at_start) {
     }
     CloseBySystem(main);
     ExpectExit(child, main, -1, "the close box ends it; exit code -1");
+}
+
+// A library asked for by name, as the system's own libraries ask for theirs
+// at run time, is looked for in the system folder alone: never in the
+// program's folder, where a download may have planted one. The same request
+// in a program without that restriction (the minimal dialog program, beside
+// the planted library) shows that the planted library would be found.
+E2E_SCENARIO(libraries_loaded_by_name_never_come_from_the_programs_folder) {
+    const wchar_t kPlanted[] = L"brantle_planted_library.dll";
+    const std::string planted = "brantle_planted_library.dll";
+    wchar_t self[MAX_PATH] = {};
+    const std::wstring harnessFolder = FolderOf(std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH)));
+    const std::wstring plantedCopy = FolderOf(Config.brantleExe) + kPlanted;
+    if (!Check(CopyFileW((harnessFolder + kPlanted).c_str(), plantedCopy.c_str(), FALSE) != FALSE,
+               "a library is planted beside brantle.exe"))
+        return;
+    // Asks the program for the planted library by name; whether it then has
+    // it loaded.
+    auto loadsPlanted = [&](ChildProcess& child, const std::string& who) {
+        Check(LoadLibraryInto(child.Handle(), kPlanted), who + ": LoadLibraryW runs in it");
+        const std::vector<std::string> modules = LoadedModules(child.Pid());
+        Check(!modules.empty(), who + ": its modules can be listed");
+        return std::find(modules.begin(), modules.end(), planted) != modules.end();
+    };
+
+    ChildProcess minimal;
+    if (Check(minimal.Start(harnessFolder + L"brantle_min_dialog.exe", ""), "the minimal dialog program starts")) {
+        HWND dialog = WaitForNextDialog(minimal, nullptr, kStartTimeout);
+        Check(dialog && loadsPlanted(minimal, "the minimal program"),
+              "without the restriction the planted library is found by name");
+    }
+
+    ChildProcess child;
+    if (StartBrantle(child, "/S")) {
+        HWND main = ExpectDialog(child, nullptr, DialogKind::Main, "the main dialog");
+        if (main) {
+            Check(!loadsPlanted(child, "brantle.exe"), "brantle.exe does not load the library planted in its folder");
+            CloseBySystem(main);
+            ExpectExit(child, main, -1, "the close box ends it; exit code -1");
+        }
+    }
+    DeleteFileW(plantedCopy.c_str());
 }

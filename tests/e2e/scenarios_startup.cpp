@@ -340,3 +340,32 @@ E2E_SCENARIO(every_dialog_and_control_has_the_dialog_font) {
     Click(end, IDOK);
     ExpectExit(child, end, 0, "Close ends the program");
 }
+
+// Numbers beyond 2^53 in every form, as a calling program may pass them
+// with /Q: each gives the option set of the table that every build, and
+// brantle-rules, reads them as (low 32 bits, rounded to double at each
+// step). The record shows it, untouched with no diagram number.
+E2E_SCENARIO(large_option_sets_read_as_in_every_build) {
+    const std::string table = ReadFileBytes(Config.numbers);
+    if (!Check(!table.empty(), "the table of large numbers can be read", Narrow(Config.numbers))) return;
+    size_t read = 0;
+    for (size_t start = 0, end; start < table.size(); start = end + 1) {
+        end = table.find('\n', start);
+        if (end == std::string::npos) end = table.size();
+        const std::string line = table.substr(start, end - start);
+        const size_t tab = line.find('\t');
+        if (line.empty() || line[0] == '#' || tab == std::string::npos) continue;
+        const std::string text = line.substr(0, tab);
+        const int32_t want = static_cast<int32_t>(std::strtoll(line.c_str() + tab + 1, nullptr, 10));
+        ++read;
+        ChildProcess child;
+        if (!StartBrantle(child, "/Q " + text + " /H " + OwnerArgument() + " /S")) return;
+        HWND main = ExpectDialog(child, nullptr, DialogKind::Main, "/Q " + text + ": the main dialog");
+        if (!main) return;
+        PressKey(main, VK_ESCAPE);
+        ExpectExit(child, main, -2, "/Q " + text + ": Esc ends it");
+        CheckRecordCount(1, "/Q " + text + ": one result message");
+        CheckRecord(0, ExpectedRecord().Options(want), "/Q " + text + ": the option set " + std::to_string(want));
+    }
+    Check(read >= 10, "the table holds its numbers", std::to_string(read) + " read");
+}

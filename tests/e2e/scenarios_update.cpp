@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "harness_run.h"
 #include "scenario_support.h"
+#include "update_platform_win.h"
 
 #include <bcrypt.h>
 
@@ -20,7 +22,7 @@ const char kNewerCaption[] = "Newer version available";
 const char kFailureCaption[] = "Software update failed";
 const char kListPath[] = "uploaded/software/updates.txt";
 const char kMarkerExe[] = "brantle_update_marker.exe";
-constexpr DWORD kBoxTimeout = 15000;  // an empty list takes 31 polls, about 3 s
+constexpr DWORD kBoxTimeout = 60000;  // an empty list takes 31 polls, about 3 s
 constexpr DWORD kNoBoxWait = 1500;    // how long "no message" is watched for
 
 std::string Environment(const char* name) {
@@ -500,6 +502,55 @@ E2E_SCENARIO(update_failure_address_without_a_file_name) {
     Check(!WasRequested("GET /uploaded/protected/ 404"), "nothing was fetched for it", RequestLog());
 }
 
+// Addresses that would be cut off or read otherwise on the way (a zero
+// byte, blanks, a quote, a byte above 127), and a saved name that is the
+// local list file in any case: each is refused with kind 9 before anything
+// is fetched, opened or saved, and the same About dialog checks again.
+E2E_SCENARIO(update_failure_unclean_address_or_list_name) {
+    if (!ServerConfigured()) return;
+    const std::string base = "http://" + Host() + "/uploaded/protected/";
+    struct Case {
+        std::string line;   // after "Brantle,1.11,"
+        std::string saved;  // a name that must not be saved; empty: none
+        const char* what;
+    };
+    const Case cases[] = {
+        {"4," + base + std::string("evil.exe\0/setup.exe", 18) + ",0", "setup.exe", "a zero byte in a method-4 address"},
+        {"4," + base + "my setup.exe,0", "my setup.exe", "a blank in a method-4 address"},
+        {"4," + base + "my\tsetup.exe,0", "my\tsetup.exe", "a tab in a method-4 address"},
+        {"4,\xe9t\xe9.exe,0", "\xe9t\xe9.exe", "a byte above 127 in a bare name"},
+        {"1,http://" + Host() + "/a\" --flag \"b", "", "quotes in a method-1 address"},
+        {"2,page two.html", "", "a blank in a method-2 address"},
+        {"4,UpdateList.txt,0", "", "the local list's name"},
+        {"4," + base + "updatelist.TXT,0", "", "the local list's name in other case"},
+    };
+    ResetServerAndTemp({"setup.exe", "my setup.exe", "\xe9t\xe9.exe"});
+    Serve("uploaded/protected/evil.exe", MarkerExeBytes());
+    Serve("uploaded/protected/UpdateList.txt", "MZ not this");
+    size_t browserLines = BrowserLogLines().size();
+    ChildProcess child;
+    if (!StartBrantle(child, "")) return;
+    HWND about = ExpectDialog(child, nullptr, DialogKind::About, "the first About dialog");
+    if (!about) return;
+    for (const Case& c : cases) {
+        DeleteFileW(Widen(ServerRoot() + "\\requests.log").c_str());
+        Serve(kListPath, "Brantle,1.11," + c.line + "\n");
+        ClickLater(about, IDC_CHECK_UPDATES);
+        if (!ExpectBox(child, kNewerCaption,
+                       "Do you wish to upgrade your installed version 1.10.1\r\nto version 1.11 ?", about, IDYES, c.what) ||
+            !ExpectBox(child, kFailureCaption, "Unexpected error (-9)", nullptr, IDOK, c.what))
+            return;
+        const std::string log = RequestLog();
+        Check(log == "GET /uploaded/software/updates.txt ok\n", std::string(c.what) + ": only the list was fetched",
+              Quoted(log));
+        if (!c.saved.empty()) Check(!FileExists(TempFolder() + c.saved), std::string(c.what) + ": nothing saved");
+        WaitUntil([&] { return IsWindowEnabled(about) != FALSE; }, kStepTimeout);
+    }
+    CheckInt(static_cast<long long>(BrowserLogLines().size()), static_cast<long long>(browserLines),
+             "nothing was opened in the browser");
+    ExpectAboutStaysOpen(child, about, "after the refused addresses");
+}
+
 E2E_SCENARIO(update_failure_saved_file_cannot_start) {
     if (!ServerConfigured()) return;
     ResetServerAndTemp({"notes.exe"});
@@ -608,4 +659,58 @@ E2E_SCENARIO(update_list_of_20_mb) {
             about, IDNO, "a list of 20 MB"))
         return;
     ExpectAboutStaysOpen(child, about, "after a list of 20 MB");
+}
+
+int TryToChangeFile(const std::wstring& path) {
+    const DWORD everyone = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    int changed = 0;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, everyone, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        changed |= 1;
+        CloseHandle(file);
+    }
+    const std::wstring moved = path + L".moved";
+    if (MoveFileExW(path.c_str(), moved.c_str(), 0)) {
+        changed |= 2;
+        MoveFileExW(moved.c_str(), path.c_str(), 0);
+    }
+    file = CreateFileW(path.c_str(), DELETE, everyone, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        changed |= 4;
+        CloseHandle(file);
+    }
+    return changed;
+}
+
+// The update holds the saved file from its last check until the program
+// has started. Held so by the program's own platform code, the file can be
+// neither written, renamed nor deleted by another process, and it still
+// starts; the same attempts succeed on it before it is held.
+E2E_SCENARIO(update_saved_file_is_held_while_it_starts) {
+    const std::string name = "brantle-held-setup.exe";
+    const std::string path = TempFolder() + name;
+    DeleteFileW(Widen(path + ".ran").c_str());
+    const std::string installer = MarkerExeBytes();
+    if (installer.empty() || !Check(WriteBytes(path, installer), "the saved file is written")) return;
+    wchar_t self[MAX_PATH] = {};
+    const std::wstring harness(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    auto changesByAnotherProcess = [&](const std::string& when) -> long long {
+        ChildProcess other;
+        if (!Check(other.Start(harness, "--try-to-change \"" + path + "\""), when + ": a second process starts") ||
+            !Check(other.WaitForExit(kStepTimeout), when + ": the second process ends"))
+            return -1;
+        return other.ExitCode();
+    };
+    CheckInt(changesByAnotherProcess("not held"), 7, "not held: another process can write, rename and delete it");
+
+    Win32UpdatePlatform platform;
+    uint32_t error = 0;
+    UpdateFileHandle held = platform.OpenFileToStart(path, error);
+    if (!Check(held != 0, "the saved file is held", "error " + std::to_string(error))) return;
+    CheckInt(changesByAnotherProcess("held"), 0, "held: another process can neither write, rename nor delete it");
+    CheckInt(platform.StartProgram(path), 0, "held: it starts all the same");
+    platform.CloseFile(held);
+    ExpectMarker(path, "the held file");
+    std::string bytes;
+    Check(ReadBytes(path, bytes) && bytes == installer, "the held file is unchanged");
 }
