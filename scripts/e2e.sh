@@ -14,6 +14,12 @@
 # e2e-summary.txt. Exit status 3 means that this machine cannot run the build.
 # The build folder's CTest test `e2e` (label e2e) runs this script.
 #
+# With BRANTLE_E2E_SIGNED_BUILD (a build folder of the same kind and update
+# host whose brantle.exe was built with BRANTLE_UPDATE_PUBLIC_KEY) and
+# BRANTLE_E2E_MAKER_KEY (the private half of that key, PEM), the update
+# server signs lists with that key and the signed-list scenarios run against
+# that brantle.exe; without them those scenarios fail.
+#
 # Time limits catch hangs, not slowness: a scenario normally takes a few
 # seconds, and one that has not ended after E2E_SCENARIO_LIMIT seconds
 # (default 300) is ended and counted as failed, and the run goes on with the
@@ -52,11 +58,41 @@ words=$(windows_build_words "$WINE_ENV_BUILD")
 # The update server stand-in, on the host and port that this build's
 # brantle.exe asks (BRANTLE_UPDATE_HOST, 127.0.0.1:<port> in test builds).
 update_host=$(sed -n 's/^BRANTLE_UPDATE_HOST:STRING=//p' "$build/CMakeCache.txt")
+
+# The build with a test key: the same kind and host, and a key whose private
+# half is the maker's key given; a second key, made here, signs as somebody
+# else would.
+server_keys=() signed_args=()
+if [ -n "${BRANTLE_E2E_SIGNED_BUILD:-}" ]; then
+  signed_build=$(cd "$BRANTLE_E2E_SIGNED_BUILD" && pwd) || exit 2
+  signed_exe=$signed_build/app/brantle.exe
+  signed_key=$(sed -n 's/^BRANTLE_UPDATE_PUBLIC_KEY:FILEPATH=//p' "$signed_build/CMakeCache.txt")
+  problem=""
+  if [ ! -f "$signed_exe" ]; then
+    problem="$signed_exe is missing"
+  elif [ "$(windows_build_of "$signed_exe")" != "$WINE_ENV_BUILD" ]; then
+    problem="$signed_exe is not a $words program"
+  elif [ "$(sed -n 's/^BRANTLE_UPDATE_HOST:STRING=//p' "$signed_build/CMakeCache.txt")" != "$update_host" ]; then
+    problem="$signed_build asks another update host than $build"
+  elif [ -z "$signed_key" ] || [ ! -f "${BRANTLE_E2E_MAKER_KEY:-}" ] ||
+    ! cmp -s <(openssl pkey -pubout -in "$BRANTLE_E2E_MAKER_KEY" 2>/dev/null) <(openssl pkey -pubin -in "$signed_key" 2>/dev/null); then
+    problem="BRANTLE_E2E_MAKER_KEY (${BRANTLE_E2E_MAKER_KEY:-unset}) is not the private half of the key $signed_build was built with"
+  fi
+  if [ -n "$problem" ]; then
+    echo "e2e: BRANTLE_E2E_SIGNED_BUILD: $problem" >&2
+    exit 2
+  fi
+  other_key=$build/e2e-state/other-key.pem
+  openssl ecparam -name prime256v1 -genkey -noout -out "$other_key" 2>/dev/null ||
+    { echo "e2e: openssl could not make a second key" >&2; exit 1; }
+  server_keys=(--sign-key "$BRANTLE_E2E_MAKER_KEY" --other-key "$other_key")
+  signed_args=(--signed-brantle "$(wine_env_winpath "$signed_exe")")
+fi
 if [[ "$update_host" == 127.0.0.1:* ]]; then
   update_root=$build/e2e-state/update-server
   rm -rf "$update_root" "$update_root.ready"
   python3 "$repo/tests/e2e/update_server.py" --root "$update_root" --port "${update_host#127.0.0.1:}" \
-    --ready "$update_root.ready" >"$build/e2e-state/logs/update-server.log" 2>&1 &
+    --ready "$update_root.ready" "${server_keys[@]}" >"$build/e2e-state/logs/update-server.log" 2>&1 &
   wine_env_track_pid $!
   if wine_env_wait_for 60 test -s "$update_root.ready"; then
     BRANTLE_E2E_UPDATE_ROOT=$(wine_env_winpath "$update_root")
@@ -96,6 +132,7 @@ harness_arguments=(
   --browser-log "$(wine_env_winpath "$WINE_ENV_BROWSER_LOG")"
   --rule-table "$(wine_env_winpath "$repo/resources/rule_table.txt")"
   --numbers "$(wine_env_winpath "$repo/tests/large_numbers.txt")"
+  "${signed_args[@]}"
 )
 for scenario in "${scenarios[@]}"; do
   if [ -n "$only" ] && [[ "$scenario" != *"$only"* ]]; then continue; fi

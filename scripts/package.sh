@@ -26,11 +26,23 @@ fi
 export SOURCE_DATE_EPOCH TZ=UTC
 umask 022
 
+# The maker's public key for signed update lists, when BRANTLE_UPDATE_PUBLIC_KEY
+# names one; the project has no key of its own, so without it the release
+# takes update lists unsigned. Given always, so that no key is left over
+# from an earlier run in the build folder.
+update_key=${BRANTLE_UPDATE_PUBLIC_KEY:-}
+if [ -n "$update_key" ]; then
+  update_key=$(realpath -e "$update_key") || { echo "package: $BRANTLE_UPDATE_PUBLIC_KEY: no such file" >&2; exit 1; }
+  echo "package: update lists must be signed by the key in $update_key"
+else
+  echo "package: no BRANTLE_UPDATE_PUBLIC_KEY: update lists are taken unsigned"
+fi
+
 trees=()
 for build in $WINDOWS_BUILDS; do
   echo "package: building the $(windows_build_words "$build") programs"
   cmake -S . -B "build/release-$build" -DCMAKE_TOOLCHAIN_FILE="$(windows_build_toolchain "$build")" \
-    -DCMAKE_BUILD_TYPE=Release -DBRANTLE_E2E=OFF --no-warn-unused-cli >/dev/null
+    -DCMAKE_BUILD_TYPE=Release -DBRANTLE_E2E=OFF -DBRANTLE_UPDATE_PUBLIC_KEY="$update_key" --no-warn-unused-cli >/dev/null
   cmake --build "build/release-$build" -j2 >/dev/null
   trees+=("$build=build/release-$build")
 done

@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 . scripts/windows-builds.sh
 
 packages=(
-  cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libssl-dev python3 python3-pefile
+  cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libssl-dev openssl python3 python3-pefile
   clang libclang-rt-14-dev shellcheck
   mingw-w64-tools wine xvfb x11-apps imagemagick xdotool zip unzip
 )

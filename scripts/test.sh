@@ -53,9 +53,24 @@ for build in $WINDOWS_BUILDS; do
   cmake --build "build/win-$build-test" -j2
 done
 
+# A key pair made for this run, and each build's brantle.exe once more with
+# its public key built in, for the signed-list scenarios: the program alone,
+# into a folder of its own.
+keys=$PWD/build/e2e-keys
+step "A test key for signed update lists, and brantle.exe built with it"
+rm -rf "$keys" && mkdir -p "$keys"
+openssl ecparam -name prime256v1 -genkey -noout -out "$keys/maker-key.pem"
+openssl ec -in "$keys/maker-key.pem" -pubout -out "$keys/update-key.pem" 2>/dev/null
+for build in $WINDOWS_BUILDS; do
+  cmake -S . -B "build/win-$build-signed" -DCMAKE_TOOLCHAIN_FILE="$(windows_build_toolchain "$build")" \
+    -DBRANTLE_UPDATE_HOST="127.0.0.1:$port" -DBRANTLE_UPDATE_PUBLIC_KEY="$keys/update-key.pem" -DBRANTLE_E2E=OFF >/dev/null
+  cmake --build "build/win-$build-signed" -j2 --target brantle
+done
+
 step "Every executable as a file: headers, export, code and resources"
 for build in $WINDOWS_BUILDS; do
   windows_build_pe_check "$build" "build/win-$build-test/app/brantle.exe" resources
+  windows_build_pe_check "$build" "build/win-$build-signed/app/brantle.exe" resources "$keys/update-key.pem"
 done
 
 step "Release zip: the last commit packaged from two fresh clones, compared and checked"
@@ -70,8 +85,8 @@ for build in $WINDOWS_BUILDS; do
     continue
   fi
   step "End-to-end tests under Wine, $(windows_build_words "$build") build (ctest -L e2e)"
-  if BRANTLE_RULES_REFERENCE=$PWD/build/native/cli/brantle-rules \
-    ctest --test-dir "build/win-$build-test" -L e2e --output-on-failure; then
+  if BRANTLE_RULES_REFERENCE=$PWD/build/native/cli/brantle-rules BRANTLE_E2E_SIGNED_BUILD=$PWD/build/win-$build-signed \
+    BRANTLE_E2E_MAKER_KEY=$keys/maker-key.pem ctest --test-dir "build/win-$build-test" -L e2e --output-on-failure; then
     driven+=("$build")
   else
     failed+=("$build")

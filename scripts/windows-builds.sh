@@ -126,11 +126,13 @@ windows_build_of() {
 }
 
 # The file checks of a built brantle.exe for the build: headers, export,
-# code and resources. Debian's own Python, which has python3-pefile
-# whatever python3 the PATH finds first.
+# code and resources, and with a public key (PEM) that it carries the key.
+# Debian's own Python, which has python3-pefile whatever python3 the PATH
+# finds first.
 windows_build_pe_check() {
-  local build=$1 exe=$2 resources=$3
-  /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/../tests/pe_check.py" \
-    --machine "$(windows_build_column "$build" 9)" --manifest-arch "$(windows_build_column "$build" 10)" \
-    --export-pops "$(windows_build_column "$build" 11)" "$exe" "$resources"
+  local build=$1 exe=$2 resources=$3 key=${4:-}
+  local options=(--machine "$(windows_build_column "$build" 9)" --manifest-arch "$(windows_build_column "$build" 10)"
+    --export-pops "$(windows_build_column "$build" 11)")
+  if [ -n "$key" ]; then options+=(--update-key "$key"); fi
+  /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/../tests/pe_check.py" "${options[@]}" "$exe" "$resources"
 }

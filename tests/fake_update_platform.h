@@ -1,11 +1,13 @@
 // A scripted stand-in for the update check's platform operations: files in
 // memory that can grow between polls, downloads and shell results set by the
-// test, SHA-256 by OpenSSL's libcrypto (the program uses the system's), and a
-// record of every message box, cursor change, file written and program
-// started.
+// test, SHA-256 and ECDSA P-256 verification by OpenSSL's libcrypto (the
+// program uses the system's), and a record of every message box, cursor
+// change, file written and program started.
 #pragma once
 
+#include <openssl/ec.h>
 #include <openssl/evp.h>
+#include <openssl/x509.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -53,6 +55,7 @@ struct FakeUpdatePlatform : UpdatePlatform {
     // program could change it between the copy and the start.
     std::function<void(FakeUpdatePlatform&, const std::string& path)> beforeHold;
     bool hashUnavailable = false;
+    bool verifierUnavailable = false;
     int32_t answer = UPDATE_IDYES;
     // An operation whose log entry begins with this runs out of memory.
     std::string outOfMemoryAt;
@@ -196,6 +199,42 @@ struct FakeUpdatePlatform : UpdatePlatform {
         EVP_MD_CTX_free(context);
         --openHashes;
         return finished;
+    }
+
+    // Verifies as the system does: the key as a P-256 point, the signature
+    // as r and s, over the digest given.
+    bool VerifyP256Signature(const P256PublicKey& key, const uint8_t (&digest)[SHA256_DIGEST_BYTES],
+                             const P256Signature& signature) override {
+        Log("verify");
+        if (verifierUnavailable) return false;
+        // The key as a SubjectPublicKeyInfo: the fixed P-256 header, then
+        // the uncompressed point.
+        static const uint8_t header[] = {0x30, 0x59, 0x30, 0x13, 0x06, 0x07, 0x2a, 0x86, 0x48,
+                                         0xce, 0x3d, 0x02, 0x01, 0x06, 0x08, 0x2a, 0x86, 0x48,
+                                         0xce, 0x3d, 0x03, 0x01, 0x07, 0x03, 0x42, 0x00, 0x04};
+        std::vector<uint8_t> spki(header, header + sizeof header);
+        spki.insert(spki.end(), key.begin(), key.end());
+        const uint8_t* cursor = spki.data();
+        EVP_PKEY* publicKey = d2i_PUBKEY(nullptr, &cursor, static_cast<long>(spki.size()));
+        ECDSA_SIG* sig = ECDSA_SIG_new();
+        BIGNUM* r = BN_bin2bn(signature.data(), P256_NUMBER_BYTES, nullptr);
+        BIGNUM* s = BN_bin2bn(signature.data() + P256_NUMBER_BYTES, P256_NUMBER_BYTES, nullptr);
+        bool valid = false;
+        if (publicKey && sig && r && s && ECDSA_SIG_set0(sig, r, s) == 1) {
+            r = s = nullptr;  // owned by sig now
+            unsigned char* der = nullptr;
+            int derLength = i2d_ECDSA_SIG(sig, &der);
+            EVP_PKEY_CTX* context = EVP_PKEY_CTX_new(publicKey, nullptr);
+            valid = derLength > 0 && context && EVP_PKEY_verify_init(context) == 1 &&
+                    EVP_PKEY_verify(context, der, static_cast<size_t>(derLength), digest, SHA256_DIGEST_BYTES) == 1;
+            EVP_PKEY_CTX_free(context);
+            OPENSSL_free(der);
+        }
+        BN_free(r);
+        BN_free(s);
+        ECDSA_SIG_free(sig);
+        EVP_PKEY_free(publicKey);
+        return valid;
     }
 
     uint32_t StartProgram(const std::string& path) override {

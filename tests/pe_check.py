@@ -2,7 +2,7 @@
 """Checks a built brantle.exe from its file alone, without running it.
 
     pe_check.py --machine IMAGE_FILE_MACHINE_I386 --manifest-arch x86 --export-pops 8 \
-                <brantle.exe> <resources folder>
+                [--update-key <update key PEM>] <brantle.exe> <resources folder>
 
 What differs between the builds comes from scripts/windows-builds.sh
 (windows_build_pe_check): the PE machine, the manifest's architecture and
@@ -10,9 +10,11 @@ how many bytes of arguments the exported BRANTLE removes from the stack.
 Reads the PE file with pefile (Debian's python3-pefile) and disassembles the
 exported function with the MinGW binutils' objdump, so both builds are
 checked on every machine, also where one of them cannot run. Prints one line
-per check and exits 1 when any check fails.
+per check and exits 1 when any check fails. With a public key, also checks
+that the program carries that key's 64 coordinate bytes, once.
 """
 import argparse
+import base64
 import re
 import struct
 import subprocess
@@ -65,16 +67,27 @@ def export_body_returns(exe, pe, address):
     return None
 
 
+def key_coordinates(pem_path):
+    """The x and y of a P-256 public key PEM (its DER is 91 bytes: a fixed
+    header, 04, then 32 bytes each), or None."""
+    with open(pem_path, encoding="ascii") as f:
+        match = re.search(r"-----BEGIN PUBLIC KEY-----(.*?)-----END PUBLIC KEY-----", f.read(), re.S)
+    der = base64.b64decode("".join(match.group(1).split())) if match else b""
+    return der[-64:] if len(der) == 91 and der[-65] == 4 else None
+
+
 def main():
     parser = argparse.ArgumentParser(description="Checks a built brantle.exe from its file alone.")
     parser.add_argument("--machine", required=True, choices=sorted(k for k in pefile.MACHINE_TYPE if isinstance(k, str)),
                         metavar="IMAGE_FILE_MACHINE_...")
     parser.add_argument("--manifest-arch", required=True)
     parser.add_argument("--export-pops", required=True, type=int)
+    parser.add_argument("--update-key", help="the public key (PEM) the program must carry")
     parser.add_argument("exe")
     parser.add_argument("resources")
     args = parser.parse_args()
     exe, resources, manifest_arch = args.exe, args.resources, args.manifest_arch
+    update_key = args.update_key
     machine = pefile.MACHINE_TYPE[args.machine]
     # The return that ends the export's body, as objdump writes it.
     export_return = f"ret ${args.export_pops:#x}" if args.export_pops else "ret"
@@ -135,6 +148,12 @@ def main():
     fixed = pe.VS_FIXEDFILEINFO[0] if hasattr(pe, "VS_FIXEDFILEINFO") else None
     check(fixed is not None and (fixed.FileVersionMS, fixed.FileVersionLS) == (0x00010001, 0x00000001),
           "file version 1.1.0.1")
+
+    if update_key:
+        coordinates = key_coordinates(update_key)
+        with open(exe, "rb") as f:
+            found = f.read().count(coordinates) if coordinates else 0
+        check(found == 1, f"carries the 64 bytes of the update key {update_key} once (found {found} times)")
 
     print(f"pe-check: {exe}: {'all checks passed' if failures == 0 else f'{failures} failed'}")
     return 1 if failures else 0

@@ -52,10 +52,12 @@ TEST(UpdateFailureMessage, TextsAndCodeSuffixes) {
          "This version does not support that update method\r\n"
          "Try installing the program again from: updates.test.example\r\n (-99)"},
         {0, "", 0, "Unexpected error"},
-        {8, "", 0, "Unexpected error (-8)"},
+        {8, "", 0, "Could not verify the update list from updates.test.example (-8)"},
+        {8, "ignored", 0, "Could not verify the update list from updates.test.example (-8)"},
         {9, "", 0, "Unexpected error (-9)"},
         {10, "", 5, "Unexpected error (5)"},
         {11, "", 193, "Unexpected error (193)"},
+        {12, "", 3, "Unexpected error (3)"},
         {100, "", -1, "Unexpected error (-1)"},
         {-3, "", 0, "Unexpected error (3)"},
         {11, "", INT32_MIN, "Unexpected error (-2147483648)"},
@@ -72,6 +74,7 @@ TEST(UpdateFailureMessage, TextsAndCodeSuffixes) {
 TEST(UpdateFailureMessage, AnHttpsHostIsNamedWithoutItsScheme) {
     const char https[] = "https://updates.test.example";
     EXPECT_EQ(UpdateFailureMessage(2, https, "", 0), "Could not connect to updates.test.example (-2)");
+    EXPECT_EQ(UpdateFailureMessage(8, https, "", 0), "Could not verify the update list from updates.test.example (-8)");
     EXPECT_EQ(UpdateFailureMessage(99, https, "", 103),
               "This version does not support that update method\r\n"
               "Try installing the program again from: updates.test.example\r\n (103)");

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "scoped_sha256.h"
 #include "update_failure.h"
 
 namespace {
@@ -13,40 +14,6 @@ int HexDigitValue(char c) {
     return -1;
 }
 
-// A SHA-256 computation of the platform, ended when it goes out of scope,
-// also when an exception passes.
-class ScopedSha256 {
-public:
-    // Nothing is started (and the system's hashing not loaded) unless wanted.
-    ScopedSha256(UpdatePlatform& platform, bool wanted)
-        : platform_(platform), hash_(wanted ? platform.StartSha256() : 0) {}
-    ScopedSha256(const ScopedSha256&) = delete;
-    ScopedSha256& operator=(const ScopedSha256&) = delete;
-    ~ScopedSha256() {
-        uint8_t ignored[SHA256_DIGEST_BYTES];
-        if (hash_) platform_.FinishSha256(hash_, ignored);
-    }
-
-    void Add(const char* data, uint32_t count) {
-        if (hash_ && !failed_ && !platform_.AddToSha256(hash_, data, count)) failed_ = true;
-    }
-    // Whether the digest could be computed and equals `expected`.
-    bool Finish(const Sha256Digest& expected) {
-        uint8_t digest[SHA256_DIGEST_BYTES];
-        UpdateHashHandle hash = hash_;
-        hash_ = 0;
-        if (!hash || !platform_.FinishSha256(hash, digest) || failed_) return false;
-        for (uint32_t i = 0; i < SHA256_DIGEST_BYTES; ++i) {
-            if (digest[i] != expected[i]) return false;
-        }
-        return true;
-    }
-
-private:
-    UpdatePlatform& platform_;
-    UpdateHashHandle hash_;
-    bool failed_ = false;  // a piece could not be added
-};
 
 }  // namespace
 

@@ -8,9 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "scoped_sha256.h"
 #include "update_platform.h"
-
-using Sha256Digest = std::array<uint8_t, SHA256_DIGEST_BYTES>;
 
 // The most bytes read or written at once.
 constexpr uint32_t DOWNLOAD_PIECE_BYTES = 64 * 1024;

@@ -14,8 +14,7 @@ SettledFile WaitForSettledFile(UpdatePlatform& platform, const std::string& path
     }
 }
 
-std::string WaitForDownloadedFile(UpdatePlatform& platform, const std::string& path, uint32_t maxBytes) {
-    SettledFile settled = WaitForSettledFile(platform, path);
+std::string ReadSettledFile(UpdatePlatform& platform, const SettledFile& settled, uint32_t maxBytes) {
     ScopedUpdateFile file(platform, settled.file);
     if (!file.Get()) return {};
     std::string data(static_cast<size_t>(std::min<uint64_t>(settled.size, maxBytes)), '\0');
@@ -27,4 +26,8 @@ std::string WaitForDownloadedFile(UpdatePlatform& platform, const std::string& p
     }
     data.resize(done);
     return data;
+}
+
+std::string WaitForDownloadedFile(UpdatePlatform& platform, const std::string& path, uint32_t maxBytes) {
+    return ReadSettledFile(platform, WaitForSettledFile(platform, path), maxBytes);
 }

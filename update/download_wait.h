@@ -23,7 +23,10 @@ struct SettledFile {
 // counts as empty.
 SettledFile WaitForSettledFile(UpdatePlatform& platform, const std::string& path);
 
-// WaitForSettledFile, then the file's bytes from its start, at most
-// `maxBytes` of them. Only bytes actually read are returned: a read that
-// fails ends the data there.
+// The bytes of a settled file from its start, at most `maxBytes` of them,
+// and closes it. Only bytes actually read are returned: a read that fails
+// ends the data there.
+std::string ReadSettledFile(UpdatePlatform& platform, const SettledFile& settled, uint32_t maxBytes);
+
+// WaitForSettledFile, then ReadSettledFile.
 std::string WaitForDownloadedFile(UpdatePlatform& platform, const std::string& path, uint32_t maxBytes);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "download_wait.h"
+#include "list_signature.h"
 #include "update_address.h"
 #include "update_failure.h"
 #include "update_list.h"
@@ -12,7 +13,7 @@
 namespace {
 
 int32_t CheckSteps(UpdatePlatform& platform, std::string_view host, uintptr_t ownerWindow, std::string_view programName,
-                   std::string_view currentVersion) {
+                   std::string_view currentVersion, const P256PublicKey* listKey) {
     std::string directory;
     if (uint32_t error = platform.TemporaryDirectory(directory)) {
         ReportUpdateFailure(platform, host, FAILURE_TEMP_DIRECTORY, {}, static_cast<int32_t>(error));
@@ -21,19 +22,23 @@ int32_t CheckSteps(UpdatePlatform& platform, std::string_view host, uintptr_t ow
     std::string localListPath = directory + LOCAL_LIST_NAME;
     platform.RemoveFile(localListPath);
 
-    // The wait cursor shows only while the list is fetched, and gives way
-    // to the arrow before any message, whatever the outcome.
+    // The wait cursor shows only while the list (and its signature) is
+    // fetched, and gives way to the arrow before any message, whatever the
+    // outcome.
     platform.SetCursorShape(UpdateCursor::Wait);
-    int32_t downloadResult = platform.DownloadToFile(UpdateListAddress(host), localListPath);
-    std::string list =
-        downloadResult == 0 ? WaitForDownloadedFile(platform, localListPath, UPDATE_LIST_MAX_BYTES) : std::string();
-    platform.SetCursorShape(UpdateCursor::Arrow);
-    if (downloadResult != 0) {
-        ReportUpdateFailure(platform, host, FAILURE_LIST_DOWNLOAD, {}, 0);
-        return 0;
+    std::string list;
+    int32_t failure = 0;
+    if (platform.DownloadToFile(UpdateListAddress(host), localListPath) != 0) {
+        failure = FAILURE_LIST_DOWNLOAD;
+    } else if (listKey) {
+        failure = ReadSignedList(platform, host, directory, localListPath, *listKey, UPDATE_LIST_MAX_BYTES, list);
+    } else {
+        list = WaitForDownloadedFile(platform, localListPath, UPDATE_LIST_MAX_BYTES);
+        if (list.empty()) failure = FAILURE_LIST_EMPTY;
     }
-    if (list.empty()) {
-        ReportUpdateFailure(platform, host, FAILURE_LIST_EMPTY, {}, 0);
+    platform.SetCursorShape(UpdateCursor::Arrow);
+    if (failure) {
+        ReportUpdateFailure(platform, host, failure, {}, 0);
         return 0;
     }
 
@@ -42,6 +47,12 @@ int32_t CheckSteps(UpdatePlatform& platform, std::string_view host, uintptr_t ow
 
     std::string current(currentVersion);
     if (IsNewerVersion(entry.version, current)) {
+        // The signature vouches for the list; only the list's SHA-256 ties
+        // a download's bytes to it. A download without one is not offered.
+        if (listKey && entry.method == 4 && entry.sha256.empty()) {
+            ReportUpdateFailure(platform, host, FAILURE_LIST_SIGNATURE, {}, 0);
+            return 0;
+        }
         std::string question = "Do you wish to upgrade your installed version " + current + "\r\nto version " +
                                std::string(ShownListText(entry.version)) + " ?";
         int32_t answer = platform.ShowMessageBox(ownerWindow, question.c_str(), "Newer version available",
@@ -57,13 +68,13 @@ int32_t CheckSteps(UpdatePlatform& platform, std::string_view host, uintptr_t ow
 }  // namespace
 
 int32_t RunUpdateCheck(UpdatePlatform& platform, std::string_view host, uintptr_t ownerWindow,
-                       std::string_view programName, std::string_view currentVersion) {
+                       std::string_view programName, std::string_view currentVersion, const P256PublicKey* listKey) {
     // Out of memory, or any other error of the standard library, ends the
     // check and nothing else: the message is shown without building any
     // text, and the files and hashes under way have been closed on the way
     // out.
     try {
-        return CheckSteps(platform, host, ownerWindow, programName, currentVersion);
+        return CheckSteps(platform, host, ownerWindow, programName, currentVersion, listKey);
     } catch (...) {
         platform.SetCursorShape(UpdateCursor::Arrow);
         platform.ShowMessageBox(0, UNEXPECTED_ERROR_TEXT, UPDATE_FAILURE_CAPTION, UPDATE_FAILURE_STYLE);

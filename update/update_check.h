@@ -11,9 +11,13 @@
 // `currentVersion`, asks the user (a message box owned by `ownerWindow`) and
 // on Yes runs the entry's update method; otherwise says that the latest
 // version is running. Only the list's first UPDATE_LIST_MAX_BYTES are read.
-// Failures are reported, running out of memory as "Unexpected error"; no
-// exception leaves the check. The wait cursor shown during the list
-// download gives way to the arrow on every way out. Returns UpdateLaunched
-// (-2) or 0.
+// With `listKey` (the maker's public key built into the program; null for
+// none) the list counts only once its signature verifies, all of it hashed,
+// and a download (method 4) is offered only with its SHA-256; otherwise
+// nothing from it is shown and "Could not verify the update list" is
+// reported. Failures are reported, running out of memory as "Unexpected
+// error"; no exception leaves the check. The wait cursor shown during the
+// list download gives way to the arrow on every way out. Returns
+// UpdateLaunched (-2) or 0.
 int32_t RunUpdateCheck(UpdatePlatform& platform, std::string_view host, uintptr_t ownerWindow,
-                       std::string_view programName, std::string_view currentVersion);
+                       std::string_view programName, std::string_view currentVersion, const P256PublicKey* listKey);

@@ -29,6 +29,8 @@ std::string KindText(int32_t kind, std::string_view host, std::string_view text)
             return "Download incomplete";
         case FAILURE_SHELL_OPEN:
             return "Could not open: " + std::string(ShownListText(text)) + "\r\nwith default Internet browser";
+        case FAILURE_LIST_SIGNATURE:
+            return "Could not verify the update list from " + std::string(host);
         case FAILURE_METHOD:
             return "This version does not support that update method\r\nTry installing the program again from: " +
                    std::string(host) + "\r\n";

@@ -8,7 +8,7 @@
 
 #include "update_platform.h"
 
-// Failure kinds: the kind picks the message. Kinds 8 to 11 have no message
+// Failure kinds: the kind picks the message. Kinds 9 to 12 have no message
 // of their own and show "Unexpected error" with the system's error code.
 enum : int32_t {
     FAILURE_LIST_DOWNLOAD = 2,    // the list download reported failure
@@ -17,10 +17,11 @@ enum : int32_t {
     FAILURE_INCOMPLETE = 5,       // a method-4 download is shorter than its size, or was not read whole
     FAILURE_HASH = 6,             // a method-4 download lacks the list's SHA-256
     FAILURE_SHELL_OPEN = 7,       // the shell could not open the address
-    FAILURE_TEMP_DIRECTORY = 8,   // the system names no temporary directory
+    FAILURE_LIST_SIGNATURE = 8,   // the list is not signed by the maker's key, or a download in it has no SHA-256
     FAILURE_REFUSED_ADDRESS = 9,  // the address is not clean, or gives no usable file name
     FAILURE_SAVE = 10,            // the downloaded file could not be saved
     FAILURE_START = 11,           // the saved file could not be started
+    FAILURE_TEMP_DIRECTORY = 12,  // the system names no temporary directory
     FAILURE_METHOD = 99,          // the update method is not supported
 };
 

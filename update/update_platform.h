@@ -2,6 +2,7 @@
 // interface: Win32 in the program, a scripted fake in the tests.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -14,6 +15,14 @@ using UpdateFileHandle = uintptr_t;
 using UpdateHashHandle = uintptr_t;
 
 constexpr uint32_t SHA256_DIGEST_BYTES = 32;
+
+// One coordinate or one half of a signature on the P-256 curve.
+constexpr uint32_t P256_NUMBER_BYTES = 32;
+// An ECDSA P-256 public key: its x and then its y coordinate, each
+// big-endian.
+using P256PublicKey = std::array<uint8_t, 2 * P256_NUMBER_BYTES>;
+// An ECDSA P-256 signature: r and then s, each big-endian.
+using P256Signature = std::array<uint8_t, 2 * P256_NUMBER_BYTES>;
 
 struct UpdatePlatform {
     virtual ~UpdatePlatform() = default;
@@ -61,6 +70,12 @@ struct UpdatePlatform {
     virtual UpdateHashHandle StartSha256() = 0;
     virtual bool AddToSha256(UpdateHashHandle hash, const char* data, uint32_t count) = 0;
     virtual bool FinishSha256(UpdateHashHandle hash, uint8_t (&digest)[SHA256_DIGEST_BYTES]) = 0;
+
+    // Whether `signature` is a valid ECDSA P-256 signature by `key` of the
+    // SHA-256 `digest`, by the system's own cryptography. False also when
+    // that is not available or the key is not a point of the curve.
+    virtual bool VerifyP256Signature(const P256PublicKey& key, const uint8_t (&digest)[SHA256_DIGEST_BYTES],
+                                     const P256Signature& signature) = 0;
 
     // Opens an existing file for reading only, shared for reading alone: as
     // long as it stays open, no one can write, rename or delete the file, yet

@@ -34,9 +34,21 @@ using CreateHashFunction = NTSTATUS(WINAPI*)(BCRYPT_ALG_HANDLE, BCRYPT_HASH_HAND
 using HashDataFunction = NTSTATUS(WINAPI*)(BCRYPT_HASH_HANDLE, PUCHAR, ULONG, ULONG);
 using FinishHashFunction = NTSTATUS(WINAPI*)(BCRYPT_HASH_HANDLE, PUCHAR, ULONG, ULONG);
 using DestroyHashFunction = NTSTATUS(WINAPI*)(BCRYPT_HASH_HANDLE);
+using ImportKeyPairFunction = NTSTATUS(WINAPI*)(BCRYPT_ALG_HANDLE, BCRYPT_KEY_HANDLE, LPCWSTR, BCRYPT_KEY_HANDLE*,
+                                                PUCHAR, ULONG, ULONG);
+using VerifySignatureFunction = NTSTATUS(WINAPI*)(BCRYPT_KEY_HANDLE, VOID*, PUCHAR, ULONG, PUCHAR, ULONG, ULONG);
+using DestroyKeyFunction = NTSTATUS(WINAPI*)(BCRYPT_KEY_HANDLE);
 
-// The SHA-256 provider, opened once and kept until the process ends.
+// The SHA-256 and ECDSA P-256 providers, each opened once and kept until
+// the process ends.
 BCRYPT_ALG_HANDLE Sha256Provider;
+BCRYPT_ALG_HANDLE EcdsaP256Provider;
+
+// A P-256 public key as CNG imports it: its blob header, then x and y.
+struct EccPublicKeyBlob {
+    BCRYPT_ECCKEY_BLOB header;
+    UCHAR coordinates[2 * P256_NUMBER_BYTES];
+};
 
 uint32_t LastErrorOr(uint32_t fallback) {
     DWORD error = GetLastError();
@@ -144,6 +156,35 @@ bool Win32UpdatePlatform::FinishSha256(UpdateHashHandle hash, uint8_t (&digest)[
     bool finished = finishHash && finishHash(handle, digest, SHA256_DIGEST_BYTES, 0) >= 0;
     if (destroyHash) destroyHash(handle);
     return finished;
+}
+
+bool Win32UpdatePlatform::VerifyP256Signature(const P256PublicKey& key, const uint8_t (&digest)[SHA256_DIGEST_BYTES],
+                                              const P256Signature& signature) {
+    auto openAlgorithm = BCryptEntry<OpenAlgorithmFunction>("BCryptOpenAlgorithmProvider");
+    auto importKey = BCryptEntry<ImportKeyPairFunction>("BCryptImportKeyPair");
+    auto verify = BCryptEntry<VerifySignatureFunction>("BCryptVerifySignature");
+    auto destroyKey = BCryptEntry<DestroyKeyFunction>("BCryptDestroyKey");
+    if (!openAlgorithm || !importKey || !verify || !destroyKey) return false;
+    if (!EcdsaP256Provider && openAlgorithm(&EcdsaP256Provider, BCRYPT_ECDSA_P256_ALGORITHM, nullptr, 0) < 0) {
+        EcdsaP256Provider = nullptr;
+        return false;
+    }
+    EccPublicKeyBlob blob = {};
+    blob.header.dwMagic = BCRYPT_ECDSA_PUBLIC_P256_MAGIC;
+    blob.header.cbKey = P256_NUMBER_BYTES;
+    CopyMemory(blob.coordinates, key.data(), key.size());
+    // A key that is no point of the curve is refused here.
+    BCRYPT_KEY_HANDLE publicKey = nullptr;
+    if (importKey(EcdsaP256Provider, nullptr, BCRYPT_ECCPUBLIC_BLOB, &publicKey, reinterpret_cast<PUCHAR>(&blob),
+                  sizeof blob, 0) < 0)
+        return false;
+    // The verifier only reads the digest and the signature.
+    NTSTATUS status = verify(publicKey, nullptr, const_cast<PUCHAR>(digest), SHA256_DIGEST_BYTES,
+                             const_cast<PUCHAR>(signature.data()), static_cast<ULONG>(signature.size()), 0);
+    destroyKey(publicKey);
+    // Only success counts; STATUS_INVALID_SIGNATURE and every other status
+    // is a signature that does not verify.
+    return status == 0;
 }
 
 UpdateFileHandle Win32UpdatePlatform::OpenFileToStart(const std::string& path, uint32_t& error) {

@@ -19,6 +19,8 @@ struct Win32UpdatePlatform final : UpdatePlatform {
     UpdateHashHandle StartSha256() override;
     bool AddToSha256(UpdateHashHandle hash, const char* data, uint32_t count) override;
     bool FinishSha256(UpdateHashHandle hash, uint8_t (&digest)[SHA256_DIGEST_BYTES]) override;
+    bool VerifyP256Signature(const P256PublicKey& key, const uint8_t (&digest)[SHA256_DIGEST_BYTES],
+                             const P256Signature& signature) override;
     UpdateFileHandle OpenFileToStart(const std::string& path, uint32_t& error) override;
     uint32_t StartProgram(const std::string& path) override;
     void Pause(uint32_t milliseconds) override;

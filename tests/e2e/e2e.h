@@ -43,6 +43,8 @@ struct E2eConfig {
     std::wstring browserLog;  // the log that the browser stand-in appends to
     std::wstring ruleTable;   // the rule table source file, to compare bytes
     std::wstring numbers;     // numbers and the option sets they read as (TEXT<TAB>SET lines)
+    // The same program built with a test key that update lists are signed with.
+    std::wstring signedBrantleExe;
 };
 extern E2eConfig Config;
 

@@ -3,6 +3,7 @@
 //   brantle_e2e <brantle.exe> [--shots <folder>] [--browser-log <file>]
 //               [--rule-table <file>] [--numbers <file>]
 //               [--only <part of a scenario name> | --scenario <name>]
+//               [--signed-brantle <brantle.exe built with a test key>]
 //   brantle_e2e --list
 //   brantle_e2e --bench-startup <brantle.exe> <minimal dialog exe> [starts]
 //   brantle_e2e --try-to-change <file>   (the update scenarios' second process)
@@ -21,7 +22,7 @@ namespace {
 int Usage() {
     std::fprintf(stderr,
                  "usage: brantle_e2e <brantle.exe> [--shots DIR] [--browser-log FILE] [--rule-table FILE] "
-                 "[--numbers FILE] [--only PART | --scenario NAME]\n"
+                 "[--numbers FILE] [--only PART | --scenario NAME] [--signed-brantle EXE]\n"
                  "       brantle_e2e --list\n"
                  "       brantle_e2e --bench-startup <brantle.exe> <minimal.exe> [starts]\n");
     return 2;
@@ -59,7 +60,9 @@ int wmain(int argc, wchar_t** argv) {
             if (!only.empty()) return Usage();
             only = Narrow(value);
             exact = option == L"--scenario";
-        } else
+        } else if (option == L"--signed-brantle")
+            Config.signedBrantleExe = value;
+        else
             return Usage();
     }
     if (GetFileAttributesW(Config.brantleExe.c_str()) == INVALID_FILE_ATTRIBUTES) {

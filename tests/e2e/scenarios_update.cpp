@@ -307,6 +307,8 @@ E2E_SCENARIO(update_latest_version_running) {
     std::string local;
     Check(ReadBytes(TempFolder() + "UpdateList.txt", local) && local == list,
           "the list stays in the temporary folder as UpdateList.txt");
+    Check(RequestLog().find("updates.txt.sig") == std::string::npos, "a build without a key asks for no signature",
+          RequestLog());
     CheckInt(static_cast<long long>(BrowserLogLines().size()), static_cast<long long>(browserLines),
              "nothing was opened in the browser");
     ExpectAboutStaysOpen(child, about, "after the latest-version message");
@@ -659,6 +661,135 @@ E2E_SCENARIO(update_list_of_20_mb) {
             about, IDNO, "a list of 20 MB"))
         return;
     ExpectAboutStaysOpen(child, about, "after a list of 20 MB");
+}
+
+// ---------------------------------------------------------------- signed lists
+//
+// The same program built with a test key (BRANTLE_UPDATE_PUBLIC_KEY), given
+// to the harness with --signed-brantle. The server signs the list with that
+// key's private half, by openssl, when the signature is served in the mode
+// "signed" (update_server.py).
+
+namespace {
+
+const char kSignaturePath[] = "uploaded/software/updates.txt.sig";
+
+bool SignedBuildGiven() {
+    return Check(!Config.signedBrantleExe.empty(), "a brantle.exe built with a test key is given",
+                 "scripts/e2e.sh passes --signed-brantle when BRANTLE_E2E_SIGNED_BUILD names such a build");
+}
+
+// While it lives, the programs that the scenario starts are the build that
+// carries the test key.
+class UsingSignedBuild {
+public:
+    UsingSignedBuild() : saved_(Config.brantleExe) { Config.brantleExe = Config.signedBrantleExe; }
+    UsingSignedBuild(const UsingSignedBuild&) = delete;
+    UsingSignedBuild& operator=(const UsingSignedBuild&) = delete;
+    ~UsingSignedBuild() { Config.brantleExe = saved_; }
+
+private:
+    std::wstring saved_;
+};
+
+// ResetServerAndTemp, and no signature of an earlier check left behind.
+void ResetForSignedList(const std::vector<std::string>& savedNames = {}) {
+    ResetServerAndTemp(savedNames);
+    DeleteFileW(Widen(TempFolder() + "UpdateList.sig").c_str());
+}
+
+// Serves the list's signature in `mode` ("signed", "signed-by-other").
+void ServeSignature(const std::string& mode) {
+    Serve(kSignaturePath, "", mode);
+    ServedFiles().push_back(ServerRoot() + "\\" + WindowsPath(kSignaturePath) + ".served");
+}
+
+std::string NotVerified() { return "Could not verify the update list from " + Host() + " (-8)"; }
+
+}  // namespace
+
+E2E_SCENARIO(update_signed_list_offers_the_update) {
+    if (!ServerConfigured() || !SignedBuildGiven()) return;
+    UsingSignedBuild signedBuild;
+    ResetForSignedList();
+    Serve(kListPath, "Brantle,1.11,1,brantle.html\n");
+    ServeSignature("signed");
+    ChildProcess child;
+    HWND about = StartAndCheck(child);
+    if (!about) return;
+    if (!ExpectBox(child, kNewerCaption, "Do you wish to upgrade your installed version 1.10.1\r\nto version 1.11 ?",
+                   about, IDNO, "a signed list"))
+        return;
+    Check(WasRequested("GET /uploaded/software/updates.txt.sig signed"), "the signature was fetched beside the list",
+          RequestLog());
+    std::string served;
+    std::string kept;
+    Check(ReadBytes(ServerRoot() + "\\" + WindowsPath(kSignaturePath) + ".served", served) && !served.empty() &&
+              ReadBytes(TempFolder() + "UpdateList.sig", kept) && kept == served,
+          "the signature stays in the temporary folder as UpdateList.sig");
+    ExpectAboutStaysOpen(child, about, "after a signed list");
+}
+
+E2E_SCENARIO(update_signed_method_4_with_its_hash_starts_the_installer) {
+    if (!ServerConfigured() || !SignedBuildGiven()) return;
+    UsingSignedBuild signedBuild;
+    const std::string name = "brantle-signed-setup.exe";
+    ResetForSignedList({name});
+    const std::string installer = MarkerExeBytes();
+    const std::string hash = CheckedSha256Hex(installer);
+    if (installer.empty() || hash.empty()) return;
+    Serve("uploaded/protected/" + name, installer);
+    Serve(kListPath, "Brantle,1.11,4," + name + "," + std::to_string(installer.size()) + "," + hash + "\n");
+    ServeSignature("signed");
+    ChildProcess child;
+    HWND about = StartAndCheck(child);
+    if (!about) return;
+    if (!ExpectBox(child, kNewerCaption, "Do you wish to upgrade your installed version 1.10.1\r\nto version 1.11 ?",
+                   about, IDYES, "a signed method-4 line"))
+        return;
+    ExpectExit(child, about, 0, "a signed method-4 line: the program ends with 0");
+    std::string saved;
+    Check(ReadBytes(TempFolder() + name, saved) && saved == installer,
+          "a signed method-4 line: the download is saved whole");
+    ExpectMarker(TempFolder() + name, "a signed method-4 line");
+}
+
+E2E_SCENARIO(update_signed_list_that_does_not_verify_starts_nothing) {
+    if (!ServerConfigured() || !SignedBuildGiven()) return;
+    UsingSignedBuild signedBuild;
+    const std::string name = "brantle-unverified-setup.exe";
+    const std::string installer = MarkerExeBytes();
+    if (installer.empty()) return;
+    const std::string browserLine = "Brantle,1.11,1,brantle.html\n";
+    struct Case {
+        const char* what;
+        std::string list;
+        const char* listMode;
+        const char* signatureMode;  // null: no signature on the server, which answers 404
+    };
+    const Case cases[] = {
+        {"one byte of the signed list changed", browserLine, "altered", "signed"},
+        {"the last byte of a signed list of 2 MB changed", browserLine + std::string(2 << 20, 'x'), "altered",
+         "signed"},
+        {"no signature on the server", browserLine, "ok", nullptr},
+        {"a signature by another key", browserLine, "ok", "signed-by-other"},
+        {"a signed method-4 line without a SHA-256",
+         "Brantle,1.11,4," + name + "," + std::to_string(installer.size()) + "\n", "ok", "signed"},
+    };
+    for (const Case& c : cases) {
+        ResetForSignedList({name});
+        Serve("uploaded/protected/" + name, installer);
+        Serve(kListPath, c.list, c.listMode);
+        if (c.signatureMode) ServeSignature(c.signatureMode);
+        size_t browserLines = BrowserLogLines().size();
+        ExpectFailure(false, NotVerified(), c.what, {name});
+        Check(RequestLog().find("GET /uploaded/software/updates.txt.sig ") != std::string::npos,
+              std::string(c.what) + ": the signature was asked for", RequestLog());
+        Check(RequestLog().find("/uploaded/protected/") == std::string::npos,
+              std::string(c.what) + ": nothing was downloaded", RequestLog());
+        CheckInt(static_cast<long long>(BrowserLogLines().size()), static_cast<long long>(browserLines),
+                 std::string(c.what) + ": nothing was opened in the browser");
+    }
 }
 
 int TryToChangeFile(const std::wstring& path) {

@@ -11,6 +11,14 @@ decided afresh for every request, so a test controls it by writing files:
                     404    answer 404 with a small error page
                     empty  answer 200 with no body at all
                     short  promise the whole body, send half of it, close
+                    altered  serve the body with the lowest bit of its
+                           last byte flipped
+                    signed  (for PATH ending in .sig) answer with the DER
+                           signature that "openssl dgst -sha256 -sign" makes
+                           with the --sign-key key of the file PATH names
+                           without ".sig", as it is on disk; the signature
+                           served is also written to PATH.served
+                    signed-by-other  the same with the --other-key key
 
 While the file ROOT/server.down exists the server does not listen at all, so
 a connection is refused: the state "down" or "up" that it is in is written to
@@ -18,6 +26,7 @@ ROOT/server.state once it has changed. Every request is appended to
 ROOT/requests.log as "GET <path> <mode>".
 
 Usage: update_server.py --root ROOT --port PORT [--ready FILE]
+                        [--sign-key PEM --other-key PEM]
 Listens on 127.0.0.1 only. Writes FILE once it is first listening. Ends on
 SIGTERM or SIGINT, or by itself after --lifetime seconds (default 3600).
 """
@@ -28,6 +37,7 @@ import os
 import select
 import signal
 import socket
+import subprocess
 import sys
 import threading
 import urllib.parse
@@ -77,11 +87,32 @@ class Handler(http.server.BaseHTTPRequestHandler):
         except OSError:
             pass
 
+    def _signature(self, local, key):
+        """The DER signature of the file that the .sig path `local` names, or
+        None when there is no such file or key."""
+        if not key or not local.endswith(".sig") or not os.path.isfile(local[: -len(".sig")]):
+            return None
+        result = subprocess.run(["openssl", "dgst", "-sha256", "-sign", key, local[: -len(".sig")]],
+                                capture_output=True, timeout=30)
+        if result.returncode != 0:
+            return None
+        with open(local + ".served", "wb") as f:
+            f.write(result.stdout)
+        return result.stdout
+
     def do_GET(self):
         local, path = self._local_path()
         exists = os.path.isfile(local)
         mode = self._mode(local) if exists or os.path.isfile(local + ".mode") else "404"
         self._log(path, mode)
+        if mode in ("signed", "signed-by-other"):
+            key = self.server.sign_key if mode == "signed" else self.server.other_key
+            signature = self._signature(local, key)
+            if signature is None:
+                self._answer(500, b"no signature\n", content_type="text/plain")
+            else:
+                self._answer(200, signature)
+            return
         if mode == "404" or (not exists and mode in ("ok", "short")):
             self._answer(404, b"<html><body>404 Not Found</body></html>\n", content_type="text/html")
             return
@@ -94,6 +125,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self._answer(200, body[: len(body) // 2], length=len(body))
             self._close()
             return
+        if mode == "altered" and body:
+            body = body[:-1] + bytes([body[-1] ^ 1])
         self._answer(200, body)
 
     do_HEAD = do_GET
@@ -103,9 +136,11 @@ class Server:
     """Accepts connections on 127.0.0.1:port while ROOT/server.down is absent
     and hands each to Handler on a thread of its own."""
 
-    def __init__(self, root, port):
+    def __init__(self, root, port, sign_key=None, other_key=None):
         self.root = root
         self.port = port
+        self.sign_key = sign_key
+        self.other_key = other_key
         self.log_lock = threading.Lock()
         self.stopping = threading.Event()
         self.listener = None
@@ -164,11 +199,13 @@ def main():
     parser.add_argument("--port", type=int, required=True)
     parser.add_argument("--ready")
     parser.add_argument("--lifetime", type=float, default=3600)
+    parser.add_argument("--sign-key", help="the maker's private key (PEM) for the mode signed")
+    parser.add_argument("--other-key", help="another private key (PEM) for the mode signed-by-other")
     args = parser.parse_args()
 
     root = os.path.abspath(args.root)
     os.makedirs(root, exist_ok=True)
-    server = Server(root, args.port)
+    server = Server(root, args.port, args.sign_key, args.other_key)
 
     def stop(*_):
         server.stopping.set()

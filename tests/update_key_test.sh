@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# The maker's side of signed update lists, with keys made by openssl here:
+# which key files the build accepts (and the 64 bytes it takes from them),
+# and what scripts/check-update-list.sh says of lists and signatures.
+#
+#   tests/update_key_test.sh [cmake]
+# Not -e: the checks run commands that are meant to fail and read their exit
+# codes.
+set -uo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+cmake=${1:-cmake}
+work=$(mktemp -d "${TMPDIR:-/tmp}/brantle-update-key.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+
+# shellcheck source=check.sh
+. "$repo/tests/check.sh"
+
+quiet() { "$@" >/dev/null 2>&1; }
+quiet openssl ecparam -name prime256v1 -genkey -noout -out maker-key.pem
+quiet openssl ec -in maker-key.pem -pubout -out update-key.pem
+quiet openssl ecparam -name prime256v1 -genkey -noout -out other-key.pem
+if [ ! -s update-key.pem ] || [ ! -s other-key.pem ]; then
+  echo "FAILED: openssl made no keys"
+  exit 1
+fi
+
+# ---- the key as the build reads it
+# The coordinates as openssl itself gives them: the last 64 bytes of the DER.
+expected=$(openssl pkey -pubin -in update-key.pem -outform DER | tail -c 64 | od -An -tx1 | tr -d ' \n')
+quiet openssl pkey -in maker-key.pem -out maker-key-pkcs8.pem
+quiet openssl ec -in maker-key.pem -pubout -conv_form compressed -out compressed.pem
+openssl ecparam -name secp384r1 -genkey -noout 2>/dev/null | openssl ec -pubout -out p384.pem 2>/dev/null
+openssl genpkey -algorithm ed25519 2>/dev/null | openssl pkey -pubout -out ed25519.pem 2>/dev/null
+sed 's/$/\r/' update-key.pem >crlf.pem
+{ echo "The maker's key for Brantle's update lists"; cat update-key.pem; } >with-text.pem
+cat update-key.pem update-key.pem >two-blocks.pem
+cat update-key.pem maker-key.pem >with-private.pem
+: >empty.pem
+echo "not a key" >text.pem
+grep -v -- '-----' update-key.pem >no-armour.pem
+awk 'NR == 2 { print substr($0, 4); next } { print }' update-key.pem >cut.pem
+awk 'NR == 2 { print substr($0, 5); next } { print }' update-key.pem >short.pem
+{ cat update-key.pem; head -c 20000 /dev/zero | tr '\0' '#'; } >large.pem
+
+# file | accepted | part of the refusal message
+while IFS='|' read -r file accepted message; do
+  output=$("$cmake" -DKEY="$work/$file" -P "$repo/cmake/update_public_key.cmake" 2>&1)
+  status=$?
+  if [ "$accepted" = yes ]; then
+    check "key $file: accepted, its 64 bytes" "status 0: $expected" "status $status: $output"
+  elif [ $status -ne 0 ] && [[ "$(echo "$output" | tr -s ' \n' '  ')" == *"$message"* ]]; then
+    check "key $file: refused: $message" refused refused
+  else
+    check "key $file: refused: $message" "refused with a message holding: $message" "status $status: $output"
+  fi
+done <<'EOF'
+update-key.pem|yes|
+crlf.pem|yes|
+with-text.pem|yes|
+maker-key.pem|no|holds a private key
+maker-key-pkcs8.pem|no|holds a private key
+with-private.pem|no|holds a private key
+compressed.pem|no|its point compressed
+p384.pem|no|another curve than P-256
+ed25519.pem|no|not an elliptic-curve key
+two-blocks.pem|no|not one PEM block
+empty.pem|no|not one PEM block
+text.pem|no|not one PEM block
+no-armour.pem|no|not one PEM block
+cut.pem|no|not base64
+short.pem|no|not a P-256 public key in the expected form
+large.pem|no|far too large
+missing.pem|no|no such file
+EOF
+
+# ---- lists and signatures as scripts/check-update-list.sh judges them
+hash=$(printf 'MZ!!' | sha256sum | cut -d' ' -f1)
+printf 'Brantle,1.11,1,brantle.html\n' >browser.txt
+printf 'Pelgrath,2.0,4,p.exe,9\r\nBrantle,1.11,4,setup.exe,4,%s\r\n' "$hash" >download.txt
+printf 'Brantle,1.11,4,setup.exe,4\n' >no-hash.txt
+printf 'Brantle,1.11, "4" ,setup.exe,4,  \n' >blank-hash.txt
+printf 'Brantle,1.11,1,brantle.html\n\nBrantle,1.11,4,setup.exe,4\n' >after-empty-line.txt
+printf 'Brantle,1.11,1,brantle.html\r\n' >changed.txt
+for list in browser download no-hash blank-hash after-empty-line; do
+  openssl dgst -sha256 -sign maker-key.pem -out "$list.sig" "$list.txt"
+done
+cp browser.sig changed.sig
+openssl dgst -sha256 -sign other-key.pem -out other.sig browser.txt
+: >empty.sig
+{ cat browser.sig; head -c 300 /dev/zero; } >long.sig
+# A byte after a signature of 72 bytes, the longest: "openssl dgst" reads
+# no further than that.
+for _ in $(seq 1 200); do
+  openssl dgst -sha256 -sign maker-key.pem -out longest.sig browser.txt
+  [ "$(stat -c %s longest.sig)" -eq 72 ] && break
+done
+{ cat longest.sig; printf '\0'; } >trailing.sig
+
+# list | signature | key | expected exit status | what
+while IFS='|' read -r list sig key status what; do
+  "$repo/scripts/check-update-list.sh" "$list" "$sig" "$key" >out.log 2>&1
+  got=$?
+  actual="exit $got"
+  if [ "$got" -ne "$status" ]; then actual+=": $(tr '\n' ' ' <out.log)"; fi
+  check "check-update-list: $what" "exit $status" "$actual"
+done <<'EOF'
+browser.txt|browser.sig|update-key.pem|0|a signed list
+download.txt|download.sig|update-key.pem|0|a signed download line with its SHA-256, CR LF line ends
+after-empty-line.txt|after-empty-line.sig|update-key.pem|0|a download line after the empty line that ends the list
+changed.txt|changed.sig|update-key.pem|1|one byte of the list changed
+browser.txt|other.sig|update-key.pem|1|a signature by another key
+browser.txt|empty.sig|update-key.pem|1|an empty signature file
+browser.txt|long.sig|update-key.pem|1|a signature file of more than 256 bytes
+browser.txt|longest.sig|update-key.pem|0|a signature of 72 bytes
+browser.txt|trailing.sig|update-key.pem|1|a byte after a signature of 72 bytes
+no-hash.txt|no-hash.sig|update-key.pem|1|a signed download line without a SHA-256
+blank-hash.txt|blank-hash.sig|update-key.pem|1|a signed download line with a blank SHA-256 field
+browser.txt|browser.sig|maker-key.pem|2|the private key given as the key
+browser.txt|browser.sig|p384.pem|2|a key of another curve
+EOF
+
+check_summary
