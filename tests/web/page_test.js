@@ -53,7 +53,11 @@ function nativeRun(flag, input) {
 
 const BATCH_COLUMNS = ['row', 'options', 'verdict', 'heading', 'result', 'note', 'condition', 'enabled', 'checked'];
 function batch(lines) {
-  return nativeRun('--batch', lines.map((l) => l + '\n').join(''))
+  const run = nativeRun('--batch', lines.map((l) => l + '\n').join(''));
+  if (run.status !== 0) {
+    throw new Error(`the native tool refused the batch (exit ${run.status}): ${run.stderr.trim()}`);
+  }
+  return run
     .stdout.toString('latin1')
     .split('\n')
     .slice(0, lines.length)
@@ -272,12 +276,15 @@ async function testGeneratedCases(page, origin) {
 
 async function testFragments(page, origin) {
   // Opening the page with a fragment is a fresh showing of DIAGRAM /Q N.
+  // q is read as /Q reads it: the number at its start, 0 when there is
+  // none. --batch takes only a whole number, so the last two cases give it
+  // the number that /Q reads from their q.
   const fragments = [
     ['652', '1', false], ['652', '&H801', false], ['631', '8', false], ['954.1', '8', false], ['501', '', false],
-    ['', '', true], ['652', '2049', true], ['642 2', '-1', false], ['\u00e9', '1e3', false], ['<642>', 'abc', false],
-    ['530a', '5 /H 1', false], ['99999999', '&b11', false],
+    ['', '', true], ['652', '2049', true], ['642 2', '-1', false], ['\u00e9', '1e3', false],
+    ['99999999', '&b11', false], ['<642>', 'abc', false, '0'], ['530a', '5 /H 1', false, '5'],
   ];
-  const answers = batch(fragments.map(([d, q, none]) => `${q}\t${d}${none ? '\tnone=1' : ''}`));
+  const answers = batch(fragments.map(([d, q, none, asRead = q]) => `${asRead}\t${d}${none ? '\tnone=1' : ''}`));
   for (let i = 0; i < fragments.length; ++i) {
     const [d, q, none] = fragments[i];
     await open(page, `${origin}/index.html?f=${i}${fragmentOf(d, q, none)}`);
