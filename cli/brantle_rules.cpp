@@ -17,6 +17,7 @@
 #include "read_number.h"
 #include "result_record.h"
 #include "rules_engine.h"
+#include "schedule_check.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ const char USAGE[] =
     "Usage: brantle-rules [options] DIAGRAM...\n"
     "       brantle-rules [options] --none\n"
     "       brantle-rules --batch < lines\n"
+    "       brantle-rules --csv < schedule.csv > answers.csv\n"
     "\n"
     "Shows the minimum illumination that a traffic sign needs, as the Brantle\n"
     "dialog would show it for each diagram number.\n"
@@ -52,11 +54,20 @@ const char USAGE[] =
     "and RECORD (hex), separated by tabs. Input lines may end in LF, CR LF or\n"
     "CR; a UTF-8 byte-order mark at the very start of the input is skipped.\n"
     "\n"
+    "--csv reads a schedule as CSV from standard input: a header row that names\n"
+    "a \"diagram\" and an \"options\" column (options written as for --options;\n"
+    "an empty diagram is a sign without a number, empty options are 0). It\n"
+    "writes every row back with all its columns, followed by row (the rule\n"
+    "table's row that matched, 0 for none), verdict (-1 to 4), heading, result,\n"
+    "note and error (why a row was not checked), as CSV with CR LF line ends.\n"
+    "\n"
     "Exit codes:\n"
     "  0  every answer was written\n"
     "  1  standard input could not be read or standard output could not be written\n"
-    "  2  a wrong argument, or a batch line with a bad OPTIONS value, a bad event\n"
-    "     or more than 1 MiB (the lines before it were answered)\n";
+    "  2  a wrong argument, a batch line with a bad OPTIONS value, a bad event\n"
+    "     or more than 1 MiB, or a CSV schedule whose header lacks \"diagram\" or\n"
+    "     \"options\" or with a row longer than 1 MiB (the lines or rows before\n"
+    "     it were answered)\n";
 
 struct OptionFlag {
     const char* name;
@@ -161,30 +172,13 @@ int FinishOutput(int code) {
     return 1;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-// The value of --options and of a batch line's OPTIONS: a number as the /Q
-// switch reads it, filling the whole text but for blanks around it. False
-// for anything else, such as "abc", "", "0x800" or "1,024", which would
-// otherwise read as 0 or 1 without a word.
-bool ReadOptionsValue(std::string_view text, uint32_t& value) {
-    size_t used = 0;
-    const int32_t number = WholeNumberLow32(ReadNumber(text, &used));
-    if (used == 0) return false;
-    for (size_t i = used; i < text.size(); ++i) {
-        if (!IsBlank(text[i])) return false;
-    }
-    value = static_cast<uint32_t>(number);
-    return true;
-}
-
 // A fresh showing of the dialog for one batch line; false on a bad event.
 bool RunBatchLine(const std::string& line, MainDialogModel& dialog, std::string& error) {
     const std::vector<std::string_view> parts = SplitAtTabs(line);
     std::string_view text = parts[0];
-    uint32_t options = 0;
+    int32_t options = 0;
     if (parts.size() > 1) {
-        if (!parts[0].empty() && !ReadOptionsValue(parts[0], options)) {
+        if (!parts[0].empty() && !ReadWholeNumberExactly(parts[0], options)) {
             error = "OPTIONS \"" + std::string(parts[0]) +
                     "\" is not a number (decimal, &H.. hexadecimal, &B.. binary or &O.. octal)";
             return false;
@@ -192,7 +186,7 @@ bool RunBatchLine(const std::string& line, MainDialogModel& dialog, std::string&
         text = parts[1];
     }
     ResetRulesState();
-    OptionSet = static_cast<int32_t>(options);
+    OptionSet = options;
     dialog.Show(text);
 
     for (size_t i = 2; i < parts.size(); ++i) {
@@ -299,6 +293,47 @@ int RunBatch() {
     return 0;
 }
 
+// Writes and forgets the bytes made so far; false when they could not be
+// written.
+bool WriteOut(std::string& bytes) {
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+    bytes.clear();
+    return written && !std::ferror(stdout);
+}
+
+int RunCsv() {
+    ScheduleCheck check;
+    static char buffer[1 << 16];
+    for (;;) {
+        const size_t size = std::fread(buffer, 1, sizeof buffer, stdin);
+        if (size == 0) {
+            if (std::ferror(stdin)) {
+                const int readError = errno;
+                std::fflush(stdout);
+                std::fprintf(stderr, "brantle-rules: cannot read standard input: %s\n", std::strerror(readError));
+                return 1;
+            }
+            break;
+        }
+        const bool going = check.Feed(std::string_view(buffer, size));
+        if (!WriteOut(check.Output())) return 1;
+        if (!going) break;
+    }
+    const bool finished = check.Finish() && WriteOut(check.Output());
+    if (std::ferror(stdout)) return 1;
+    if (!finished) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "brantle-rules: --csv: %s\n", check.Failure().c_str());
+        return 2;
+    }
+    if (check.RowsWithErrors() > 0) {
+        std::fprintf(stderr, "brantle-rules: --csv: %llu of %llu rows not checked (see their error column)\n",
+                     static_cast<unsigned long long>(check.RowsWithErrors()),
+                     static_cast<unsigned long long>(check.Rows()));
+    }
+    return 0;
+}
+
 void PrintShowing(const char* what, const MainDialogModel& dialog) {
     if (MatchedRow == 0) {
         std::printf("%s: no rule\n", what);
@@ -326,6 +361,7 @@ int main(int argc, char** argv) {
     uint32_t options = 0;
     bool none = false;
     bool batch = false;
+    bool csv = false;
     std::vector<std::string> diagrams;
     bool flagsEnded = false;
     for (int i = 1; i < argc; ++i) {
@@ -341,6 +377,8 @@ int main(int argc, char** argv) {
             return FinishOutput(0);
         } else if (arg == "--batch") {
             batch = true;
+        } else if (arg == "--csv") {
+            csv = true;
         } else if (arg == "--none") {
             none = true;
         } else if (arg == "--options") {
@@ -349,19 +387,19 @@ int main(int argc, char** argv) {
                 return 2;
             }
             const std::string value = argv[i];
-            uint32_t number = 0;
+            int32_t number = 0;
             if (value.compare(0, 2, "--") == 0) {
                 std::fprintf(stderr, "brantle-rules: --options needs a number, not the flag \"%s\"\n", value.c_str());
                 return 2;
             }
-            if (!ReadOptionsValue(value, number)) {
+            if (!ReadWholeNumberExactly(value, number)) {
                 std::fprintf(stderr,
                              "brantle-rules: --options: \"%s\" is not a number (decimal, &H.. hexadecimal, "
                              "&B.. binary or &O.. octal)\n",
                              value.c_str());
                 return 2;
             }
-            options |= number;
+            options |= static_cast<uint32_t>(number);
         } else {
             bool known = false;
             for (const OptionFlag& flag : OPTION_FLAGS) {
@@ -377,14 +415,21 @@ int main(int argc, char** argv) {
         }
     }
 
-    LoadRuleTable();
-    if (batch) {
-        if (!diagrams.empty() || none || options != 0) {
-            std::fprintf(stderr, "brantle-rules: --batch takes everything from standard input\n");
+    if (batch || csv) {
+        if (batch && csv) {
+            std::fprintf(stderr, "brantle-rules: --batch and --csv read standard input in different ways; give one\n");
             return 2;
         }
+        if (!diagrams.empty() || none || options != 0) {
+            std::fprintf(stderr, "brantle-rules: %s takes everything from standard input\n",
+                         batch ? "--batch" : "--csv");
+            return 2;
+        }
+        if (csv) return FinishOutput(RunCsv());
+        LoadRuleTable();
         return FinishOutput(RunBatch());
     }
+    LoadRuleTable();
     if (diagrams.empty() && !none) {
         std::fputs(USAGE, stderr);
         return 2;

@@ -183,3 +183,14 @@ int32_t WholeNumberLow32(double value) {
     if (low < 0) low += 4294967296.0;
     return static_cast<int32_t>(static_cast<uint32_t>(low));
 }
+
+bool ReadWholeNumberExactly(std::string_view text, int32_t& value) {
+    size_t used = 0;
+    const double number = ReadNumber(text, &used);
+    if (used == 0) return false;
+    for (size_t i = used; i < text.size(); ++i) {
+        if (!IsBlank(text[i])) return false;
+    }
+    value = WholeNumberLow32(number);
+    return true;
+}

@@ -24,3 +24,9 @@ int32_t WholeNumberLow32(double value);
 
 // ReadNumber followed by WholeNumberLow32.
 inline int32_t ReadWholeNumber(std::string_view text) { return WholeNumberLow32(ReadNumber(text)); }
+
+// The same for a value that must be a number and nothing else, such as an
+// option set given to a tool: true when a number fills the whole text but
+// for blanks around it. False for text such as "abc", "", "0x1" or "8abc",
+// which ReadWholeNumber would quietly read as 0 or as a part of it.
+bool ReadWholeNumberExactly(std::string_view text, int32_t& value);

@@ -19,6 +19,7 @@ for target in "${targets[@]}"; do
   printf '&H4D2' >"$corpus/seed-hex"
   printf ' -12.5D+3x' >"$corpus/seed-decimal"
   printf '\001Brantle, "1.10,2", 4 ,file.exe, 1234' >"$corpus/seed-fields"
+  printf '\003\357\273\277diagram,options\r\n"a, ""b""\n",652,&H1\r\n\n,,\r"open' >"$corpus/seed-csv"
   # A DER signature with a leading zero in r, and one with a short s.
   printf '\x30\x45\x02\x21\x00\x80%s\x02\x20\x7f%s' "$(printf '\x11%.0s' {1..31})" "$(printf '\x22%.0s' {1..31})" >"$corpus/seed-der"
   printf '\x30\x06\x02\x01\x01\x02\x01\x7f' >"$corpus/seed-der-short"

@@ -2,6 +2,7 @@
 # Builds the release: dist/Brantle-<version>-windows.zip, with brantle.exe and
 # brantle-rules.exe of every Windows build (scripts/windows-builds.sh), each in
 # a folder named as the build, README.txt and SHA256SUMS.
+# and dist/Brantle-<version>-web.zip, the page's folder.
 #
 # The zip is the same byte for byte wherever and whenever the same commit is
 # packaged: the binaries carry no time stamp and no build folder, and every
@@ -12,7 +13,7 @@ cd "$(dirname "$0")/.."
 # shellcheck source=windows-builds.sh
 . scripts/windows-builds.sh
 
-tools=(cmake zip)
+tools=(cmake zip emcmake)
 for build in $WINDOWS_BUILDS; do tools+=("$(windows_build_triple "$build")-g++"); done
 for tool in "${tools[@]}"; do
   command -v "$tool" >/dev/null || { echo "package: $tool is missing; run scripts/setup.sh first" >&2; exit 1; }
@@ -59,3 +60,18 @@ find "$stage" -type f -exec chmod 644 {} + -name '*.exe' -exec chmod 755 {} +
 find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 (cd "$stage" && zip -q -X -D -9 "$OLDPWD/$zip" -@ <"$OLDPWD/$stage.list")
 echo "package: $zip ($(stat -c %s "$zip") bytes, SHA-256 $(sha256sum "$zip" | cut -d' ' -f1))"
+
+echo "package: building the page"
+emcmake cmake -S . -B build/release-web -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/release-web -j2 >/dev/null
+version=$(sed -n 's/^set(BRANTLE_VERSION \([0-9.]*\))$/\1/p' cmake/version.cmake)
+web_zip=dist/Brantle-$version-web.zip
+web_stage=build/release/web-stage
+rm -rf "$web_stage" "$web_zip"
+mkdir -p "$web_stage"
+web_files=(index.html brantle.js brantle.css brantle.ico)
+for file in "${web_files[@]}"; do cp "build/release-web/page/$file" "$web_stage/"; done
+chmod 644 "$web_stage"/*
+touch -h -d "@$SOURCE_DATE_EPOCH" "$web_stage"/*
+(cd "$web_stage" && zip -q -X -D -9 "$OLDPWD/$web_zip" "${web_files[@]}")
+echo "package: $web_zip ($(stat -c %s "$web_zip") bytes, SHA-256 $(sha256sum "$web_zip" | cut -d' ' -f1))"

@@ -3,7 +3,10 @@
 # already there: the native toolchain and test libraries, clang for the
 # fuzzers, shellcheck for the scripts, MinGW-w64 for every Windows build, and
 # Wine with Xvfb to run them. Each build's Wine loader (wine32 with the i386
-# architecture for the 32-bit one) only where this machine can run it.
+# architecture for the 32-bit one) only where this machine can run it. For
+# the web build: Emscripten, Chromium and Node from Debian, and the page
+# tests' one npm package (playwright-core, which drives that Chromium and
+# downloads no browser).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # shellcheck source=windows-builds.sh
@@ -20,17 +23,40 @@ for build in $WINDOWS_BUILDS; do
   if windows_build_runnable "$build"; then packages+=("$(windows_build_wine_package "$build")"); fi
 done
 
-missing=()
-for package in "${packages[@]}"; do
-  dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# Installed without the packages they merely recommend (a desktop's worth
+# for Chromium).
+web_packages=(emscripten chromium nodejs)
 
-echo "Installing: ${missing[*]}"
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
-  $sudo dpkg --add-architecture i386
+missing_of() {
+  local package
+  for package in "$@"; do
+    dpkg -s "$package" >/dev/null 2>&1 || echo "$package"
+  done
+}
+mapfile -t missing < <(missing_of "${packages[@]}")
+mapfile -t web_missing < <(missing_of "${web_packages[@]}")
+
+if [ $((${#missing[@]} + ${#web_missing[@]})) -gt 0 ]; then
+  echo "Installing: ${missing[*]} ${web_missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+  fi
+  $sudo apt-get update -qq
+  if [ ${#missing[@]} -gt 0 ]; then
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+  fi
+  if [ ${#web_missing[@]} -gt 0 ]; then
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${web_missing[@]}" >/dev/null
+  fi
 fi
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+
+# The page tests' package, as its lock file names it, unless it is there.
+if ! node -e '
+  const lock = require("./tests/web/package-lock.json").packages["node_modules/playwright-core"].version;
+  process.exit(require("./tests/web/node_modules/playwright-core/package.json").version === lock ? 0 : 1);
+' 2>/dev/null; then
+  echo "Installing the page tests' npm package (npm ci in tests/web)"
+  (cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+fi

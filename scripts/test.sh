@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the native unit tests (plain and under
-# AddressSanitizer + UndefinedBehaviorSanitizer), a short run of each fuzzer,
+# AddressSanitizer + UndefinedBehaviorSanitizer), the web build (brantle-rules
+# under Node, the page in headless Chromium), a short run of each fuzzer,
 # and the Windows program end to end under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,6 +24,19 @@ step "Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DBRANTLE_SANITIZE=ON -DBRANTLE_BENCH=OFF >/dev/null
 cmake --build build/asan -j2
 ctest --test-dir build/asan --output-on-failure -j2
+
+step "Web build: the page (build/web/page/) and brantle-rules for Node"
+emcmake cmake -S . -B build/web >/dev/null
+cmake --build build/web -j2
+
+step "brantle-rules under Node: its tests, and the same bytes as the native tool"
+BRANTLE_RULES_REFERENCE=$PWD/build/native/cli/brantle-rules timeout 900 \
+  bash tests/cli_test.sh node build/web/cli/brantle-rules.js >build/web/cli-test.log 2>&1 ||
+  { tail -n 40 build/web/cli-test.log; exit 1; }
+echo "brantle-rules.js: $(grep -c '^ok' build/web/cli-test.log) passed, $(grep -c '^skipped' build/web/cli-test.log) skipped"
+
+step "The page in headless Chromium, judged by the native tool"
+timeout 1200 node tests/web/page_test.js build/web/page build/native/cli/brantle-rules
 
 step "Fuzzers, 10 seconds each"
 scripts/fuzz.sh 10 build/fuzz

@@ -232,4 +232,23 @@ TEST(ReadWholeNumber, ReadsSwitchValues) {
     EXPECT_EQ(ReadWholeNumber("junk"), 0);
 }
 
+TEST(ReadWholeNumberExactly, TakesANumberAndBlanksAlone) {
+    const struct {
+        const char* text;
+        bool taken;
+        int32_t value;  // when taken; otherwise the value must stay untouched
+    } cases[] = {
+        {"8", true, 8},     {" 8\t\r\n", true, 8}, {"&H8", true, 8},  {"&b1000", true, 8},
+        {"&10", true, 8},   {"7.5", true, 8},      {"-1", true, -1},  {"1e10", true, 1410065408},
+        {"", false, 0},     {"  ", false, 0},      {"abc", false, 0}, {"0x1", false, 0},
+        {"8abc", false, 0}, {"&H", false, 0},      {"&8", false, 0},  {"1e", false, 0},
+        {"8 8", false, 0},  {"+", false, 0},
+    };
+    for (const auto& c : cases) {
+        int32_t value = 12345;
+        EXPECT_EQ(ReadWholeNumberExactly(c.text, value), c.taken) << '"' << c.text << '"';
+        EXPECT_EQ(value, c.taken ? c.value : 12345) << '"' << c.text << '"';
+    }
+}
+
 }  // namespace

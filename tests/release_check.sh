@@ -4,7 +4,7 @@
 # README.txt, the two programs of every Windows build and SHA256SUMS, which
 # verifies them; README.txt has CR LF line ends; each program is the build
 # its folder names, and each brantle.exe passes the file checks of the test
-# command.
+# command. The web zip holds the page's four files.
 #
 #   tests/release_check.sh     (checks the last commit, not uncommitted work)
 set -euo pipefail
@@ -34,7 +34,7 @@ fresh_copy "$other/a/second"
 (cd "$work/first" && scripts/package.sh)
 sleep 2  # a later time, so that nothing the clock gives can go unnoticed
 (cd "$other/a/second" && scripts/package.sh)
-name=$(cd "$work/first/dist" && ls)
+name=$(cd "$work/first/dist" && for zip in *-windows.zip; do echo "$zip"; done)
 first=$work/first/dist/$name
 check "one zip, named after the version" "Brantle-1.10.1-windows.zip" "$name"
 check "the same bytes from both clones" "$(sha256sum <"$first")" "$(sha256sum <"$other/a/second/dist/$name")"
@@ -59,7 +59,14 @@ for build in $WINDOWS_BUILDS; do
     >"$work/pe-$build.log" || status=$?
   check "$build/brantle.exe passes its file checks" 0 "$status"
 done
-echo "release zip: $(stat -c %s "$first") bytes"
+web=$work/first/dist/Brantle-1.10.1-web.zip
+check "the web zip: the same bytes from both clones" "$(sha256sum <"$web")" \
+  "$(sha256sum <"$other/a/second/dist/Brantle-1.10.1-web.zip")"
+check "the web zip's files, in order" "index.html brantle.js brantle.css brantle.ico" "$(unzip -Z1 "$web" | xargs)"
+unzip -q "$web" -d "$work/web"
+check "the page names no file that the web zip lacks" "brantle.css brantle.ico brantle.js" \
+  "$(grep -o '\(src\|href\)="[^"#]*"' "$work/web/index.html" | sed 's/.*="//;s/"$//' | sort | xargs)"
+echo "release zip: $(stat -c %s "$first") bytes; web zip: $(stat -c %s "$web") bytes"
 unzip -l "$first" | sed -n "4,$((3 + ${#programs[@]} + 2))p"
 
 check_summary

@@ -1,0 +1,523 @@
+// The page end to end in headless Chromium, against the native brantle-rules
+// as the judge of every answer:
+//
+//   node tests/web/page_test.js <page folder> <native brantle-rules> [--port N] [--cases N]
+//
+// Generated cases type key by key, click options and "none" in the page;
+// the same events as --batch lines give the expected texts and control
+// states. Also: the fragment both ways, Tab order, labels, narrow and zoomed
+// layouts, a schedule picked, dropped and downloaded, and no request leaving
+// the page's own folder. Prints "ok:" / "FAILED:" lines and a closing
+// "N passed, N failed".
+'use strict';
+
+const childProcess = require('child_process');
+const crypto = require('crypto');
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const { serve, launch } = require('./browser');
+
+const args = process.argv.slice(2);
+const pageDir = path.resolve(args[0] || '');
+const native = path.resolve(args[1] || '');
+const option = (name, fallback) => (args.indexOf(name) >= 0 ? Number(args[args.indexOf(name) + 1]) : fallback);
+const port = option('--port', Number(process.env.BRANTLE_WEB_PORT || 0));
+const caseCount = option('--cases', 200);
+const ruleTable = path.join(__dirname, '..', '..', 'resources', 'rule_table.txt');
+
+let passed = 0;
+let failed = 0;
+function check(name, expected, actual) {
+  const e = JSON.stringify(expected);
+  const a = JSON.stringify(actual);
+  if (e === a) {
+    ++passed;
+    console.log(`ok: ${name}`);
+  } else {
+    ++failed;
+    console.log(`FAILED: ${name}\n  expected: ${e}\n  actual:   ${a}`);
+  }
+}
+
+// Bytes compared by their length and SHA-256, to keep a failure readable.
+function digest(bytes) {
+  return `${bytes.length} bytes, SHA-256 ${crypto.createHash('sha256').update(bytes).digest('hex')}`;
+}
+
+// The native tool's answers, one per line of `input` (8-bit text).
+function nativeRun(flag, input) {
+  const result = childProcess.spawnSync(native, [flag], { input: Buffer.from(input, 'latin1'), maxBuffer: 1 << 28 });
+  return { stdout: result.stdout, stderr: result.stderr.toString('latin1'), status: result.status };
+}
+
+const BATCH_COLUMNS = ['row', 'options', 'verdict', 'heading', 'result', 'note', 'condition', 'enabled', 'checked'];
+function batch(lines) {
+  const run = nativeRun('--batch', lines.map((l) => l + '\n').join(''));
+  if (run.status !== 0) {
+    throw new Error(`the native tool refused the batch (exit ${run.status}): ${run.stderr.trim()}`);
+  }
+  return run
+    .stdout.toString('latin1')
+    .split('\n')
+    .slice(0, lines.length)
+    .map((line) => {
+      const fields = line.split('\t');
+      const answer = {};
+      BATCH_COLUMNS.forEach((name, i) => (answer[name] = fields[i]));
+      return answer;
+    });
+}
+
+// What a batch answer says the page must show.
+function expectedState(answer) {
+  return {
+    options: Number(answer.options),
+    heading: answer.heading,
+    result: answer.result,
+    note: answer.note,
+    condition: answer.condition,
+    enabled: Number(answer.enabled),
+    checked: Number(answer.checked),
+  };
+}
+
+// The page's texts and control states, in the terms of a batch answer.
+function readState(page) {
+  return page.evaluate(() => {
+    const get = (id) => document.getElementById(id);
+    const shownText = (node) => (node.hidden ? '' : node.textContent);
+    let enabled = 0;
+    let checked = 0;
+    for (const n of [0, 1, 2, 3, 4, 5, 9, 10, 11]) {
+      const box = get('opt-' + n);
+      if (n <= 10 && !box.disabled) enabled |= 1 << n;
+      if (box.checked) checked |= 1 << n;
+    }
+    const conditionShown = !get('opt-11').parentNode.hidden;
+    if (conditionShown) enabled |= 1 << 11;
+    const fragment = {};
+    location.hash.slice(1).split('&').forEach((part) => {
+      const [key, value] = part.split('=');
+      fragment[key] = decodeURIComponent(value || '');
+    });
+    return {
+      state: {
+        options: Number(fragment.q),
+        heading: shownText(get('heading')),
+        result: get('result').textContent,
+        note: shownText(get('note')),
+        condition: conditionShown ? document.querySelector('label[for="opt-11"]').textContent : '',
+        enabled,
+        checked,
+      },
+      fragment,
+      diagram: get('diagram').value,
+      diagramEnabled: !get('diagram').disabled,
+      none: get('none').checked,
+    };
+  });
+}
+
+// Texts that reach every row of the table, with some that reach none.
+function generateCases(count) {
+  const patterns = fs
+    .readFileSync(ruleTable, 'latin1')
+    .split('\r\n')
+    .map((line) => line.split(',')[0].trim());
+  const odd = ['530a', '<642>', ' 601-1 ', '6x', 'abc', '\u00e9\u00e0', '-501', '10000', '954.1', '642-2', '\u00ff12'];
+  const optionSets = [0, 1, 8, 2049, 2065, 513, 1025, 4097, 64];
+  const clicks = [0, 1, 2, 3, 4, 5, 9, 10, 11];
+  let seed = 16;
+  const random = (n) => {
+    seed = (Math.imul(seed, 1103515245) + 12345) >>> 0;
+    return (seed >>> 8) % n;
+  };
+  const cases = [];
+  for (let i = 0; i < count; ++i) {
+    let text = patterns[i % patterns.length].replace(/x/g, () => String(random(10)));
+    text = text.replace(/\*$/, i % 3 ? String(random(10)) : '');
+    if (i % 9 === 8) text = odd[Math.floor(i / 9) % odd.length];
+    const split = random(text.length + 1);
+    const c = { options: optionSets[i % optionSets.length], start: text.slice(0, split), events: [] };
+    let none = false;
+    let typed = c.start;
+    c.events.push({ keys: text.slice(split) });
+    typed = text;
+    for (let k = random(5); k > 0; --k) {
+      const pick = random(10);
+      if (pick < 7) {
+        c.events.push({ click: clicks[random(clicks.length)] });
+      } else if (pick < 8) {
+        none = !none;
+        c.events.push({ none });
+      } else if (!none && typed.length > 0) {
+        c.events.push({ backspace: true });
+        typed = typed.slice(0, -1);
+      } else if (!none) {
+        c.events.push({ keys: '5' });
+        typed += '5';
+      }
+    }
+    cases.push(c);
+  }
+  return cases;
+}
+
+// The batch line of a case: its options and starting text, then one
+// type= event per keystroke.
+function batchLine(c) {
+  const parts = [String(c.options), c.start];
+  let text = c.start;
+  for (const e of c.events) {
+    if (e.keys !== undefined) {
+      for (const ch of e.keys) {
+        text += ch;
+        parts.push('type=' + text);
+      }
+    } else if (e.backspace) {
+      text = text.slice(0, -1);
+      parts.push('type=' + text);
+    } else if (e.click !== undefined) {
+      parts.push('click=' + e.click);
+    } else {
+      parts.push('none=' + (e.none ? 1 : 0));
+    }
+  }
+  return { line: parts.join('\t'), text };
+}
+
+function fragmentOf(diagram, options, none) {
+  return '#d=' + encodeURIComponent(diagram) + '&q=' + encodeURIComponent(options) + (none ? '&none=1' : '');
+}
+
+async function open(page, url) {
+  await page.goto(url);
+  await page.waitForSelector('html[data-ready]', { state: 'attached' });
+}
+
+async function play(page, c) {
+  for (const e of c.events) {
+    if (e.keys !== undefined) {
+      if (e.keys === '') continue;
+      await page.focus('#diagram');
+      await page.keyboard.press('End');
+      await page.keyboard.type(e.keys);
+    } else if (e.backspace) {
+      await page.focus('#diagram');
+      await page.keyboard.press('End');
+      await page.keyboard.press('Backspace');
+    } else if (e.click !== undefined) {
+      // A hidden box cannot be clicked; a disabled one ignores the click.
+      const box = page.locator('#opt-' + e.click);
+      if (await box.isVisible()) await box.click({ force: true });
+    } else {
+      await page.click('#none');
+    }
+  }
+}
+
+async function testGeneratedCases(page, origin) {
+  const cases = generateCases(caseCount);
+  const lines = cases.map(batchLine);
+  const expected = batch(lines.map((l) => l.line));
+  const seen = [];
+  // Each case starts from its fragment, set on the open page as a link to
+  // another number would set it (a case number keeps each one new).
+  await open(page, `${origin}/index.html`);
+  for (let i = 0; i < cases.length; ++i) {
+    await page.evaluate((fragment) => new Promise((done) => {
+      window.addEventListener('hashchange', () => setTimeout(done, 0), { once: true });
+      location.hash = fragment;
+    }), `${fragmentOf(cases[i].start, String(cases[i].options), false)}&case=${i}`);
+    await play(page, cases[i]);
+    seen.push(await readState(page));
+  }
+  let same = 0;
+  const wrong = [];
+  let fragmentsRight = 0;
+  for (let i = 0; i < cases.length; ++i) {
+    const e = expectedState(expected[i]);
+    if (JSON.stringify(seen[i].state) === JSON.stringify(e)) ++same;
+    else if (wrong.length < 3) wrong.push({ line: lines[i].line, expected: e, seen: seen[i].state });
+    const none = cases[i].events.filter((x) => x.none !== undefined).length % 2 === 1;
+    const f = seen[i].fragment;
+    if (f.d === lines[i].text && f.q === expected[i].options && (f.none === '1') === none && seen[i].diagram === lines[i].text &&
+        seen[i].none === none && seen[i].diagramEnabled === !none) {
+      ++fragmentsRight;
+    }
+  }
+  check(`${cases.length} generated cases typed and clicked: the texts and states that --batch gives`, [], wrong);
+  check(`${cases.length} generated cases: all of them`, cases.length, same);
+  check('after the events, the fragment holds the typed text, the option set and "none"', cases.length, fragmentsRight);
+
+  // A link copied after the events opens the state that --batch gives for
+  // its diagram and option set, with the same answer as before.
+  const reopened = [];
+  const sample = cases.map((c, i) => i).filter((i) => i % 6 === 0);
+  for (const i of sample) {
+    await open(page, `${origin}/index.html?again=${i}#${'d=' + encodeURIComponent(seen[i].fragment.d)}&q=${seen[i].fragment.q}${
+      seen[i].fragment.none === '1' ? '&none=1' : ''}`);
+    reopened.push(await readState(page));
+  }
+  const linkAnswers = batch(sample.map((i) => `${seen[i].fragment.q}\t${seen[i].fragment.d}${seen[i].fragment.none === '1' ? '\tnone=1' : ''}`));
+  const linkWrong = [];
+  sample.forEach((i, k) => {
+    const want = expectedState(linkAnswers[k]);
+    const before = seen[i].state;
+    const after = reopened[k].state;
+    if (JSON.stringify(after) !== JSON.stringify(want) ||
+        (after.result !== before.result || after.heading !== before.heading || after.note !== before.note || after.options !== before.options)) {
+      if (linkWrong.length < 3) linkWrong.push({ fragment: seen[i].fragment, want, before, after });
+    }
+  });
+  check(`${sample.length} copied links reopen the same answer, as --batch gives it`, [], linkWrong);
+}
+
+async function testFragments(page, origin) {
+  // Opening the page with a fragment is a fresh showing of DIAGRAM /Q N.
+  // q is read as /Q reads it: the number at its start, 0 when there is
+  // none. --batch takes only a whole number, so the last two cases give it
+  // the number that /Q reads from their q.
+  const fragments = [
+    ['652', '1', false], ['652', '&H801', false], ['631', '8', false], ['954.1', '8', false], ['501', '', false],
+    ['', '', true], ['652', '2049', true], ['642 2', '-1', false], ['\u00e9', '1e3', false],
+    ['99999999', '&b11', false], ['<642>', 'abc', false, '0'], ['530a', '5 /H 1', false, '5'],
+  ];
+  const answers = batch(fragments.map(([d, q, none, asRead = q]) => `${asRead}\t${d}${none ? '\tnone=1' : ''}`));
+  for (let i = 0; i < fragments.length; ++i) {
+    const [d, q, none] = fragments[i];
+    await open(page, `${origin}/index.html?f=${i}${fragmentOf(d, q, none)}`);
+    const seen = await readState(page);
+    check(`the fragment ${fragmentOf(d, q, none)} opens what DIAGRAM /Q N shows first`, expectedState(answers[i]), seen.state);
+    check(`the fragment ${fragmentOf(d, q, none)} then holds the shown option set`,
+      [d, answers[i].options, none ? '1' : undefined], [seen.fragment.d, seen.fragment.q, seen.fragment.none]);
+  }
+  // A fragment changed on an open page (a link to another number) shows it.
+  await open(page, `${origin}/index.html#d=501&q=1`);
+  await page.evaluate(() => new Promise((done) => {
+    window.addEventListener('hashchange', () => setTimeout(done, 0), { once: true });
+    location.hash = '#d=652&q=2049';
+  }));
+  check('a changed fragment shows its number and options', expectedState(batch(['2049\t652'])[0]), (await readState(page)).state);
+  // The fragment follows every click, key and "none".
+  await page.click('#opt-9');
+  check('a click is in the fragment at once', '#d=652&q=2561', await page.evaluate(() => location.hash));
+  await page.focus('#diagram');
+  await page.keyboard.press('End');
+  await page.keyboard.type('-1');
+  check('keys are in the fragment at once', '652-1', (await readState(page)).fragment.d);
+  await page.click('#none');
+  check('"none" is in the fragment', '1', (await readState(page)).fragment.none);
+}
+
+async function testKeyboardAndLabels(page, origin) {
+  const order = ['diagram', 'none', 'opt-0', 'opt-1', 'opt-2', 'opt-3', 'opt-4', 'opt-5', 'opt-9', 'opt-10', 'opt-11'];
+  for (const [d, q] of [['', '0'], ['652', '1'], ['1234', '0'], ['606', '8']]) {
+    await open(page, `${origin}/index.html?tab=${d}#d=${d}&q=${q}`);
+    const answer = batch([`${q}\t${d}`])[0];
+    // Enabled and shown controls, in the dialog's order, as --batch reports them.
+    const expected = order.filter((id) => {
+      if (!id.startsWith('opt-')) return true;
+      return (Number(answer.enabled) >> Number(id.slice(4))) & 1;
+    });
+    expected.push('schedule-file');
+    await page.evaluate(() => document.activeElement && document.activeElement.blur());
+    await page.evaluate(() => window.scrollTo(0, 0));
+    await page.focus('#caption').catch(() => {});
+    const seen = [];
+    await page.evaluate(() => document.body.focus());
+    for (let k = 0; k < expected.length; ++k) {
+      await page.keyboard.press('Tab');
+      seen.push(await page.evaluate(() => document.activeElement.id));
+    }
+    check(`Tab order with "${d}" shown follows the dialog`, expected, seen);
+  }
+
+  // Arrow keys move through the enabled mounting buttons and select them.
+  await open(page, `${origin}/index.html?arrows#d=652&q=1`);
+  await page.focus('#opt-1');
+  await page.keyboard.press('ArrowDown');
+  const afterArrow = await readState(page);
+  check('an arrow key selects the next enabled mounting (652: gantry)', [2 ** 4 + 1, 'opt-4'],
+    [afterArrow.state.options, await page.evaluate(() => document.activeElement.id)]);
+
+  // Every control has a name that a screen reader announces: its caption.
+  await open(page, `${origin}/index.html?names#d=606&q=0`);
+  const cdp = await page.context().newCDPSession(page);
+  const { root } = await cdp.send('DOM.getDocument', { depth: -1 });
+  const names = {};
+  for (const id of order.concat(['schedule-file'])) {
+    const { nodeId } = await cdp.send('DOM.querySelector', { nodeId: root.nodeId, selector: '#' + id });
+    const { nodes } = await cdp.send('Accessibility.getPartialAXTree', { nodeId, fetchRelatives: false });
+    names[id] = nodes[0].name ? nodes[0].name.value : '';
+  }
+  const captions = await page.evaluate((ids) => ids.map((id) => {
+    const label = document.querySelector(`label[for="${id}"]`);
+    return label ? label.textContent : '';
+  }), order.concat(['schedule-file']));
+  check('every control is named by its label', captions, order.concat(['schedule-file']).map((id) => names[id]));
+  check('the labels are the dialog\'s captions (606: the bollard is "other type of bollard")',
+    ['Diagram number', 'none', 'Within 50m of a lamp column', 'other type of bollard'],
+    [names.diagram, names.none, names['opt-0'], names['opt-3']]);
+  const group = await page.evaluate(() => document.querySelector('fieldset legend').textContent);
+  check('the mountings are one group named as in the dialog', 'Location/\r\nmounting', group);
+  check('the answer is announced as it changes', 'status',
+    await page.evaluate(() => document.getElementById('result').parentNode.getAttribute('role')));
+  await cdp.detach();
+}
+
+async function testLayout(browser, origin) {
+  // 320 px wide, and a 1280 px window at 200 % zoom (640 CSS pixels).
+  for (const [width, scale] of [[320, 1], [640, 2]]) {
+    const page = await browser.newPage({ viewport: { width, height: 700 }, deviceScaleFactor: scale });
+    await open(page, `${origin}/index.html#d=652&q=2049`);
+    const overflow = await page.evaluate(() => {
+      const wide = [];
+      for (const node of document.querySelectorAll('input, label, legend, #heading, #result, #note, h1, h2, p')) {
+        const box = node.getBoundingClientRect();
+        if (box.width > 0 && box.right > document.documentElement.clientWidth + 0.5) wide.push(node.id || node.textContent);
+      }
+      return { scrollWidth: document.documentElement.scrollWidth, clientWidth: document.documentElement.clientWidth, wide };
+    });
+    check(`${width} CSS px wide: nothing runs off the side`, { scrollWidth: width, clientWidth: width, wide: [] }, overflow);
+    const result = await page.evaluate(() => {
+      const style = getComputedStyle(document.getElementById('result'));
+      const body = getComputedStyle(document.getElementById('heading'));
+      return parseFloat(style.fontSize) > parseFloat(body.fontSize) && Number(style.fontWeight) >= 700;
+    });
+    check(`${width} CSS px wide: the result word stands out`, true, result);
+    await page.close();
+  }
+}
+
+// A schedule file with awkward fields, from the rule table's patterns.
+function scheduleFile(rows) {
+  const patterns = fs.readFileSync(ruleTable, 'latin1').split('\r\n').map((line) => line.split(',')[0].trim());
+  const names = ['plain', '"with, comma"', '"with ""quotes"""', '"two\nlines"', '"two\r\nlines"', 'accents \u00e0\u00e9\u00ff'];
+  const options = ['', '1', '&H811', '2049', 'abc', ' 8 '];
+  let text = 'name,Diagram,options\r\n';
+  for (let i = 0; i < rows; ++i) {
+    const diagram = i % 11 === 10 ? '' : patterns[i % patterns.length].replace(/x/g, String(i % 10)).replace('*', '');
+    text += `${names[i % names.length]},${diagram},${options[Math.floor(i / 2) % options.length]}${i % 2 ? '\n' : '\r\n'}`;
+  }
+  return Buffer.from(text, 'latin1');
+}
+
+async function testSchedule(page, origin, scratch) {
+  const file = path.join(scratch, 'schedule.csv');
+  const bytes = scheduleFile(240);
+  fs.writeFileSync(file, bytes);
+  const reference = nativeRun('--csv', bytes.toString('latin1')).stdout;
+
+  await open(page, `${origin}/index.html`);
+  await page.setInputFiles('#schedule-file', file);
+  await page.waitForSelector('html[data-schedule-done]', { state: 'attached' });
+  const [download] = await Promise.all([page.waitForEvent('download'), page.click('#schedule-download')]);
+  const saved = path.join(scratch, 'download.csv');
+  await download.saveAs(saved);
+  check('a picked schedule downloads as the bytes brantle-rules --csv writes', digest(reference),
+    digest(fs.readFileSync(saved)));
+  check('the download is named after the file', 'schedule-checked.csv', download.suggestedFilename());
+  const table = await page.evaluate(() => {
+    const t = document.getElementById('schedule-table');
+    return {
+      header: [...t.tHead.rows[0].cells].map((c) => c.textContent),
+      rows: t.tBodies[0].rows.length,
+      name: t.tBodies[0].rows[3].cells[0].textContent,
+      accents: t.tBodies[0].rows[5].cells[0].textContent,
+      status: document.getElementById('schedule-status').textContent,
+    };
+  });
+  check('the table shows the answer\'s first rows', {
+    header: ['name', 'Diagram', 'options', 'row', 'verdict', 'heading', 'result', 'note', 'error'],
+    rows: 100, name: 'two\nlines', accents: 'accents \u00e0\u00e9\u00ff',
+  }, { header: table.header, rows: table.rows, name: table.name, accents: table.accents });
+  check('the status counts the rows and those not checked', true,
+    /^schedule\.csv: 240 rows checked in [0-9.]+ s, 40 of them not checked \(see their error column\); the table shows the first 100\.$/.test(table.status));
+
+  // Dropped on the page, the same file gives the same answer.
+  await open(page, `${origin}/index.html?drop`);
+  await page.evaluate((data) => {
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([Uint8Array.from(data)], 'dropped.csv', { type: 'text/csv' }));
+    document.getElementById('schedule-drop').dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+  }, [...bytes]);
+  await page.waitForSelector('html[data-schedule-done]', { state: 'attached' });
+  const [again] = await Promise.all([page.waitForEvent('download'), page.click('#schedule-download')]);
+  await again.saveAs(saved);
+  check('a dropped schedule gives the same bytes', digest(reference), digest(fs.readFileSync(saved)));
+
+  // A file that is no schedule: the reason, and nothing to download.
+  const bad = path.join(scratch, 'bad.csv');
+  fs.writeFileSync(bad, 'number,opts\n652,1\n');
+  const nativeBad = nativeRun('--csv', 'number,opts\n652,1\n');
+  await open(page, `${origin}/index.html?bad`);
+  await page.setInputFiles('#schedule-file', bad);
+  await page.waitForFunction(() => /cannot be checked/.test(document.getElementById('schedule-status').textContent));
+  check('a file without the columns is refused with brantle-rules\' reason', [2,
+    `The schedule bad.csv cannot be checked: ${nativeBad.stderr.replace(/^brantle-rules: --csv: /, '').trim()}.`, true],
+  [nativeBad.status, await page.textContent('#schedule-status'), await page.locator('#schedule-download').isHidden()]);
+}
+
+async function testFileAddress(browser) {
+  // Opened from the folder itself, without any server.
+  const page = await browser.newPage();
+  const requests = [];
+  page.on('request', (request) => requests.push(request.url()));
+  await open(page, `file://${pageDir}/index.html#d=652&q=2049`);
+  check('from file:// the page answers as --batch does', expectedState(batch(['2049\t652'])[0]), (await readState(page)).state);
+  check('from file:// it reads only its own folder', [],
+    requests.filter((url) => !url.startsWith(`file://${pageDir}/`) && !url.startsWith('data:')));
+  await page.close();
+}
+
+async function main() {
+  if (!fs.existsSync(path.join(pageDir, 'index.html')) || !fs.existsSync(native)) {
+    console.error('usage: node tests/web/page_test.js <page folder> <native brantle-rules> [--port N] [--cases N]');
+    process.exit(2);
+  }
+  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'brantle-page-test-'));
+  const server = await serve(pageDir, port);
+  const browser = await launch();
+  const outside = [];
+  const errors = [];
+  try {
+    const context = await browser.newContext({ acceptDownloads: true });
+    // Anything not from the page's own server is refused and noted.
+    await context.route('**/*', (route) => {
+      const url = route.request().url();
+      if (url.startsWith(server.origin + '/') || url.startsWith('data:') || url.startsWith('blob:' + server.origin)) return route.continue();
+      outside.push(url);
+      return route.abort();
+    });
+    const page = await context.newPage();
+    page.on('pageerror', (error) => errors.push(error.message));
+    page.on('console', (message) => {
+      if (message.type() === 'error') errors.push(message.text());
+    });
+    const started = Date.now();
+    await testGeneratedCases(page, server.origin);
+    console.log(`(generated cases: ${((Date.now() - started) / 1000).toFixed(1)} s)`);
+    await testFragments(page, server.origin);
+    await testKeyboardAndLabels(page, server.origin);
+    await testSchedule(page, server.origin, scratch);
+    await testLayout(browser, server.origin);
+    await testFileAddress(browser);
+    check('the page asked for nothing outside its own folder', [], outside);
+    check('the page asked its server for its own files alone', ['/brantle.css', '/brantle.ico', '/brantle.js', '/index.html'],
+      [...new Set(server.requests.map((url) => new URL(url, server.origin).pathname))].sort());
+    check('no script errors and no refused loads', [], errors);
+  } catch (error) {
+    ++failed;
+    console.log(`FAILED: the test stopped: ${error.stack}`);
+  } finally {
+    await browser.close();
+    await server.close();
+    fs.rmSync(scratch, { recursive: true, force: true });
+  }
+  console.log(`${passed} passed, ${failed} failed`);
+  process.exit(failed === 0 ? 0 : 1);
+}
+
+main();

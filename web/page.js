@@ -1,0 +1,325 @@
+// The page: shows the dialog's controls as the rules engine sets them after
+// every keystroke and click, keeps the address's fragment in step with
+// them, and checks schedules. Every caption, state and answer comes from the
+// engine; this script only carries them between the engine and the page.
+//
+// Put in front of the engine's own loader, which runs Module.postRun once
+// the engine's main() has loaded the rule table.
+
+var Module = {
+  postRun: [
+    function () {
+      Page.start();
+    },
+  ],
+};
+
+var Page = (function () {
+  // Texts cross as the engine's 8-bit code page, Windows-1252.
+  var decoder = new TextDecoder('windows-1252');
+  var toByte = new Map();
+  for (var b = 0; b < 256; ++b) toByte.set(decoder.decode(new Uint8Array([b])), b);
+  var UNMAPPED = 0x3f; // "?", as the system writes a character that its code page lacks
+
+  var TICKED = 1;
+  var ENABLED = 2;
+  var SHOWN = 4;
+
+  var elements = []; // {name, node, kind, label, state, text}, in the dialog's order
+  var byName = {};
+  var shownFragment = null; // the fragment the page last wrote or read
+
+  function bytesOf(text) {
+    var bytes = new Uint8Array(text.length);
+    var n = 0;
+    for (var ch of text) {
+      var byte = toByte.get(ch);
+      bytes[n++] = byte === undefined ? UNMAPPED : byte;
+    }
+    return bytes.subarray(0, n);
+  }
+
+  // Puts bytes into the engine's buffer; returns their length.
+  function put(bytes) {
+    var at = _brantle_buffer(bytes.length);
+    HEAPU8.set(bytes, at);
+    return bytes.length;
+  }
+
+  function takeBytes() {
+    var at = _brantle_text();
+    return HEAPU8.subarray(at, at + _brantle_text_length());
+  }
+
+  function takeText() {
+    return decoder.decode(takeBytes());
+  }
+
+  function labelFor(node) {
+    return document.querySelector('label[for="' + node.id + '"]');
+  }
+
+  // Copies every control's state and text from the engine where it changed.
+  function render() {
+    for (var i = 0; i < elements.length; ++i) {
+      var e = elements[i];
+      var state = _brantle_element_state(i);
+      _brantle_element_text(i);
+      var text = takeText();
+      if (e.kind === 'option') {
+        e.node.checked = (state & TICKED) !== 0;
+        e.node.disabled = (state & ENABLED) === 0;
+        e.row.hidden = (state & SHOWN) === 0;
+        if (e.text !== text) e.label.textContent = text;
+      } else if (e.kind === 'line') {
+        e.node.hidden = (state & SHOWN) === 0;
+        if (e.text !== text) e.node.textContent = text;
+      } else {
+        if (e.kind === 'none') e.node.checked = (state & TICKED) !== 0;
+        e.node.disabled = (state & ENABLED) === 0;
+      }
+      e.text = text;
+    }
+  }
+
+  function writeFragment() {
+    var none = byName.none.node.checked;
+    var fragment =
+      '#d=' + encodeURIComponent(byName.diagram.node.value) + '&q=' + _brantle_option_set() + (none ? '&none=1' : '');
+    shownFragment = fragment;
+    if (location.hash !== fragment) history.replaceState(null, '', fragment);
+  }
+
+  // d (the diagram, percent-encoded), q (the option set, as /Q writes it)
+  // and none=1; anything else is passed over.
+  function readFragment(fragment) {
+    var wanted = { d: '', q: '', none: false };
+    fragment.replace(/^#/, '').split('&').forEach(function (part) {
+      var eq = part.indexOf('=');
+      var key = eq < 0 ? part : part.slice(0, eq);
+      var value = eq < 0 ? '' : part.slice(eq + 1);
+      try {
+        value = decodeURIComponent(value);
+      } catch (e) {
+        // Not percent-encoding after all: taken as it stands.
+      }
+      if (key === 'd') wanted.d = value;
+      else if (key === 'q') wanted.q = value;
+      else if (key === 'none') wanted.none = value === '1';
+    });
+    return wanted;
+  }
+
+  // A fresh showing for the fragment, as the program starts with DIAGRAM /Q N.
+  function showFragment() {
+    var wanted = readFragment(location.hash);
+    var options = _brantle_read_options(put(bytesOf(wanted.q)));
+    _brantle_show(put(bytesOf(wanted.d)), options);
+    byName.diagram.node.value = wanted.d;
+    if (wanted.none) _brantle_click(byName.none.index);
+    render();
+    writeFragment();
+  }
+
+  function onType() {
+    _brantle_type(put(bytesOf(byName.diagram.node.value)));
+    render();
+    writeFragment();
+  }
+
+  // The browser has already ticked the box; the engine decides what stays
+  // ticked, and render() shows that.
+  function onClick() {
+    _brantle_click(this.index);
+    render();
+    writeFragment();
+  }
+
+  // Arrow keys move through the mounting buttons, as in the dialog: to the
+  // next one that is enabled, clicking it.
+  function onMountingKey(event) {
+    var step = { ArrowDown: 1, ArrowRight: 1, ArrowUp: -1, ArrowLeft: -1 }[event.key];
+    if (!step) return;
+    event.preventDefault();
+    var group = elements.filter(function (e) {
+      return e.node.type === 'radio';
+    });
+    var at = group.indexOf(byName[this.id]);
+    for (var k = 1; k < group.length; ++k) {
+      var next = group[(at + step * k + group.length * k) % group.length];
+      if (!next.node.disabled) {
+        next.node.focus();
+        next.node.click();
+        return;
+      }
+    }
+  }
+
+  function start() {
+    _brantle_dialog_caption();
+    document.getElementById('caption').textContent = takeText();
+    document.querySelectorAll('[data-dialog-label]').forEach(function (node) {
+      _brantle_dialog_label(Number(node.getAttribute('data-dialog-label')));
+      node.textContent = takeText();
+    });
+    for (var i = 0; i < _brantle_element_count(); ++i) {
+      var name = UTF8ToString(_brantle_element_name(i));
+      var node = document.getElementById(name);
+      var e = { index: i, name: name, node: node, text: null };
+      if (node.type === 'checkbox' || node.type === 'radio') {
+        e.kind = name === 'none' ? 'none' : 'option';
+        e.label = labelFor(node);
+        e.row = node.parentNode;
+        node.index = i;
+        node.addEventListener('click', onClick);
+        if (node.type === 'radio') node.addEventListener('keydown', onMountingKey);
+      } else if (node.tagName === 'INPUT') {
+        e.kind = 'box';
+        node.addEventListener('input', onType);
+      } else {
+        e.kind = 'line';
+      }
+      elements.push(e);
+      byName[name] = e;
+    }
+    // The "none" box's caption, once: no rule changes it.
+    _brantle_element_text(byName.none.index);
+    labelFor(byName.none.node).textContent = takeText();
+
+    window.addEventListener('hashchange', function () {
+      if (location.hash !== shownFragment) showFragment();
+    });
+    if (location.hash.length > 1) {
+      showFragment();
+    } else {
+      render();
+    }
+    Schedule.start();
+    document.documentElement.setAttribute('data-ready', '');
+    if (window.performance && performance.mark) performance.mark('brantle-first-verdict');
+  }
+
+  return { start: start, put: put, takeBytes: takeBytes, decoder: decoder };
+})();
+
+// "Check a schedule": the file is read piece by piece into the engine, and
+// the answer is kept as the pieces that it writes, ready to download.
+var Schedule = (function () {
+  var PIECE = 1 << 16;
+  var download = null; // the object address of the last answer
+
+  function status(text) {
+    document.getElementById('schedule-status').textContent = text;
+  }
+
+  function showTable(records) {
+    var table = document.getElementById('schedule-table');
+    table.textContent = '';
+    // A file that starts with the UTF-8 mark is shown as UTF-8, any other as
+    // the engine's own code page.
+    var decoder = records.utf8 ? new TextDecoder('utf-8') : Page.decoder;
+    for (var r = 0; r < records.length; ++r) {
+      var tr = document.createElement('tr');
+      for (var f = 0; f < records[r].length; ++f) {
+        var cell = document.createElement(r === 0 ? 'th' : 'td');
+        if (r === 0) cell.scope = 'col';
+        cell.textContent = decoder.decode(records[r][f]);
+        tr.appendChild(cell);
+      }
+      (r === 0 ? table.createTHead() : table.tBodies[0] || table.createTBody()).appendChild(tr);
+    }
+  }
+
+  function previewRecords() {
+    var records = [];
+    for (var r = 0; r < _brantle_preview_records(); ++r) {
+      var fields = [];
+      for (var f = 0; f < _brantle_preview_fields(r); ++f) {
+        _brantle_preview_field(r, f);
+        fields.push(Page.takeBytes().slice());
+      }
+      records.push(fields);
+    }
+    return records;
+  }
+
+  async function check(file) {
+    var link = document.getElementById('schedule-download');
+    link.hidden = true;
+    if (download) URL.revokeObjectURL(download);
+    download = null;
+    status('Checking ' + file.name + '\u2026');
+    var started = performance.now();
+    var pieces = [];
+    var going = true;
+    var first = true;
+    var utf8 = false;
+    _brantle_schedule_begin();
+    var reader = file.stream().getReader();
+    try {
+      for (;;) {
+        var next = await reader.read();
+        if (next.done) break;
+        for (var at = 0; going && at < next.value.length; at += PIECE) {
+          var piece = next.value.subarray(at, at + PIECE);
+          if (first) utf8 = piece[0] === 0xef && piece[1] === 0xbb && piece[2] === 0xbf;
+          first = false;
+          going = _brantle_schedule_feed(Page.put(piece)) !== 0;
+          pieces.push(Page.takeBytes().slice());
+        }
+        if (!going) break;
+      }
+    } catch (error) {
+      status('The file ' + file.name + ' could not be read: ' + error.message);
+      document.getElementById('schedule-table').textContent = '';
+      return;
+    }
+    if (going) {
+      going = _brantle_schedule_finish() !== 0;
+      pieces.push(Page.takeBytes().slice());
+    }
+    var records = previewRecords();
+    records.utf8 = utf8;
+    showTable(records);
+    var rows = _brantle_schedule_rows();
+    var errors = _brantle_schedule_errors();
+    var seconds = ((performance.now() - started) / 1000).toFixed(2);
+    if (!going) {
+      _brantle_schedule_failure();
+      status('The schedule ' + file.name + ' cannot be checked: ' + Page.decoder.decode(Page.takeBytes()) +
+        (rows > 0 ? ' (the ' + rows + ' rows before that were checked)' : '') + '.');
+      if (rows === 0) return;
+    } else {
+      status(file.name + ': ' + rows + (rows === 1 ? ' row' : ' rows') + ' checked in ' + seconds + ' s' +
+        (errors > 0 ? ', ' + errors + ' of them not checked (see their error column)' : '') +
+        (records.length - 1 < rows ? '; the table shows the first ' + (records.length - 1) : '') + '.');
+    }
+    download = URL.createObjectURL(new Blob(pieces, { type: 'text/csv' }));
+    link.href = download;
+    link.download = file.name.replace(/(\.csv)?$/i, '-checked.csv');
+    link.hidden = false;
+    document.documentElement.setAttribute('data-schedule-done', String(Date.now()));
+  }
+
+  function start() {
+    var input = document.getElementById('schedule-file');
+    input.addEventListener('change', function () {
+      if (input.files.length > 0) check(input.files[0]);
+    });
+    var drop = document.getElementById('schedule-drop');
+    drop.addEventListener('dragover', function (event) {
+      event.preventDefault();
+      drop.classList.add('over');
+    });
+    drop.addEventListener('dragleave', function () {
+      drop.classList.remove('over');
+    });
+    drop.addEventListener('drop', function (event) {
+      event.preventDefault();
+      drop.classList.remove('over');
+      if (event.dataTransfer.files.length > 0) check(event.dataTransfer.files[0]);
+    });
+  }
+
+  return { start: start };
+})();

@@ -1,0 +1,180 @@
+// The page's way into the rules engine: plain functions over the same
+// dialog model and schedule check that brantle-rules uses. Texts cross as
+// 8-bit bytes in one shared buffer; the page converts them to and from its
+// own strings. Nothing here decides anything of its own.
+#include <emscripten/emscripten.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "control_ids.h"
+#include "dialog_layout.h"
+#include "dialog_model.h"
+#include "read_number.h"
+#include "result_record.h"
+#include "rule_table.h"
+#include "schedule_check.h"
+
+namespace {
+
+// The page's elements, by their ids on the page, and the dialog's controls
+// that they show, in the dialog's order.
+struct PageElement {
+    const char* name;
+    int control;
+};
+
+constexpr PageElement ELEMENTS[] = {
+    {"diagram", IDC_DIAGRAM_NUMBER},
+    {"none", IDC_NONE},
+    {"opt-0", IDC_LAMP_COLUMN},
+    {"opt-1", IDC_NORMAL_POSTS},
+    {"opt-2", IDC_SELF_RIGHTING_BOLLARD},
+    {"opt-3", IDC_BOLLARD},
+    {"opt-4", IDC_GANTRY},
+    {"opt-5", IDC_SIGNAL_HEAD},
+    {"opt-9", IDC_20MPH},
+    {"opt-10", IDC_REPEATER},
+    {"opt-11", IDC_CONDITION},
+    {"heading", IDC_RESULT_HEADER},
+    {"result", IDC_RESULT},
+    {"note", IDC_RESULT_NOTE},
+};
+constexpr int ELEMENT_COUNT = static_cast<int>(sizeof ELEMENTS / sizeof ELEMENTS[0]);
+
+// Bits of an element's state.
+enum : int { STATE_TICKED = 1, STATE_ENABLED = 2, STATE_SHOWN = 4 };
+
+MainDialogModel Dialog;
+std::string Buffer;  // bytes from the page to the engine
+std::string Text;    // bytes from the engine to the page
+
+bool Valid(int element) { return element >= 0 && element < ELEMENT_COUNT; }
+
+// The schedule being checked, and the first records of its answer, kept
+// for the page to show as a table.
+constexpr size_t PREVIEW_RECORDS = 101;  // the header and 100 rows
+std::unique_ptr<ScheduleCheck> Schedule;
+std::vector<std::vector<std::string>> Preview;
+
+}  // namespace
+
+extern "C" {
+
+// A buffer of at least `size` bytes for the page to write a text into.
+EMSCRIPTEN_KEEPALIVE char* brantle_buffer(size_t size) {
+    Buffer.resize(size);
+    return &Buffer[0];
+}
+
+// The last text asked for (by brantle_element_text and the like).
+EMSCRIPTEN_KEEPALIVE const char* brantle_text() { return Text.data(); }
+EMSCRIPTEN_KEEPALIVE size_t brantle_text_length() { return Text.size(); }
+
+// The dialog's caption, and the texts of its labels that no program
+// addresses ("Diagram number", "Location/" CR LF "mounting"), in their order.
+EMSCRIPTEN_KEEPALIVE void brantle_dialog_caption() { Text = MainDialogLayout("").caption; }
+EMSCRIPTEN_KEEPALIVE int brantle_dialog_label(int n) {
+    Text.clear();
+    for (const ControlLayout& control : MainDialogLayout("").controls) {
+        if (control.id == -1 && n-- == 0) {
+            Text = control.text;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int brantle_element_count() { return ELEMENT_COUNT; }
+EMSCRIPTEN_KEEPALIVE const char* brantle_element_name(int element) {
+    return Valid(element) ? ELEMENTS[element].name : "";
+}
+
+// An element's state (STATE_* bits) and its text: a control's caption, a
+// label's text, the box's text.
+EMSCRIPTEN_KEEPALIVE int brantle_element_state(int element) {
+    if (!Valid(element)) return 0;
+    const ModelControl& control = Dialog.Control(ELEMENTS[element].control);
+    return (control.ticked ? STATE_TICKED : 0) | (control.enabled ? STATE_ENABLED : 0) |
+           (control.shown ? STATE_SHOWN : 0);
+}
+EMSCRIPTEN_KEEPALIVE void brantle_element_text(int element) {
+    Text = Valid(element) ? Dialog.Control(ELEMENTS[element].control).text : std::string();
+}
+
+// A click on an element, as the user's click on its control.
+EMSCRIPTEN_KEEPALIVE void brantle_click(int element) {
+    if (Valid(element)) Dialog.Click(ELEMENTS[element].control);
+}
+
+// The box's text becomes the buffer's first `length` bytes.
+EMSCRIPTEN_KEEPALIVE void brantle_type(size_t length) { Dialog.Type(std::string_view(Buffer).substr(0, length)); }
+
+// The buffer's first `length` bytes read as the /Q switch reads its value.
+EMSCRIPTEN_KEEPALIVE int32_t brantle_read_options(size_t length) {
+    return ReadWholeNumber(std::string_view(Buffer).substr(0, length));
+}
+
+// A fresh showing of the dialog, as the program starts with DIAGRAM /Q
+// OPTIONS: the diagram is the buffer's first `length` bytes.
+EMSCRIPTEN_KEEPALIVE void brantle_show(size_t length, int32_t options) {
+    ResetRulesState();
+    OptionSet = options;
+    Dialog.Show(std::string_view(Buffer).substr(0, length));
+}
+
+EMSCRIPTEN_KEEPALIVE int32_t brantle_option_set() { return OptionSet; }
+
+// Checking a schedule: begin, feed the file's bytes through the buffer
+// piece by piece, finish. After each step the answer's new bytes are in
+// brantle_text(); false when the run failed (brantle_schedule_failure).
+EMSCRIPTEN_KEEPALIVE void brantle_schedule_begin() {
+    Schedule = std::make_unique<ScheduleCheck>();
+    Preview.clear();
+    Schedule->onRecord = [](const std::vector<std::string_view>& fields) {
+        if (Preview.size() < PREVIEW_RECORDS) Preview.emplace_back(fields.begin(), fields.end());
+    };
+}
+
+EMSCRIPTEN_KEEPALIVE int brantle_schedule_feed(size_t length) {
+    if (!Schedule) return 0;
+    const bool going = Schedule->Feed(std::string_view(Buffer).substr(0, length));
+    Text.swap(Schedule->Output());
+    Schedule->Output().clear();
+    return going;
+}
+
+EMSCRIPTEN_KEEPALIVE int brantle_schedule_finish() {
+    if (!Schedule) return 0;
+    const bool finished = Schedule->Finish();
+    Text.swap(Schedule->Output());
+    Schedule->Output().clear();
+    return finished;
+}
+
+EMSCRIPTEN_KEEPALIVE void brantle_schedule_failure() { Text = Schedule ? Schedule->Failure() : std::string(); }
+EMSCRIPTEN_KEEPALIVE double brantle_schedule_rows() { return Schedule ? static_cast<double>(Schedule->Rows()) : 0; }
+EMSCRIPTEN_KEEPALIVE double brantle_schedule_errors() {
+    return Schedule ? static_cast<double>(Schedule->RowsWithErrors()) : 0;
+}
+
+// The first records of the answer, the header first; a blank line has no fields.
+EMSCRIPTEN_KEEPALIVE int brantle_preview_records() { return static_cast<int>(Preview.size()); }
+EMSCRIPTEN_KEEPALIVE int brantle_preview_fields(int record) {
+    return record >= 0 && record < static_cast<int>(Preview.size()) ? static_cast<int>(Preview[record].size()) : 0;
+}
+EMSCRIPTEN_KEEPALIVE void brantle_preview_field(int record, int field) {
+    Text = field >= 0 && field < brantle_preview_fields(record) ? Preview[record][field] : std::string();
+}
+
+}  // extern "C"
+
+int main() {
+    // The dialog as a run without arguments first shows it; the page then
+    // shows what its address asks for.
+    LoadRuleTable();
+    Dialog.Show("");
+    return 0;
+}
