@@ -6,16 +6,19 @@
 
 The output is committed, so the build needs no image tools; run this again
 only after changing the drawings below. --check writes nothing: it fails
-when a committed file is not what the drawings make (a unit test runs it).
-Python's standard library only: the BMP and ICO bytes are written here by
-hand.
+when a committed file is not what the drawings make, or when a compressed
+file does not read back as its drawing (a unit test runs it). Python's
+standard library only: the BMP and ICO bytes are written here by hand.
 
 Each bitmap is drawn at 100 % and again at 150 % and 200 % for screens of
 higher dpi (qvtext150.bmp, qvtext200.bmp, ...): the drawings are geometry in
 the coordinates of the 100 % picture, sampled at the centre of every pixel
 of the larger canvas, so the larger pictures have their own, finer pixels
-rather than enlarged ones. The icon holds every size that the title bar,
-the task switcher and the taskbar ask for between 100 % and 200 %.
+rather than enlarged ones. The 100 % bitmaps are stored uncompressed, the
+larger ones run-length encoded (BI_RLE8, or BI_RLE4 for the 16-colour
+bulb), which LoadImage expands to the same pixels at a fifth of the size.
+The icon holds every size that the title bar, the task switcher and the
+taskbar ask for between 100 % and 200 %.
 
 Every bitmap has the grey 192,192,192 as its background palette entry, so
 that LoadImage with LR_LOADMAP3DCOLORS turns it into the dialog's face
@@ -204,28 +207,151 @@ def distance_to_segment(x, y, a, b):
     return math.hypot(x - (ax + t * dx), y - (ay + t * dy))
 
 
-def bmp_bytes(canvas, palette, bits):
-    """A bottom-up BMP file of `bits` (4 or 8) per pixel with `palette`."""
+def bmp_bytes(canvas, palette, bits, compressed=False):
+    """A bottom-up BMP file of `bits` (4 or 8) per pixel with `palette`.
+
+    Uncompressed, the colour table has every entry that `bits` allows.
+    Compressed (BI_RLE8 for 8 bits, BI_RLE4 for 4), the table holds only
+    the palette's own colours, and the pixels are run-length encoded by
+    rle_bytes."""
     colours = 1 << bits
     assert len(palette) <= colours
-    palette = palette + [(0, 0, 0)] * (colours - len(palette))
-    row_bytes = ((canvas.width * bits + 31) // 32) * 4
-    rows = []
-    for y in reversed(range(canvas.height)):
-        line = canvas.pixels[y]
-        if bits == 8:
-            data = bytes(line)
-        else:
-            data = bytes((line[x] << 4) | (line[x + 1] if x + 1 < canvas.width else 0)
-                         for x in range(0, canvas.width, 2))
-        rows.append(data + b"\0" * (row_bytes - len(data)))
-    image = b"".join(rows)
+    assert all(0 <= index < len(palette) for line in canvas.pixels for index in line)
+    if compressed:
+        image = rle_bytes(canvas, bits)
+        compression, used = (BI_RLE8 if bits == 8 else BI_RLE4), len(palette)
+    else:
+        palette = palette + [(0, 0, 0)] * (colours - len(palette))
+        row_bytes = ((canvas.width * bits + 31) // 32) * 4
+        rows = []
+        for y in reversed(range(canvas.height)):
+            line = canvas.pixels[y]
+            if bits == 8:
+                data = bytes(line)
+            else:
+                data = bytes((line[x] << 4) | (line[x + 1] if x + 1 < canvas.width else 0)
+                             for x in range(0, canvas.width, 2))
+            rows.append(data + b"\0" * (row_bytes - len(data)))
+        image = b"".join(rows)
+        compression, used = BI_RGB, colours
     table = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in palette)
     offset = 14 + 40 + len(table)
-    info = struct.pack("<IiiHHIIiiII", 40, canvas.width, canvas.height, 1, bits, 0,
-                       len(image), 2835, 2835, colours, 0)
+    info = struct.pack("<IiiHHIIiiII", 40, canvas.width, canvas.height, 1, bits, compression,
+                       len(image), 2835, 2835, used, 0)
     header = struct.pack("<2sIHHI", b"BM", offset + len(image), 0, 0, offset)
     return header + info + table + image
+
+
+# biCompression of a BMP's information header.
+BI_RGB, BI_RLE8, BI_RLE4 = 0, 1, 2
+
+# The shortest run of one colour that rle_bytes writes as a run of its own
+# when it lies among pixels of other colours, by bits per pixel: a shorter
+# one costs less inside a stretch of pixels written one by one (in BI_RLE4
+# two such pixels share a byte).
+RLE_SHORTEST_RUN = {8: 2, 4: 3}
+
+
+def rle_bytes(canvas, bits):
+    """The pixels of `canvas` as BI_RLE8 (bits 8) or BI_RLE4 (bits 4) data.
+
+    Each line, from the bottom one up, is written whole, from its first
+    pixel to its last, and ends with an end-of-line code (0, 0); the data
+    ends with an end-of-bitmap code (0, 1). No delta codes: a pixel that
+    the data skipped would keep whatever the bitmap held before (black in a
+    new bitmap of the screen's kind). Runs of one colour of at least
+    RLE_SHORTEST_RUN[bits] pixels are written as (count, colour); the
+    stretches between them in absolute mode (0, count, the pixels, padded
+    to a whole 16-bit word) when they hold three pixels or more, as runs of
+    one or two pixels otherwise, since absolute mode needs at least three."""
+    def packed(pixels):
+        if bits == 8:
+            return bytes(pixels)
+        return bytes((pixels[i] << 4) | (pixels[i + 1] if i + 1 < len(pixels) else 0)
+                     for i in range(0, len(pixels), 2))
+
+    def run(count, index):
+        # In BI_RLE4 the colour byte holds the two pixels that alternate.
+        return bytes((count, index if bits == 8 else index << 4 | index))
+
+    def stretch(pixels):
+        out = bytearray()
+        for start in range(0, len(pixels), 255):
+            part = pixels[start:start + 255]
+            if len(part) >= 3:
+                data = packed(part)
+                out += bytes((0, len(part))) + data + b"\0" * (len(data) % 2)
+            elif bits == 8:
+                out += b"".join(bytes((1, index)) for index in part)
+            else:
+                out += bytes((len(part), packed(part)[0]))
+        return out
+
+    out = bytearray()
+    for y in reversed(range(canvas.height)):
+        line = canvas.pixels[y]
+        runs = []  # [colour, length] of each stretch of one colour
+        for index in line:
+            if runs and runs[-1][0] == index:
+                runs[-1][1] += 1
+            else:
+                runs.append([index, 1])
+        pending = []  # pixels waiting to be written one by one
+        for index, length in runs:
+            if length >= RLE_SHORTEST_RUN[bits]:
+                out += stretch(pending)
+                pending = []
+                for start in range(0, length, 255):
+                    out += run(min(255, length - start), index)
+            else:
+                pending += [index] * length
+        out += stretch(pending)
+        out += b"\0\0"
+    return bytes(out + b"\0\1")
+
+
+def rle_pixels(data, width, height, bits):
+    """Reads BI_RLE8 or BI_RLE4 data back into rows of palette indices, row
+    0 at the top, as a decoder following the format would. Returns None
+    unless the data paints every pixel exactly once, line by line within
+    the width, and then ends."""
+    rows = [[None] * width for _ in range(height)]
+    x, y, i = 0, 0, 0  # y counts lines from the bottom
+
+    def paint(index):
+        nonlocal x
+        if y >= height or x >= width or rows[height - 1 - y][x] is not None:
+            return False
+        rows[height - 1 - y][x] = index
+        x += 1
+        return True
+
+    while i + 2 <= len(data):
+        first, second = data[i], data[i + 1]
+        i += 2
+        if first:  # a run: `first` pixels of the colour(s) in `second`
+            pair = (second, second) if bits == 8 else (second >> 4, second & 15)
+            if not all(paint(pair[k % 2]) for k in range(first)):
+                return None
+        elif second == 0:  # end of line
+            if x != width:
+                return None
+            x, y = 0, y + 1
+        elif second == 1:  # end of bitmap
+            return rows if (y, i) == (height, len(data)) else None
+        elif second == 2:  # delta: never written
+            return None
+        else:  # absolute mode: `second` pixels one by one
+            size = second if bits == 8 else (second + 1) // 2
+            chunk = data[i:i + size]
+            i += size + size % 2
+            if len(chunk) != size:
+                return None
+            pixels = list(chunk) if bits == 8 else \
+                [chunk[j // 2] >> 4 if j % 2 == 0 else chunk[j // 2] & 15 for j in range(second)]
+            if not all(paint(p) for p in pixels):
+                return None
+    return None
 
 
 def ico_bytes(images):
@@ -279,7 +405,7 @@ def make_qvtext(scale=1):
     canvas.rect(0, road_top + 8, 184, road_top + 9, 4)
     for x in range(2, 184, 16):
         canvas.rect(x, road_top + 4, min(x + 9, 184), road_top + 6, 3)
-    return bmp_bytes(canvas, palette, 8), canvas, palette
+    return canvas, palette, 8
 
 
 # ---------------------------------------------------------------- LBULB
@@ -356,7 +482,7 @@ def make_lbulb(scale=1):
         canvas.put(35, y, 1)
     canvas.rect(21, 51, 32, 53, 10)
     canvas.rect(23, 53, 30, 55, 10)
-    return bmp_bytes(canvas, palette, 4), canvas, palette
+    return canvas, palette, 4
 
 
 # ---------------------------------------------------------------- KXLOGO
@@ -382,7 +508,7 @@ def make_kxlogo(scale=1):
     draw_text(canvas, "KESTRIX", 48, 3, 3, 4, 3, lambda row: 3, shadow=(1, 1, 4))
     draw_text(canvas, "SOFTWARE", 49, 34, 1, 1, 2, lambda row: 4)
     canvas.rect(48, 34 - 3, 171, 34 - 2, 1)
-    return bmp_bytes(canvas, palette, 8), canvas, palette
+    return canvas, palette, 8
 
 
 # ---------------------------------------------------------------- AMAIN
@@ -448,33 +574,63 @@ BITMAP_SCALES = (150, 200)
 ICON_SIZES = (16, 20, 24, 32, 40, 48, 64)
 
 
-def artwork():
-    """Every file name with the bytes the drawings make for it."""
-    files = {}
+def drawings():
+    """Every bitmap file's name with its canvas, palette, bits per pixel and
+    whether it is stored run-length encoded: the 100 % drawings as plain
+    bitmaps, the larger ones compressed."""
     for stem, make in (("qvtext", make_qvtext), ("lbulb", make_lbulb), ("kxlogo", make_kxlogo)):
-        files[stem + ".bmp"] = make()[0]
+        yield (stem + ".bmp", *make(), False)
         for percent in BITMAP_SCALES:
-            files[f"{stem}{percent}.bmp"] = make(percent / 100)[0]
+            yield (f"{stem}{percent}.bmp", *make(percent / 100), True)
+
+
+def undecodable(name, data, canvas, bits):
+    """Why the run-length encoded BMP file `data` does not read back as
+    `canvas`, or None when it does, header and pixels."""
+    _, size, _, _, offset = struct.unpack_from("<2sIHHI", data)
+    _, width, height, _, got_bits, compression, image_size = struct.unpack_from("<IiiHHII", data, 14)
+    if (width, height, got_bits) != (canvas.width, canvas.height, bits) or \
+            compression != (BI_RLE8 if bits == 8 else BI_RLE4) or \
+            size != len(data) or offset + image_size != len(data):
+        return f"{name}: the header does not describe the run-length encoded drawing"
+    if rle_pixels(data[offset:], width, height, bits) != canvas.pixels:
+        return f"{name}: the run-length encoded pixels do not read back as the drawing"
+    return None
+
+
+def artwork():
+    """Every file name with the bytes the drawings make for it, and the
+    problems found reading the compressed ones back."""
+    files, problems = {}, []
+    for name, canvas, palette, bits, compressed in drawings():
+        files[name] = bmp_bytes(canvas, palette, bits, compressed)
+        if compressed:
+            problems.append(undecodable(name, files[name], canvas, bits))
     files["amain.ico"] = ico_bytes({size: icon_image(size) for size in ICON_SIZES})
-    return files
+    return files, [p for p in problems if p]
 
 
 def main():
     args = sys.argv[1:]
     here = os.path.dirname(os.path.abspath(__file__))
+    files, problems = artwork()
+    for problem in problems:
+        print(problem)
     if args == ["--check"]:
         stale = []
-        for name, data in artwork().items():
+        for name, data in files.items():
             path = os.path.join(here, name)
             if not os.path.exists(path) or open(path, "rb").read() != data:
                 stale.append(name)
         for name in stale:
             print(f"{name}: not what make_artwork.py draws; run it and commit the result")
-        if not stale:
+        if not stale and not problems:
             print("every artwork file is what make_artwork.py draws")
-        return 1 if stale else 0
+        return 1 if stale or problems else 0
+    if problems:
+        return 1
     out = args[0] if args else here
-    for name, data in artwork().items():
+    for name, data in files.items():
         with open(os.path.join(out, name), "wb") as f:
             f.write(data)
         print(f"{name}: {len(data)} bytes")

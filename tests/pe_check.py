@@ -26,10 +26,13 @@ import pefile
 # The only DLLs that a statically linked brantle.exe may import: Windows' own.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "ole32.dll", "msvcrt.dll",
                "advapi32.dll"}
-# name: (width, height, bits per pixel)
-BITMAPS = {"QVTEXT": (184, 57, 8), "LBULB": (53, 56, 4), "KXLOGO": (172, 43, 8),
-           "QVTEXT150": (276, 86, 8), "LBULB150": (80, 84, 4), "KXLOGO150": (258, 65, 8),
-           "QVTEXT200": (368, 114, 8), "LBULB200": (106, 112, 4), "KXLOGO200": (344, 86, 8)}
+# name: (width, height, bits per pixel, compression); 0 is BI_RGB, 1 BI_RLE8,
+# 2 BI_RLE4. Each is its file in the resources folder without the file's
+# 14-byte header.
+BITMAPS = {"QVTEXT": (184, 57, 8, 0), "LBULB": (53, 56, 4, 0), "KXLOGO": (172, 43, 8, 0),
+           "QVTEXT150": (276, 86, 8, 1), "LBULB150": (80, 84, 4, 2), "KXLOGO150": (258, 65, 8, 1),
+           "QVTEXT200": (368, 114, 8, 1), "LBULB200": (106, 112, 4, 2), "KXLOGO200": (344, 86, 8, 1)}
+COMPRESSIONS = {0: "uncompressed", 1: "BI_RLE8", 2: "BI_RLE4"}
 ICON_SIZES = [16, 20, 24, 32, 40, 48, 64]
 # The Windows versions the manifest names as supported: 7, 8, 8.1, and 10/11.
 SUPPORTED_OS = {"35138b9a-5d96-4fbd-8e2d-a2440225f93a", "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
@@ -127,10 +130,13 @@ def main():
     with open(f"{resources}/rule_table.txt", "rb") as f:
         check(table == f.read(), f"RCDATA BRANTLE is the rule table byte for byte ({len(table or b'')} bytes)")
 
-    for name, (width, height, bits) in BITMAPS.items():
-        data = resource(pe, pefile.RESOURCE_TYPE["RT_BITMAP"], name) or b"\0" * 16
-        _, w, h, _, b = struct.unpack_from("<IiiHH", data)
-        check((w, abs(h), b) == (width, height, bits), f"bitmap {name} is {w} x {abs(h)}, {b} bits per pixel")
+    for name, (width, height, bits, compression) in BITMAPS.items():
+        data = resource(pe, pefile.RESOURCE_TYPE["RT_BITMAP"], name) or b"\0" * 20
+        _, w, h, _, b, c = struct.unpack_from("<IiiHHI", data)
+        check((w, abs(h), b, c) == (width, height, bits, compression),
+              f"bitmap {name} is {w} x {abs(h)}, {b} bits per pixel, {COMPRESSIONS.get(c, c)}")
+        with open(f"{resources}/{name.lower()}.bmp", "rb") as f:
+            check(data == f.read()[14:], f"bitmap {name} is {name.lower()}.bmp byte for byte ({len(data)} bytes)")
 
     group = resource(pe, pefile.RESOURCE_TYPE["RT_GROUP_ICON"], "AMAIN") or b"\0" * 6
     count = struct.unpack_from("<H", group, 4)[0]

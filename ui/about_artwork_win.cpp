@@ -29,7 +29,9 @@ constexpr size_t PICTURE_COUNT = sizeof PICTURES / sizeof PICTURES[0];
 HBITMAP Shown[PICTURE_COUNT] = {};
 
 // At its own size; the greys of the colour table, the 192,192,192
-// background among them, become the system's 3-D colours.
+// background among them, become the system's 3-D colours. The larger
+// drawings are stored run-length encoded (BI_RLE8, BI_RLE4); LoadImage
+// expands them into the same bitmap that uncompressed pixels would give.
 HBITMAP LoadDrawing(const std::string& name) {
     return static_cast<HBITMAP>(LoadImageA(ProgramInstance(), name.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
 }

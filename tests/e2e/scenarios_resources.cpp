@@ -19,32 +19,103 @@ Resource Find(HMODULE module, const wchar_t* name, const wchar_t* type) {
     return {static_cast<const uint8_t*>(LockResource(loaded)), SizeofResource(module, info)};
 }
 
-// A bitmap resource's size, colour depth and the colour of its top-left
-// pixel, which must be the grey that LR_LOADMAP3DCOLORS maps to the face.
-void CheckBitmap(HMODULE module, const wchar_t* name, int width, int height, int bits) {
+// The colour of the top-left pixel of the `width` x `height` pixels that
+// `paint` draws into a 32-bit picture first filled with `fill`, and how
+// many of them differ from what the same drawing makes over `other`: the
+// pixels that the drawing leaves out keep the fill (-1: not drawn twice).
+struct Painted {
+    COLORREF topLeft = CLR_INVALID;
+    long unpainted = -1;
+};
+template <typename Paint>
+Painted PaintTwice(int width, int height, COLORREF fill, COLORREF other, Paint paint) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    std::vector<uint32_t> first;
+    Painted painted;
+    HDC memory = CreateCompatibleDC(nullptr);
+    for (COLORREF background : {fill, other}) {
+        void* bits = nullptr;
+        HBITMAP target = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (!target || !bits) break;
+        auto* pixels = static_cast<uint32_t*>(bits);
+        const uint32_t filled = GetRValue(background) << 16 | GetGValue(background) << 8 | GetBValue(background);
+        std::fill(pixels, pixels + count, filled);
+        HGDIOBJ previous = SelectObject(memory, target);
+        const bool drawn = paint(memory);
+        GdiFlush();
+        SelectObject(memory, previous);
+        if (drawn && first.empty()) {
+            first.assign(pixels, pixels + count);
+            painted.topLeft = RGB(pixels[0] >> 16 & 0xFF, pixels[0] >> 8 & 0xFF, pixels[0] & 0xFF);
+        } else if (drawn) {
+            painted.unpainted = 0;
+            for (size_t i = 0; i < count; ++i) painted.unpainted += first[i] != pixels[i];
+        }
+        DeleteObject(target);
+    }
+    DeleteDC(memory);
+    return painted;
+}
+
+std::string ColourText(COLORREF colour) {
+    return std::to_string(GetRValue(colour)) + "," + std::to_string(GetGValue(colour)) + "," +
+           std::to_string(GetBValue(colour));
+}
+
+// A bitmap resource's size, colour depth and compression. Drawn by the
+// system from the resource's bytes, its top-left pixel must be the grey
+// that LR_LOADMAP3DCOLORS maps to the face colour, and a run-length encoded
+// one must paint every pixel (a pixel that its data skips keeps what was
+// there before: black in a new bitmap). Loaded as the program loads it,
+// the top-left pixel is the face colour.
+void CheckBitmap(HMODULE module, const wchar_t* name, int width, int height, int bits, DWORD compression) {
     std::string what = Narrow(name) + " bitmap";
     Resource bitmap = Find(module, name, MAKEINTRESOURCEW(2));  // RT_BITMAP
     if (!Check(bitmap.data && bitmap.size >= sizeof(BITMAPINFOHEADER), what + " present")) return;
     BITMAPINFOHEADER header;
     std::memcpy(&header, bitmap.data, sizeof header);
+    const char* kind = compression == BI_RLE8   ? "run-length encoded (BI_RLE8)"
+                       : compression == BI_RLE4 ? "run-length encoded (BI_RLE4)"
+                                                : "uncompressed";
     Check(header.biWidth == width && header.biHeight == height && header.biBitCount == bits &&
-              header.biCompression == BI_RGB,
+              header.biCompression == compression,
           what + " is " + std::to_string(width) + " x " + std::to_string(height) + " with " + std::to_string(bits) +
-              " bits per pixel",
+              " bits per pixel, " + kind,
           std::to_string(header.biWidth) + " x " + std::to_string(header.biHeight) + " x " +
-              std::to_string(header.biBitCount));
-    size_t colours = header.biClrUsed ? header.biClrUsed : (1u << bits);
-    const uint8_t* palette = bitmap.data + header.biSize;
-    const uint8_t* pixels = palette + 4 * colours;
-    size_t rowBytes = ((static_cast<size_t>(width) * static_cast<size_t>(bits) + 31) / 32) * 4;
-    const uint8_t* topRow = pixels + rowBytes * static_cast<size_t>(height - 1);  // rows are stored bottom-up
-    if (pixels + rowBytes * static_cast<size_t>(height) > bitmap.data + bitmap.size) {
-        Check(false, what + " holds all its pixels");
-        return;
-    }
-    unsigned index = bits == 8 ? topRow[0] : topRow[0] >> 4;
-    const uint8_t* entry = palette + 4 * index;  // blue, green, red, 0
-    Check(entry[0] == 192 && entry[1] == 192 && entry[2] == 192, what + " has the 192,192,192 background");
+              std::to_string(header.biBitCount) + ", compression " + std::to_string(header.biCompression));
+    const size_t colours = header.biClrUsed ? header.biClrUsed : (1u << bits);
+    const size_t rowBytes = ((static_cast<size_t>(width) * static_cast<size_t>(bits) + 31) / 32) * 4;
+    const size_t pixelBytes = compression == BI_RGB ? rowBytes * static_cast<size_t>(height) : header.biSizeImage;
+    const size_t pixelsAt = header.biSize + 4 * colours;
+    if (!Check(pixelsAt <= bitmap.size && pixelBytes <= bitmap.size - pixelsAt, what + " holds all its pixels")) return;
+
+    const Painted drawn = PaintTwice(width, height, RGB(255, 0, 255), RGB(0, 255, 0), [&](HDC target) {
+        return SetDIBitsToDevice(target, 0, 0, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
+                                 static_cast<UINT>(height), bitmap.data + pixelsAt,
+                                 reinterpret_cast<const BITMAPINFO*>(bitmap.data), DIB_RGB_COLORS) == height;
+    });
+    CheckText(ColourText(drawn.topLeft), "192,192,192", what + " has the 192,192,192 background");
+    if (compression != BI_RGB) CheckInt(drawn.unpainted, 0, what + ": its data paints every pixel");
+
+    HBITMAP loaded = static_cast<HBITMAP>(LoadImageW(module, name, IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
+    const Painted shown = PaintTwice(width, height, RGB(255, 0, 255), RGB(0, 255, 0), [&](HDC target) {
+        HDC source = CreateCompatibleDC(target);
+        HGDIOBJ previous = SelectObject(source, loaded);
+        const bool copied = BitBlt(target, 0, 0, width, height, source, 0, 0, SRCCOPY) != FALSE;
+        SelectObject(source, previous);
+        DeleteDC(source);
+        return loaded && copied;
+    });
+    CheckText(ColourText(shown.topLeft), ColourText(GetSysColor(COLOR_3DFACE)),
+              what + " loaded with LR_LOADMAP3DCOLORS has the face colour as its background");
+    if (loaded) DeleteObject(loaded);
 }
 
 std::string VersionString(const std::vector<uint8_t>& info, const char* key) {
@@ -76,16 +147,18 @@ E2E_SCENARIO(embedded_resources) {
               "the rule table is the source file byte for byte");
     }
 
-    // At 100 %, and drawn again at 150 % and 200 % for screens of higher dpi.
+    // At 100 %, and drawn again at 150 % and 200 % for screens of higher
+    // dpi, those run-length encoded.
     const struct {
         const wchar_t* name;
         int width, height, bits;
+        DWORD compression;
     } bitmaps[] = {
-        {L"QVTEXT", 184, 57, 8},     {L"LBULB", 53, 56, 4},      {L"KXLOGO", 172, 43, 8},
-        {L"QVTEXT150", 276, 86, 8},  {L"LBULB150", 80, 84, 4},   {L"KXLOGO150", 258, 65, 8},
-        {L"QVTEXT200", 368, 114, 8}, {L"LBULB200", 106, 112, 4}, {L"KXLOGO200", 344, 86, 8},
+        {L"QVTEXT", 184, 57, 8, BI_RGB},      {L"LBULB", 53, 56, 4, BI_RGB},       {L"KXLOGO", 172, 43, 8, BI_RGB},
+        {L"QVTEXT150", 276, 86, 8, BI_RLE8},  {L"LBULB150", 80, 84, 4, BI_RLE4},   {L"KXLOGO150", 258, 65, 8, BI_RLE8},
+        {L"QVTEXT200", 368, 114, 8, BI_RLE8}, {L"LBULB200", 106, 112, 4, BI_RLE4}, {L"KXLOGO200", 344, 86, 8, BI_RLE8},
     };
-    for (const auto& b : bitmaps) CheckBitmap(module, b.name, b.width, b.height, b.bits);
+    for (const auto& b : bitmaps) CheckBitmap(module, b.name, b.width, b.height, b.bits, b.compression);
 
     Resource group = Find(module, L"AMAIN", MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
     std::string sizes;
