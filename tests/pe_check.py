@@ -34,6 +34,9 @@ BITMAPS = {"QVTEXT": (184, 57, 8, 0), "LBULB": (53, 56, 4, 0), "KXLOGO": (172, 4
            "QVTEXT200": (368, 114, 8, 1), "LBULB200": (106, 112, 4, 2), "KXLOGO200": (344, 86, 8, 1)}
 COMPRESSIONS = {0: "uncompressed", 1: "BI_RLE8", 2: "BI_RLE4"}
 ICON_SIZES = [16, 20, 24, 32, 40, 48, 64]
+# The icon sizes whose images are PNG files; the others are bitmaps.
+PNG_ICON_SIZES = [40, 48, 64]
+PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
 # The Windows versions the manifest names as supported: 7, 8, 8.1, and 10/11.
 SUPPORTED_OS = {"35138b9a-5d96-4fbd-8e2d-a2440225f93a", "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
                 "1f676c76-80e1-4239-95bb-83d0f6d0da78", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"}
@@ -142,6 +145,31 @@ def main():
     count = struct.unpack_from("<H", group, 4)[0]
     sizes = sorted(group[6 + 14 * i] or 256 for i in range(count))
     check(sizes == ICON_SIZES, f"icon group AMAIN has sizes {sizes}")
+    # Each image of the group: its kind and size as its directory entry
+    # says, and the image of that size in amain.ico byte for byte.
+    with open(f"{resources}/amain.ico", "rb") as f:
+        ico = f.read()
+    in_file = {}
+    for i in range(struct.unpack_from("<H", ico, 4)[0]):
+        side, _, _, _, _, _, length, offset = struct.unpack_from("<BBBBHHII", ico, 6 + 16 * i)
+        in_file[side or 256] = ico[offset:offset + length]
+    for i in range(count if len(group) >= 6 + 14 * count else 0):
+        side, _, _, _, _, _, length, icon_id = struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i)
+        side = side or 256
+        image = resource(pe, pefile.RESOURCE_TYPE["RT_ICON"], icon_id) or b""
+        png = image.startswith(PNG_SIGNATURE)
+        if png and len(image) >= 24:
+            width, height = struct.unpack_from(">II", image, 16)
+        elif not png and len(image) >= 12:
+            _, width, height = struct.unpack_from("<Iii", image)
+            height //= 2  # the colour image and the AND mask
+        else:
+            width = height = 0
+        kind = "PNG" if side in PNG_ICON_SIZES else "bitmap"
+        check(png == (side in PNG_ICON_SIZES) and (width, height) == (side, side) and len(image) == length,
+              f"icon {side} is a {kind} image of {side} x {side} (found: {'PNG' if png else 'bitmap'}, "
+              f"{width} x {height}, {len(image)} bytes)")
+        check(image == in_file.get(side), f"icon {side}: amain.ico's image byte for byte")
 
     manifest = (resource(pe, pefile.RESOURCE_TYPE["RT_MANIFEST"], 1) or b"").decode("utf-8", "replace")
     controls = re.search(r'name="Microsoft\.Windows\.Common-Controls"[^>]*', manifest)

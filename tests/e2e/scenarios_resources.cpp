@@ -19,16 +19,11 @@ Resource Find(HMODULE module, const wchar_t* name, const wchar_t* type) {
     return {static_cast<const uint8_t*>(LockResource(loaded)), SizeofResource(module, info)};
 }
 
-// The colour of the top-left pixel of the `width` x `height` pixels that
-// `paint` draws into a 32-bit picture first filled with `fill`, and how
-// many of them differ from what the same drawing makes over `other`: the
-// pixels that the drawing leaves out keep the fill (-1: not drawn twice).
-struct Painted {
-    COLORREF topLeft = CLR_INVALID;
-    long unpainted = -1;
-};
+// The `width` x `height` pixels (0x00RRGGBB, rows top to bottom) that
+// `paint` draws into a 32-bit picture first filled with `fill`; pixels that
+// it leaves out keep the fill. Empty when it does not draw.
 template <typename Paint>
-Painted PaintTwice(int width, int height, COLORREF fill, COLORREF other, Paint paint) {
+std::vector<uint32_t> Painted(int width, int height, COLORREF fill, Paint paint) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -37,31 +32,27 @@ Painted PaintTwice(int width, int height, COLORREF fill, COLORREF other, Paint p
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-    std::vector<uint32_t> first;
-    Painted painted;
+    std::vector<uint32_t> out;
     HDC memory = CreateCompatibleDC(nullptr);
-    for (COLORREF background : {fill, other}) {
-        void* bits = nullptr;
-        HBITMAP target = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (!target || !bits) break;
+    void* bits = nullptr;
+    HBITMAP target = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (target && bits) {
         auto* pixels = static_cast<uint32_t*>(bits);
-        const uint32_t filled = GetRValue(background) << 16 | GetGValue(background) << 8 | GetBValue(background);
-        std::fill(pixels, pixels + count, filled);
+        std::fill(pixels, pixels + count, GetRValue(fill) << 16 | GetGValue(fill) << 8 | GetBValue(fill));
         HGDIOBJ previous = SelectObject(memory, target);
         const bool drawn = paint(memory);
         GdiFlush();
         SelectObject(memory, previous);
-        if (drawn && first.empty()) {
-            first.assign(pixels, pixels + count);
-            painted.topLeft = RGB(pixels[0] >> 16 & 0xFF, pixels[0] >> 8 & 0xFF, pixels[0] & 0xFF);
-        } else if (drawn) {
-            painted.unpainted = 0;
-            for (size_t i = 0; i < count; ++i) painted.unpainted += first[i] != pixels[i];
-        }
-        DeleteObject(target);
+        if (drawn) out.assign(pixels, pixels + count);
     }
+    if (target) DeleteObject(target);
     DeleteDC(memory);
-    return painted;
+    return out;
+}
+
+COLORREF PixelAt(const std::vector<uint32_t>& pixels, size_t at) {
+    if (at >= pixels.size()) return CLR_INVALID;
+    return RGB(pixels[at] >> 16 & 0xFF, pixels[at] >> 8 & 0xFF, pixels[at] & 0xFF);
 }
 
 std::string ColourText(COLORREF colour) {
@@ -96,16 +87,24 @@ void CheckBitmap(HMODULE module, const wchar_t* name, int width, int height, int
     const size_t pixelsAt = header.biSize + 4 * colours;
     if (!Check(pixelsAt <= bitmap.size && pixelBytes <= bitmap.size - pixelsAt, what + " holds all its pixels")) return;
 
-    const Painted drawn = PaintTwice(width, height, RGB(255, 0, 255), RGB(0, 255, 0), [&](HDC target) {
+    auto draw = [&](HDC target) {
         return SetDIBitsToDevice(target, 0, 0, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
                                  static_cast<UINT>(height), bitmap.data + pixelsAt,
                                  reinterpret_cast<const BITMAPINFO*>(bitmap.data), DIB_RGB_COLORS) == height;
-    });
-    CheckText(ColourText(drawn.topLeft), "192,192,192", what + " has the 192,192,192 background");
-    if (compression != BI_RGB) CheckInt(drawn.unpainted, 0, what + ": its data paints every pixel");
+    };
+    const std::vector<uint32_t> overMagenta = Painted(width, height, RGB(255, 0, 255), draw);
+    CheckText(ColourText(PixelAt(overMagenta, 0)), "192,192,192", what + " has the 192,192,192 background");
+    if (compression != BI_RGB) {
+        const std::vector<uint32_t> overGreen = Painted(width, height, RGB(0, 255, 0), draw);
+        long unpainted = 0;
+        for (size_t i = 0; i < overMagenta.size() && i < overGreen.size(); ++i)
+            unpainted += overMagenta[i] != overGreen[i];
+        Check(!overMagenta.empty() && overGreen.size() == overMagenta.size() && unpainted == 0,
+              what + ": its data paints every pixel", std::to_string(unpainted) + " pixels left as they were");
+    }
 
     HBITMAP loaded = static_cast<HBITMAP>(LoadImageW(module, name, IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
-    const Painted shown = PaintTwice(width, height, RGB(255, 0, 255), RGB(0, 255, 0), [&](HDC target) {
+    const std::vector<uint32_t> shown = Painted(width, height, RGB(255, 0, 255), [&](HDC target) {
         HDC source = CreateCompatibleDC(target);
         HGDIOBJ previous = SelectObject(source, loaded);
         const bool copied = BitBlt(target, 0, 0, width, height, source, 0, 0, SRCCOPY) != FALSE;
@@ -113,7 +112,7 @@ void CheckBitmap(HMODULE module, const wchar_t* name, int width, int height, int
         DeleteDC(source);
         return loaded && copied;
     });
-    CheckText(ColourText(shown.topLeft), ColourText(GetSysColor(COLOR_3DFACE)),
+    CheckText(ColourText(PixelAt(shown, 0)), ColourText(GetSysColor(COLOR_3DFACE)),
               what + " loaded with LR_LOADMAP3DCOLORS has the face colour as its background");
     if (loaded) DeleteObject(loaded);
 }
@@ -170,6 +169,30 @@ E2E_SCENARIO(embedded_resources) {
         }
     }
     CheckText(sizes, "16,20,24,32,40,48,64", "the AMAIN icon group holds 16, 20, 24, 32, 40, 48 and 64 pixel images");
+    // Each size loaded as the program loads it (the larger ones are PNG
+    // images) and drawn over white and over black: transparent at its
+    // corner, opaque in its middle.
+    for (int side : {16, 20, 24, 32, 40, 48, 64}) {
+        const std::string what = "the " + std::to_string(side) + " pixel icon";
+        HICON icon = static_cast<HICON>(LoadImageW(module, L"AMAIN", IMAGE_ICON, side, side, 0));
+        if (!Check(icon != nullptr, what + " loads")) continue;
+        COLORREF corner[2] = {}, middle[2] = {};
+        int k = 0;
+        for (COLORREF background : {RGB(255, 255, 255), RGB(0, 0, 0)}) {
+            const std::vector<uint32_t> drawn = Painted(side, side, background, [&](HDC target) {
+                return DrawIconEx(target, 0, 0, icon, side, side, 0, nullptr, DI_NORMAL) != FALSE;
+            });
+            corner[k] = PixelAt(drawn, 0);
+            middle[k] = PixelAt(drawn, static_cast<size_t>(side / 2 * side + side / 2));
+            ++k;
+        }
+        Check(corner[0] == RGB(255, 255, 255) && corner[1] == RGB(0, 0, 0) && middle[0] == middle[1] &&
+                  middle[0] != CLR_INVALID && middle[0] != RGB(255, 255, 255) && middle[0] != RGB(0, 0, 0),
+              what + " is transparent at its corner and opaque in its middle",
+              "corner " + ColourText(corner[0]) + " over white, " + ColourText(corner[1]) + " over black; middle " +
+                  ColourText(middle[0]) + " and " + ColourText(middle[1]));
+        DestroyIcon(icon);
+    }
 
     Resource manifest = Find(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
     std::string text(reinterpret_cast<const char*>(manifest.data), manifest.data ? manifest.size : 0);
