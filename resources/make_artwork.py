@@ -420,10 +420,10 @@ def png_bytes(rows):
 
 
 def png_rows(data):
-    """Reads a PNG file as png_bytes writes it back into rows of (r, g, b, a)
-    tuples; None for anything else: another signature, a chunk whose CRC
-    is wrong, another kind of image, a filtered row, or pixel data of
-    another length."""
+    """The rows of (r, g, b, a) tuples of a PNG file of the kind that
+    png_bytes writes; None for anything else: another signature, a chunk
+    whose CRC is wrong, another kind of image, a filtered row, or pixel
+    data of another length."""
     if not data.startswith(PNG_SIGNATURE):
         return None
     chunks, at = [], len(PNG_SIGNATURE)
