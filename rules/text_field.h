@@ -1,4 +1,4 @@
-// Splitting a text into fields, and trimming them.
+// Splitting a text into fields, trimming and comparing them.
 #pragma once
 
 #include <string>
@@ -21,3 +21,8 @@ std::string TextField(std::string_view text, int n, std::string_view delimiter =
 // `text` without the spaces (byte 32 only; tabs and line ends stay) at its
 // beginning and end.
 std::string_view TrimSpaces(std::string_view text);
+
+// Whether `a` and `b` are the same text when the letters A to Z and a to z
+// count as the same (as Windows compares file names, and as people write
+// a spreadsheet's header); other bytes must be equal.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);

@@ -7,29 +7,17 @@
 #include "read_number.h"
 #include "result_record.h"
 #include "rules_engine.h"
+#include "text_field.h"
 
 namespace {
 
 const std::string_view ADDED_COLUMNS[] = {"row", "verdict", "heading", "result", "note", "error"};
 
-std::string_view TrimSpaces(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
-}
-
 bool IsBlankText(std::string_view text) { return text.find_first_not_of(" \t\r\n") == std::string_view::npos; }
 
 // A header name as people write it: "Diagram", " options ".
 bool NamesColumn(std::string_view header, std::string_view name) {
-    header = TrimSpaces(header);
-    if (header.size() != name.size()) return false;
-    for (size_t i = 0; i < name.size(); ++i) {
-        char c = header[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != name[i]) return false;
-    }
-    return true;
+    return EqualsIgnoringAsciiCase(TrimSpaces(header), name);
 }
 
 std::string_view ShownText(const MainDialogModel& dialog, int id) {

@@ -56,27 +56,16 @@ HFONT MakeTitleFont(TitleFontSize size) {
     return CreateFontIndirectA(&description);
 }
 
-int32_t CellHeight(HFONT font) {
-    HDC screen = GetDC(nullptr);
-    if (!screen) return 0;
-    HGDIOBJ previous = SelectObject(screen, font);
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(screen, &metrics);
-    SelectObject(screen, previous);
-    ReleaseDC(nullptr, screen);
-    return metrics.tmHeight;
-}
-
 // A copy made for `dpi` that fits a label `labelHeight` pixels high. The
 // font mapper may round a cell height up by a pixel, so a font that comes
 // out taller than the label is made again a pixel smaller, a few times at
-// most.
+// most. (Eight vertical dialog units of a font are its cell height.)
 HFONT MakeTitleFont(uint32_t dpi, int32_t labelHeight) {
     HFONT font = nullptr;
     for (int32_t limit = labelHeight, tries = 0; tries < 4; --limit, ++tries) {
         if (font) DeleteObject(font);
         font = MakeTitleFont(TitleFontSizeFor(dpi, limit));
-        if (!font || labelHeight <= 0 || limit <= 1 || CellHeight(font) <= labelHeight) break;
+        if (!font || labelHeight <= 0 || limit <= 1 || DialogUnitsOf(font).y <= labelHeight) break;
     }
     return font;
 }

@@ -1,5 +1,7 @@
 #include "update_address.h"
 
+#include "text_field.h"
+
 const char* const LOCAL_LIST_NAME = "UpdateList.txt";
 
 namespace {
@@ -93,11 +95,4 @@ bool IsSafeFileName(std::string_view name) {
     return !IsDeviceName(name);
 }
 
-bool IsLocalListName(std::string_view name) {
-    const std::string_view list = LOCAL_LIST_NAME;
-    if (name.size() != list.size()) return false;
-    for (size_t i = 0; i < name.size(); ++i) {
-        if (AsciiUpper(name[i]) != AsciiUpper(list[i])) return false;
-    }
-    return true;
-}
+bool IsLocalListName(std::string_view name) { return EqualsIgnoringAsciiCase(name, LOCAL_LIST_NAME); }
