@@ -164,6 +164,19 @@ bool ExpectBox(ChildProcess& child, const char* caption, const std::string& text
     return true;
 }
 
+// The question of the prompt for the newer version `version`, which the
+// running 1.10.1 asks.
+std::string UpgradeQuestion(const std::string& version) {
+    return "Do you wish to upgrade your installed version 1.10.1\r\nto version " + version + " ?";
+}
+
+// Waits for the prompt for the newer version `version`, owned by `owner`,
+// checks its text and presses `button`. Returns whether it came.
+bool ExpectUpgradePrompt(ChildProcess& child, const std::string& version, HWND owner, int button,
+                         const std::string& what) {
+    return ExpectBox(child, kNewerCaption, UpgradeQuestion(version), owner, button, what);
+}
+
 // Watches for any of the update check's boxes for a while; true if none came.
 bool NoBoxAppears(ChildProcess& child) {
     return !WaitUntil(
@@ -200,8 +213,7 @@ void ExpectFailure(bool asksFirst, const std::string& message, const std::string
     if (asksFirst) {
         HWND prompt = WaitForMessageBox(child.Pid(), kNewerCaption, kBoxTimeout);
         if (!Check(prompt != nullptr, what + ": the prompt appears")) return;
-        CheckText(MessageBoxText(prompt), "Do you wish to upgrade your installed version 1.10.1\r\nto version 1.11 ?",
-                  what + ": the prompt's text");
+        CheckText(MessageBoxText(prompt), UpgradeQuestion("1.11"), what + ": the prompt's text");
         if (beforeYes) beforeYes();
         AnswerMessageBox(prompt, IDYES);
     }
@@ -322,9 +334,7 @@ E2E_SCENARIO(update_newer_version_answered_no) {
     ChildProcess child;
     HWND about = StartAndCheck(child);
     if (!about) return;
-    if (!ExpectBox(child, kNewerCaption, "Do you wish to upgrade your installed version 1.10.1\r\nto version 1.11 ?",
-                   about, IDNO, "list version 1.11"))
-        return;
+    if (!ExpectUpgradePrompt(child, "1.11", about, IDNO, "list version 1.11")) return;
     CheckInt(static_cast<long long>(BrowserLogLines().size()), static_cast<long long>(browserLines),
              "No opens nothing");
     ExpectAboutStaysOpen(child, about, "after No");
@@ -338,9 +348,7 @@ E2E_SCENARIO(update_method_1_opens_the_browser_and_ends_the_program) {
     ChildProcess child;
     HWND about = StartAndCheck(child);
     if (!about) return;
-    if (!ExpectBox(child, kNewerCaption, "Do you wish to upgrade your installed version 1.10.1\r\nto version 1.10.2 ?",
-                   about, IDYES, "method 1"))
-        return;
+    if (!ExpectUpgradePrompt(child, "1.10.2", about, IDYES, "method 1")) return;
     CheckText(WaitForBrowserLine(browserLines), "http://" + Host() + "/brantle.html",
               "method 1: a bare page name opens on the update server");
     ExpectExit(child, about, 0, "method 1 from the first About dialog: the program ends with 0, no main dialog");
@@ -356,9 +364,7 @@ E2E_SCENARIO(update_method_2_from_the_last_about_dialog) {
     if (!last) return;
     int32_t result = LastRecordOptions();
     ClickLater(last, IDC_CHECK_UPDATES);
-    if (!ExpectBox(child, kNewerCaption, "Do you wish to upgrade your installed version 1.10.1\r\nto version 2 ?", last,
-                   IDYES, "method 2"))
-        return;
+    if (!ExpectUpgradePrompt(child, "2", last, IDYES, "method 2")) return;
     CheckText(WaitForBrowserLine(browserLines), "http://www.kestrix.example/brantle/new",
               "method 2: an address with a \"/\" gets only http:// in front");
     ExpectExit(child, last, result,
@@ -391,9 +397,7 @@ E2E_SCENARIO(update_method_4_downloads_saves_and_starts) {
     HWND about = StartAndCheck(child);
     SetEnvironmentVariableW(L"TMP", savedTmpLength ? savedTmp : nullptr);
     if (!about) return;
-    if (!ExpectBox(child, kNewerCaption, "Do you wish to upgrade your installed version 1.10.1\r\nto version 1.11 ?",
-                   about, IDYES, "method 4"))
-        return;
+    if (!ExpectUpgradePrompt(child, "1.11", about, IDYES, "method 4")) return;
     ExpectExit(child, about, 0, "method 4 from the first About dialog: the program ends with 0, no main dialog");
     Check(WasRequested("GET /uploaded/protected/" + name + " ok"),
           "method 4: a bare name is fetched from /uploaded/protected/", RequestLog());
@@ -419,9 +423,7 @@ E2E_SCENARIO(update_method_4_full_address_from_the_last_about_dialog) {
     if (!last) return;
     int32_t result = LastRecordOptions();
     ClickLater(last, IDC_CHECK_UPDATES);
-    if (!ExpectBox(child, kNewerCaption, "Do you wish to upgrade your installed version 1.10.1\r\nto version 1.11 ?",
-                   last, IDYES, "method 4 with a full address"))
-        return;
+    if (!ExpectUpgradePrompt(child, "1.11", last, IDYES, "method 4 with a full address")) return;
     ExpectExit(child, last, result,
                "method 4 from the last About dialog: the program ends with the main dialog's result");
     std::string saved;
@@ -477,9 +479,7 @@ E2E_SCENARIO(update_method_1_address_beginning_with_h_gets_a_scheme) {
     ChildProcess child;
     HWND about = StartAndCheck(child);
     if (!about) return;
-    if (!ExpectBox(child, kNewerCaption, "Do you wish to upgrade your installed version 1.10.1\r\nto version 1.11 ?",
-                   about, IDYES, "an address beginning with \"h\""))
-        return;
+    if (!ExpectUpgradePrompt(child, "1.11", about, IDYES, "an address beginning with \"h\"")) return;
     CheckText(WaitForBrowserLine(browserLines), "http://h/no/such/page",
               "an address beginning with \"h\" but not with http:// gets http:// in front");
     ExpectExit(child, about, 0, "an address beginning with \"h\": the program ends with 0");
@@ -517,7 +517,8 @@ E2E_SCENARIO(update_failure_unclean_address_or_list_name) {
         const char* what;
     };
     const Case cases[] = {
-        {"4," + base + std::string("evil.exe\0/setup.exe", 18) + ",0", "setup.exe", "a zero byte in a method-4 address"},
+        {"4," + base + std::string("evil.exe\0/setup.exe", 18) + ",0", "setup.exe",
+         "a zero byte in a method-4 address"},
         {"4," + base + "my setup.exe,0", "my setup.exe", "a blank in a method-4 address"},
         {"4," + base + "my\tsetup.exe,0", "my\tsetup.exe", "a tab in a method-4 address"},
         {"4,\xe9t\xe9.exe,0", "\xe9t\xe9.exe", "a byte above 127 in a bare name"},
@@ -538,8 +539,7 @@ E2E_SCENARIO(update_failure_unclean_address_or_list_name) {
         DeleteFileW(Widen(ServerRoot() + "\\requests.log").c_str());
         Serve(kListPath, "Brantle,1.11," + c.line + "\n");
         ClickLater(about, IDC_CHECK_UPDATES);
-        if (!ExpectBox(child, kNewerCaption,
-                       "Do you wish to upgrade your installed version 1.10.1\r\nto version 1.11 ?", about, IDYES, c.what) ||
+        if (!ExpectUpgradePrompt(child, "1.11", about, IDYES, c.what) ||
             !ExpectBox(child, kFailureCaption, "Unexpected error (-9)", nullptr, IDOK, c.what))
             return;
         const std::string log = RequestLog();
@@ -590,9 +590,7 @@ E2E_SCENARIO(update_lines_that_are_never_found) {
     // The same dialog still checks: the program's line as line 50 is found.
     Serve(kListPath, fifty.substr(0, fifty.rfind("Other50")) + "Brantle,9.0,1,x\n");
     ClickLater(about, IDC_CHECK_UPDATES);
-    if (!ExpectBox(child, kNewerCaption, "Do you wish to upgrade your installed version 1.10.1\r\nto version 9.0 ?",
-                   about, IDNO, "the program's line as line 50"))
-        return;
+    if (!ExpectUpgradePrompt(child, "9.0", about, IDNO, "the program's line as line 50")) return;
     ExpectAboutStaysOpen(child, about, "after the lists without the program");
 }
 
@@ -655,11 +653,7 @@ E2E_SCENARIO(update_list_of_20_mb) {
     ChildProcess child;
     HWND about = StartAndCheck(child);
     if (!about) return;
-    if (!ExpectBox(
-            child, kNewerCaption,
-            "Do you wish to upgrade your installed version 1.10.1\r\nto version " + version.substr(0, 200) + " ?",
-            about, IDNO, "a list of 20 MB"))
-        return;
+    if (!ExpectUpgradePrompt(child, version.substr(0, 200), about, IDNO, "a list of 20 MB")) return;
     ExpectAboutStaysOpen(child, about, "after a list of 20 MB");
 }
 
@@ -717,9 +711,7 @@ E2E_SCENARIO(update_signed_list_offers_the_update) {
     ChildProcess child;
     HWND about = StartAndCheck(child);
     if (!about) return;
-    if (!ExpectBox(child, kNewerCaption, "Do you wish to upgrade your installed version 1.10.1\r\nto version 1.11 ?",
-                   about, IDNO, "a signed list"))
-        return;
+    if (!ExpectUpgradePrompt(child, "1.11", about, IDNO, "a signed list")) return;
     Check(WasRequested("GET /uploaded/software/updates.txt.sig signed"), "the signature was fetched beside the list",
           RequestLog());
     std::string served;
@@ -744,9 +736,7 @@ E2E_SCENARIO(update_signed_method_4_with_its_hash_starts_the_installer) {
     ChildProcess child;
     HWND about = StartAndCheck(child);
     if (!about) return;
-    if (!ExpectBox(child, kNewerCaption, "Do you wish to upgrade your installed version 1.10.1\r\nto version 1.11 ?",
-                   about, IDYES, "a signed method-4 line"))
-        return;
+    if (!ExpectUpgradePrompt(child, "1.11", about, IDYES, "a signed method-4 line")) return;
     ExpectExit(child, about, 0, "a signed method-4 line: the program ends with 0");
     std::string saved;
     Check(ReadBytes(TempFolder() + name, saved) && saved == installer,
