@@ -60,16 +60,17 @@ OwnedFont MakeBoldTrueType(const char* face, int32_t height, int32_t* cellHeight
 // The title font for a screen of `dpi` that fits a label `labelHeight`
 // pixels high: the first face of TITLE_FONT_FACES that the system has, or
 // else any TrueType face. The mapper may round a cell height up by a
-// pixel, so a font that comes out taller than the label is made again a
+// pixel, so a font that comes out taller than its height is made again a
 // pixel smaller, a few times at most.
 OwnedFont MakeTitleFont(uint32_t dpi, int32_t labelHeight) {
+    const int32_t height = TitleFontHeightFor(dpi, labelHeight);
     const char* const faces[] = {TITLE_FONT_FACES[0], TITLE_FONT_FACES[1], ""};
     for (const char* face : faces) {
         OwnedFont font;
-        for (int32_t limit = labelHeight, tries = 0; tries < 4; --limit, ++tries) {
+        for (int32_t asked = height, tries = 0; asked > 0 && tries < 4; --asked, ++tries) {
             int32_t cellHeight = 0;
-            font = MakeBoldTrueType(face, TitleFontHeightFor(dpi, limit), &cellHeight);
-            if (!font || labelHeight <= 0 || limit <= 1 || cellHeight <= labelHeight) break;
+            font = MakeBoldTrueType(face, asked, &cellHeight);
+            if (!font || cellHeight <= height) break;
         }
         if (font) return font;
     }
