@@ -296,7 +296,8 @@ TEST(AboutDialogLayoutAt, GrowsALabelTooSmallForItsPictureAboutItsMiddle) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.units.x) + " x " + std::to_string(c.units.y) + " at " + std::to_string(c.dpi));
-        const ControlLayout& label = ControlWithId(AboutDialogLayoutAt(ABOUT_END, c.units, c.dpi), c.id);
+        const DialogLayout d = AboutDialogLayoutAt(ABOUT_END, c.units, c.dpi);
+        const ControlLayout& label = ControlWithId(d, c.id);
         EXPECT_EQ(label.x, c.x);
         EXPECT_EQ(label.y, c.y);
         EXPECT_EQ(label.width, c.w);

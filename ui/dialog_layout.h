@@ -59,8 +59,7 @@ extern const AboutPicture ABOUT_PICTURES[ABOUT_PICTURE_COUNT];  // QVTEXT, LBULB
 // its middle. (The name artwork's label takes its picture's size itself.)
 DialogLayout AboutDialogLayoutAt(int32_t mode, DialogUnits units, uint32_t dpi);
 
-// The About dialog's window alone, without controls: what the dialog's unit
-// conversion is measured on before the banner size is known.
+// The About dialog's window alone, without controls.
 DialogLayout AboutDialogFrame();
 
 // Rounds num / den (den > 0) to the nearest whole number: halves to the even
