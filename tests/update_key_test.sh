@@ -42,6 +42,19 @@ grep -v -- '-----' update-key.pem >no-armour.pem
 awk 'NR == 2 { print substr($0, 4); next } { print }' update-key.pem >cut.pem
 awk 'NR == 2 { print substr($0, 5); next } { print }' update-key.pem >short.pem
 { cat update-key.pem; head -c 20000 /dev/zero | tr '\0' '#'; } >large.pem
+# Keys of the right form whose point is not on the curve: the P-256 header
+# followed by 64 bytes of 0x01, and the real key with one base64 character
+# of its coordinates changed (the 45th of the first line: in x).
+{
+  echo "-----BEGIN PUBLIC KEY-----"
+  {
+    printf '%b' "$(echo 3059301306072a8648ce3d020106082a8648ce3d03010703420004 | sed 's/../\\x&/g')"
+    head -c 64 /dev/zero | tr '\0' '\1'
+  } | base64 -w 64
+  echo "-----END PUBLIC KEY-----"
+} >off-curve.pem
+awk 'NR == 2 { c = substr($0, 45, 1); $0 = substr($0, 1, 44) (c == "A" ? "B" : "A") substr($0, 46) } { print }' \
+  update-key.pem >one-character.pem
 
 # file | accepted | part of the refusal message
 while IFS='|' read -r file accepted message; do
@@ -72,7 +85,19 @@ cut.pem|no|not base64
 short.pem|no|not a P-256 public key in the expected form
 large.pem|no|far too large
 missing.pem|no|no such file
+off-curve.pem|no|not a point of the P-256 curve
+one-character.pem|no|not a point of the P-256 curve
 EOF
+
+# OpenSSL is the judge of the point: without it no key is taken.
+output=$("$cmake" -DKEY="$work/update-key.pem" -DBRANTLE_OPENSSL="$work/no-openssl" \
+  -P "$repo/cmake/update_public_key.cmake" 2>&1)
+status=$?
+if [ $status -ne 0 ] && [[ "$(echo "$output" | tr -s ' \n' '  ')" == *"openssl is needed"* ]]; then
+  check "key update-key.pem without openssl: refused" refused refused
+else
+  check "key update-key.pem without openssl: refused" "refused: openssl is needed" "status $status: $output"
+fi
 
 # ---- lists and signatures as scripts/check-update-list.sh judges them
 hash=$(printf 'MZ!!' | sha256sum | cut -d' ' -f1)
