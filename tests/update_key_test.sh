@@ -3,12 +3,17 @@
 # which key files the build accepts (and the 64 bytes it takes from them),
 # and what scripts/check-update-list.sh says of lists and signatures.
 #
-#   tests/update_key_test.sh [cmake]
+#   tests/update_key_test.sh [cmake [brantle-list-check]]
+# Without the list checker, the script builds (or finds) its own.
 # Not -e: the checks run commands that are meant to fail and read their exit
 # codes.
 set -uo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cmake=${1:-cmake}
+if [ -n "${2:-}" ]; then
+  BRANTLE_LIST_CHECKER="$(cd "$(dirname "$2")" && pwd)/$(basename "$2")"
+  export BRANTLE_LIST_CHECKER
+fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/brantle-update-key.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
@@ -107,7 +112,13 @@ printf 'Brantle,1.11,4,setup.exe,4\n' >no-hash.txt
 printf 'Brantle,1.11, "4" ,setup.exe,4,  \n' >blank-hash.txt
 printf 'Brantle,1.11,1,brantle.html\n\nBrantle,1.11,4,setup.exe,4\n' >after-empty-line.txt
 printf 'Brantle,1.11,1,brantle.html\r\n' >changed.txt
-for list in browser download no-hash blank-hash after-empty-line; do
+printf 'Brantle,9.9,4294967300,brantle-9.9-setup.exe,5000\n' >method-low-bits.txt
+printf 'Brantle,1.11,&H4,setup.exe,4,%s\n' "$hash" >method-hex.txt
+printf 'Brantle,1.11,2,http://www.kestrix.example/a b\n' >blank-in-address.txt
+printf 'Pelgrath,2.0,1,p.html\n' >other-program.txt
+: >empty-list.txt
+for list in browser download no-hash blank-hash after-empty-line method-low-bits method-hex blank-in-address \
+  other-program empty-list; do
   openssl dgst -sha256 -sign maker-key.pem -out "$list.sig" "$list.txt"
 done
 cp browser.sig changed.sig
@@ -122,16 +133,17 @@ for _ in $(seq 1 200); do
 done
 { cat longest.sig; printf '\0'; } >trailing.sig
 
-# list | signature | key | expected exit status | what
-while IFS='|' read -r list sig key status what; do
+# list | signature | key | expected exit status | what | part of the output, if any
+while IFS='|' read -r list sig key status what said; do
   "$repo/scripts/check-update-list.sh" "$list" "$sig" "$key" >out.log 2>&1
   got=$?
+  output=$(tr '\n' ' ' <out.log)
   actual="exit $got"
-  if [ "$got" -ne "$status" ]; then actual+=": $(tr '\n' ' ' <out.log)"; fi
+  if [ "$got" -ne "$status" ] || [[ "$output" != *"$said"* ]]; then actual+=": $output"; fi
   check "check-update-list: $what" "exit $status" "$actual"
 done <<'EOF'
-browser.txt|browser.sig|update-key.pem|0|a signed list
-download.txt|download.sig|update-key.pem|0|a signed download line with its SHA-256, CR LF line ends
+browser.txt|browser.sig|update-key.pem|0|a signed list|opens http://updates.kestrix.example/brantle.html
+download.txt|download.sig|update-key.pem|0|a signed download line with its SHA-256, CR LF line ends|downloads http://updates.kestrix.example/uploaded/protected/setup.exe
 after-empty-line.txt|after-empty-line.sig|update-key.pem|0|a download line after the empty line that ends the list
 changed.txt|changed.sig|update-key.pem|1|one byte of the list changed
 browser.txt|other.sig|update-key.pem|1|a signature by another key
@@ -139,8 +151,14 @@ browser.txt|empty.sig|update-key.pem|1|an empty signature file
 browser.txt|long.sig|update-key.pem|1|a signature file of more than 256 bytes
 browser.txt|longest.sig|update-key.pem|0|a signature of 72 bytes
 browser.txt|trailing.sig|update-key.pem|1|a byte after a signature of 72 bytes
-no-hash.txt|no-hash.sig|update-key.pem|1|a signed download line without a SHA-256
-blank-hash.txt|blank-hash.sig|update-key.pem|1|a signed download line with a blank SHA-256 field
+no-hash.txt|no-hash.sig|update-key.pem|1|a signed download line without a SHA-256|needs the file's SHA-256
+blank-hash.txt|blank-hash.sig|update-key.pem|1|a signed download line with a blank SHA-256 field|(-8)
+method-low-bits.txt|method-low-bits.sig|update-key.pem|1|a method of 4294967300 read as its low 32 bits, 4|method 4, address
+method-hex.txt|method-hex.sig|update-key.pem|1|a method written &H4, read as 0|does not support that update method
+blank-in-address.txt|blank-in-address.sig|update-key.pem|1|a blank in the address|Unexpected error (-9)
+other-program.txt|other-program.sig|update-key.pem|0|no line for the program|offers nothing
+empty-list.txt|empty-list.sig|update-key.pem|1|an empty list|(-3)
+browser.txt|browser.sig|off-curve.pem|2|a key off the curve|not a point of the P-256 curve
 browser.txt|browser.sig|maker-key.pem|2|the private key given as the key
 browser.txt|browser.sig|p384.pem|2|a key of another curve
 EOF
