@@ -115,7 +115,9 @@ int main(int argc, char** argv) {
     const ListCheck check = CheckUpdateList(list, signature, key, UPDATE_HOST, ANY_OLDER_VERSION);
     if (!check.failure.empty()) {
         std::fprintf(stderr, "%s: the program would refuse it, and show:\n%s\n", TOOL, Indented(check.failure).c_str());
-        if (!check.signatureValid) {
+        if (check.listEmpty) {
+            std::fprintf(stderr, "%s: %s is empty\n", TOOL, list);
+        } else if (!check.signatureValid) {
             std::fprintf(stderr, "%s: %s is not a valid signature of every byte of %s by the key\n", TOOL, signature,
                          list);
         } else if (check.hasEntry) {

@@ -37,6 +37,8 @@ ListCheck CheckUpdateList(const std::string& listFile, const std::string& signat
     check.fetched = platform.fetched;
     // The line as the program reads it, to name what it would offer or
     // refuse.
-    check.hasEntry = FindUpdateListEntry(ListHead(listFile), PROGRAM_NAME, check.entry);
+    const std::string head = ListHead(listFile);
+    check.listEmpty = head.empty();
+    check.hasEntry = FindUpdateListEntry(head, PROGRAM_NAME, check.entry);
     return check;
 }

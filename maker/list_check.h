@@ -15,6 +15,7 @@ struct ListCheck {
     // (a list that does not verify, a line it cannot carry out); empty when
     // it shows none.
     std::string failure;
+    bool listEmpty = false;       // the list has no bytes
     bool signatureValid = false;  // the signature verified every byte of the list
     bool hasEntry = false;        // the list has a line for the program, read into `entry`
     UpdateListEntry entry;

@@ -157,7 +157,7 @@ method-low-bits.txt|method-low-bits.sig|update-key.pem|1|a method of 4294967300 
 method-hex.txt|method-hex.sig|update-key.pem|1|a method written &H4, read as 0|does not support that update method
 blank-in-address.txt|blank-in-address.sig|update-key.pem|1|a blank in the address|Unexpected error (-9)
 other-program.txt|other-program.sig|update-key.pem|0|no line for the program|offers nothing
-empty-list.txt|empty-list.sig|update-key.pem|1|an empty list|(-3)
+empty-list.txt|empty-list.sig|update-key.pem|1|an empty list|empty-list.txt is empty
 browser.txt|browser.sig|off-curve.pem|2|a key off the curve|not a point of the P-256 curve
 browser.txt|browser.sig|maker-key.pem|2|the private key given as the key
 browser.txt|browser.sig|p384.pem|2|a key of another curve
