@@ -8,6 +8,8 @@
 // "cmake -DKEY=update-key.pem -P cmake/update_public_key.cmake" prints them
 // (the bytes the build carries). Exit codes: 0 the program takes the list,
 // 1 it shows a failure instead of offering anything, 2 wrong use.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -61,7 +63,11 @@ std::string Printable(std::string_view text) {
     return shown;
 }
 
-bool Readable(const char* path) { return std::ifstream(path, std::ios::binary).is_open(); }
+// A regular file that can be opened for reading.
+bool Readable(const char* path) {
+    struct stat status {};
+    return stat(path, &status) == 0 && S_ISREG(status.st_mode) && std::ifstream(path, std::ios::binary).is_open();
+}
 
 // A message box's text as lines of the terminal, indented.
 std::string Indented(std::string_view text) {
@@ -107,7 +113,7 @@ int main(int argc, char** argv) {
     }
     for (const char* file : {list, signature}) {
         if (!Readable(file)) {
-            std::fprintf(stderr, "%s: %s cannot be read\n", TOOL, file);
+            std::fprintf(stderr, "%s: %s is not a file that can be read\n", TOOL, file);
             return 2;
         }
     }
