@@ -5,10 +5,6 @@
 // change, file written and program started.
 #pragma once
 
-#include <openssl/ec.h>
-#include <openssl/evp.h>
-#include <openssl/x509.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <functional>
@@ -17,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "openssl_crypto.h"
 #include "update_platform.h"
 
 struct FakeUpdatePlatform : UpdatePlatform {
@@ -181,60 +178,22 @@ struct FakeUpdatePlatform : UpdatePlatform {
     UpdateHashHandle StartSha256() override {
         Log("hash");
         if (hashUnavailable) return 0;
-        EVP_MD_CTX* context = EVP_MD_CTX_new();
-        if (!context || !EVP_DigestInit_ex(context, EVP_sha256(), nullptr)) {
-            EVP_MD_CTX_free(context);
-            return 0;
-        }
-        ++openHashes;
-        return reinterpret_cast<UpdateHashHandle>(context);
+        UpdateHashHandle hash = OpenSslStartSha256();
+        if (hash) ++openHashes;
+        return hash;
     }
     bool AddToSha256(UpdateHashHandle hash, const char* data, uint32_t count) override {
-        return EVP_DigestUpdate(reinterpret_cast<EVP_MD_CTX*>(hash), data, count) == 1;
+        return OpenSslAddToSha256(hash, data, count);
     }
     bool FinishSha256(UpdateHashHandle hash, uint8_t (&digest)[SHA256_DIGEST_BYTES]) override {
-        auto* context = reinterpret_cast<EVP_MD_CTX*>(hash);
-        unsigned int length = 0;
-        bool finished = EVP_DigestFinal_ex(context, digest, &length) == 1 && length == SHA256_DIGEST_BYTES;
-        EVP_MD_CTX_free(context);
         --openHashes;
-        return finished;
+        return OpenSslFinishSha256(hash, digest);
     }
 
-    // Verifies as the system does: the key as a P-256 point, the signature
-    // as r and s, over the digest given.
     bool VerifyP256Signature(const P256PublicKey& key, const uint8_t (&digest)[SHA256_DIGEST_BYTES],
                              const P256Signature& signature) override {
         Log("verify");
-        if (verifierUnavailable) return false;
-        // The key as a SubjectPublicKeyInfo: the fixed P-256 header, then
-        // the uncompressed point.
-        static const uint8_t header[] = {0x30, 0x59, 0x30, 0x13, 0x06, 0x07, 0x2a, 0x86, 0x48,
-                                         0xce, 0x3d, 0x02, 0x01, 0x06, 0x08, 0x2a, 0x86, 0x48,
-                                         0xce, 0x3d, 0x03, 0x01, 0x07, 0x03, 0x42, 0x00, 0x04};
-        std::vector<uint8_t> spki(header, header + sizeof header);
-        spki.insert(spki.end(), key.begin(), key.end());
-        const uint8_t* cursor = spki.data();
-        EVP_PKEY* publicKey = d2i_PUBKEY(nullptr, &cursor, static_cast<long>(spki.size()));
-        ECDSA_SIG* sig = ECDSA_SIG_new();
-        BIGNUM* r = BN_bin2bn(signature.data(), P256_NUMBER_BYTES, nullptr);
-        BIGNUM* s = BN_bin2bn(signature.data() + P256_NUMBER_BYTES, P256_NUMBER_BYTES, nullptr);
-        bool valid = false;
-        if (publicKey && sig && r && s && ECDSA_SIG_set0(sig, r, s) == 1) {
-            r = s = nullptr;  // owned by sig now
-            unsigned char* der = nullptr;
-            int derLength = i2d_ECDSA_SIG(sig, &der);
-            EVP_PKEY_CTX* context = EVP_PKEY_CTX_new(publicKey, nullptr);
-            valid = derLength > 0 && context && EVP_PKEY_verify_init(context) == 1 &&
-                    EVP_PKEY_verify(context, der, static_cast<size_t>(derLength), digest, SHA256_DIGEST_BYTES) == 1;
-            EVP_PKEY_CTX_free(context);
-            OPENSSL_free(der);
-        }
-        BN_free(r);
-        BN_free(s);
-        ECDSA_SIG_free(sig);
-        EVP_PKEY_free(publicKey);
-        return valid;
+        return !verifierUnavailable && OpenSslVerifyP256Signature(key, digest, signature);
     }
 
     uint32_t StartProgram(const std::string& path) override {

@@ -47,9 +47,7 @@ int32_t CheckSteps(UpdatePlatform& platform, std::string_view host, uintptr_t ow
 
     std::string current(currentVersion);
     if (IsNewerVersion(entry.version, current)) {
-        // The signature vouches for the list; only the list's SHA-256 ties
-        // a download's bytes to it. A download without one is not offered.
-        if (listKey && entry.method == 4 && entry.sha256.empty()) {
+        if (listKey && !IsOfferedFromSignedList(entry)) {
             ReportUpdateFailure(platform, host, FAILURE_LIST_SIGNATURE, {}, 0);
             return 0;
         }
@@ -66,6 +64,8 @@ int32_t CheckSteps(UpdatePlatform& platform, std::string_view host, uintptr_t ow
 }
 
 }  // namespace
+
+bool IsOfferedFromSignedList(const UpdateListEntry& entry) { return entry.method != 4 || !entry.sha256.empty(); }
 
 int32_t RunUpdateCheck(UpdatePlatform& platform, std::string_view host, uintptr_t ownerWindow,
                        std::string_view programName, std::string_view currentVersion, const P256PublicKey* listKey) {
