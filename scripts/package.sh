@@ -2,7 +2,8 @@
 # Builds the release: dist/Brantle-<version>-windows.zip, with brantle.exe and
 # brantle-rules.exe of every Windows build (scripts/windows-builds.sh), each in
 # a folder named as the build, README.txt and SHA256SUMS.
-# and dist/Brantle-<version>-web.zip, the page's folder.
+# and dist/Brantle-<version>-web.zip, the page's folder with its service
+# worker, manifest and icons.
 #
 # The zip is the same byte for byte wherever and whenever the same commit is
 # packaged: the binaries carry no time stamp and no build folder, and every
@@ -69,7 +70,8 @@ web_zip=dist/Brantle-$version-web.zip
 web_stage=build/release/web-stage
 rm -rf "$web_stage" "$web_zip"
 mkdir -p "$web_stage"
-web_files=(index.html brantle.js brantle.css brantle.ico)
+web_files=(index.html brantle.js brantle.css brantle.ico brantle.webmanifest brantle-192.png brantle-512.png
+  brantle-maskable.png service-worker.js)
 for file in "${web_files[@]}"; do cp "build/release-web/page/$file" "$web_stage/"; done
 chmod 644 "$web_stage"/*
 touch -h -d "@$SOURCE_DATE_EPOCH" "$web_stage"/*

@@ -4,7 +4,8 @@
 # README.txt, the two programs of every Windows build and SHA256SUMS, which
 # verifies them; README.txt has CR LF line ends; each program is the build
 # its folder names, and each brantle.exe passes the file checks of the test
-# command. The web zip holds the page's four files.
+# command. The web zip holds the page's files, every file its page, its
+# manifest and its service worker name, and fits its budget.
 #
 #   tests/release_check.sh     (checks the last commit, not uncommitted work)
 set -euo pipefail
@@ -62,10 +63,23 @@ done
 web=$work/first/dist/Brantle-1.10.1-web.zip
 check "the web zip: the same bytes from both clones" "$(sha256sum <"$web")" \
   "$(sha256sum <"$other/a/second/dist/Brantle-1.10.1-web.zip")"
-check "the web zip's files, in order" "index.html brantle.js brantle.css brantle.ico" "$(unzip -Z1 "$web" | xargs)"
+check "the web zip's files, in order" \
+  "index.html brantle.js brantle.css brantle.ico brantle.webmanifest brantle-192.png brantle-512.png brantle-maskable.png service-worker.js" \
+  "$(unzip -Z1 "$web" | xargs)"
 unzip -q "$web" -d "$work/web"
-check "the page names no file that the web zip lacks" "brantle.css brantle.ico brantle.js" \
+check "the page names no file that the web zip lacks" "brantle-192.png brantle.css brantle.ico brantle.js brantle.webmanifest" \
   "$(grep -o '\(src\|href\)="[^"#]*"' "$work/web/index.html" | sed 's/.*="//;s/"$//' | sort | xargs)"
+check "the manifest's icons are in the web zip" "brantle-192.png brantle-512.png brantle-maskable.png" \
+  "$(grep -o '"src": "[^"]*"' "$work/web/brantle.webmanifest" | sed 's/.*: "//;s/"$//' | sort | xargs)"
+# The service worker keeps every other file, each by its SHA-256: a hash
+# that is not the zip's file's would keep the page from ever going offline.
+worker_list=$(grep -o '"[^"]*": "[0-9a-f]\{64\}"' "$work/web/service-worker.js" | sed 's/^"\([^"]*\)": "\([0-9a-f]*\)"$/\2  \1/')
+check "the service worker keeps every other file of the web zip" "$(unzip -Z1 "$web" | grep -vx service-worker.js | sort | xargs)" \
+  "$(echo "$worker_list" | cut -d' ' -f3 | sort | xargs)"
+check "the service worker's hashes are the web zip's files'" 0 \
+  "$(cd "$work/web" && echo "$worker_list" | sha256sum --quiet -c >/dev/null 2>&1; echo $?)"
+web_budget=256000 # 250 KB
+check "the web zip fits its budget of $web_budget bytes" yes "$([ "$(stat -c %s "$web")" -le $web_budget ] && echo yes || echo no)"
 echo "release zip: $(stat -c %s "$first") bytes; web zip: $(stat -c %s "$web") bytes"
 unzip -l "$first" | sed -n "4,$((3 + ${#programs[@]} + 2))p"
 

@@ -59,8 +59,41 @@ var Page = (function () {
     return document.querySelector('label[for="' + node.id + '"]');
   }
 
+  // The answer's lines (heading, result word, note) are shown in one step:
+  // a copy of them with the new texts takes the place of the old, so that
+  // the live region around them announces a new verdict once and whole,
+  // and a keystroke that leaves the verdict as it was announces nothing.
+  function showLines(lines) {
+    var same = lines.every(function (e) {
+      return e.node.hidden === !e.shown && e.node.textContent === e.text;
+    });
+    if (same) return;
+    var old = lines[0].node.parentNode;
+    var fresh = old.cloneNode(true);
+    lines.forEach(function (e) {
+      e.node = fresh.querySelector('#' + e.name);
+      e.node.hidden = !e.shown;
+      e.node.textContent = e.text;
+    });
+    old.replaceWith(fresh);
+  }
+
   // Copies every control's state and text from the engine where it changed.
   function render() {
+    // A radio group holds one tick. Where the engine keeps several
+    // mountings ticked (an option set from a link may hold several mounting
+    // bits, as /Q may), the buttons leave their group, so that each shows
+    // its own tick, and join it again once at most one is ticked.
+    var radios = elements.filter(function (e) {
+      return e.node.type === 'radio';
+    });
+    var several = radios.filter(function (e) {
+      return (_brantle_element_state(e.index) & TICKED) !== 0;
+    }).length > 1;
+    if (several) radios.forEach(function (e) {
+      e.node.name = '';
+    });
+    var lines = [];
     for (var i = 0; i < elements.length; ++i) {
       var e = elements[i];
       var state = _brantle_element_state(i);
@@ -72,14 +105,18 @@ var Page = (function () {
         e.row.hidden = (state & SHOWN) === 0;
         if (e.text !== text) e.label.textContent = text;
       } else if (e.kind === 'line') {
-        e.node.hidden = (state & SHOWN) === 0;
-        if (e.text !== text) e.node.textContent = text;
+        e.shown = (state & SHOWN) !== 0;
+        lines.push(e);
       } else {
         if (e.kind === 'none') e.node.checked = (state & TICKED) !== 0;
         e.node.disabled = (state & ENABLED) === 0;
       }
       e.text = text;
     }
+    if (!several) radios.forEach(function (e) {
+      e.node.name = 'mounting';
+    });
+    showLines(lines);
   }
 
   function writeFragment() {
@@ -136,7 +173,9 @@ var Page = (function () {
   }
 
   // Arrow keys move through the mounting buttons, as in the dialog: to the
-  // next one that is enabled, clicking it.
+  // next one that is enabled, clicking it. The browser's own handling of a
+  // radio group does the same; this also covers the buttons while they are
+  // out of their group (several ticked).
   function onMountingKey(event) {
     var step = { ArrowDown: 1, ArrowRight: 1, ArrowUp: -1, ArrowLeft: -1 }[event.key];
     if (!step) return;
@@ -208,8 +247,15 @@ var Schedule = (function () {
   var PIECE = 1 << 16;
   var download = null; // the object address of the last answer
 
-  function status(text) {
-    document.getElementById('schedule-status').textContent = text;
+  // The status line is a live region, so that screen readers announce
+  // progress, the answer and errors; an error is also marked as one.
+  function status(text, failed) {
+    var line = document.getElementById('schedule-status');
+    line.textContent = text;
+    line.classList.toggle('failed', !!failed);
+    var input = document.getElementById('schedule-file');
+    if (failed) input.setAttribute('aria-invalid', 'true');
+    else input.removeAttribute('aria-invalid');
   }
 
   function showTable(records) {
@@ -270,7 +316,7 @@ var Schedule = (function () {
         if (!going) break;
       }
     } catch (error) {
-      status('The file ' + file.name + ' could not be read: ' + error.message);
+      status('The file ' + file.name + ' could not be read: ' + error.message, true);
       document.getElementById('schedule-table').textContent = '';
       return;
     }
@@ -287,7 +333,7 @@ var Schedule = (function () {
     if (!going) {
       _brantle_schedule_failure();
       status('The schedule ' + file.name + ' cannot be checked: ' + Page.decoder.decode(Page.takeBytes()) +
-        (rows > 0 ? ' (the ' + rows + ' rows before that were checked)' : '') + '.');
+        (rows > 0 ? ' (the ' + rows + ' rows before that were checked)' : '') + '.', true);
       if (rows === 0) return;
     } else {
       status(file.name + ': ' + rows + (rows === 1 ? ' row' : ' rows') + ' checked in ' + seconds + ' s' +
