@@ -64,19 +64,23 @@ void ApplyRule(EngineState& state, MainDialogControls& controls) {
     const uint32_t disabledOptions = rule.disabledOptions;
     uint32_t options = static_cast<uint32_t>(state.OptionSet());
     for (int option = OPT_FIRST; option <= OPT_LAST; ++option) {
-        const bool disabled = HasBit(disabledOptions, option);
-        const bool hasControl = OptionHasControl(option);
-        if (disabled) {
+        // Each branch knows its option's state, so nothing about it needs
+        // keeping across the calls to the controls.
+        if (HasBit(disabledOptions, option)) {
             // A mounting that does not apply falls back to normal posts
             // (a self-righting bollard does not).
             if (option >= OPT_BOLLARD && InMountingGroup(option) && HasBit(options, option)) {
                 controls.UpdateTicked(IDC_NORMAL_POSTS, true);
                 options |= Bit(OPT_NORMAL_POSTS);
             }
-            if (hasControl) controls.UpdateTicked(IDC_OPTION_BASE + option, false);
             options &= ~Bit(option);
+            if (OptionHasControl(option)) {
+                controls.UpdateTicked(IDC_OPTION_BASE + option, false);
+                controls.UpdateEnabled(IDC_OPTION_BASE + option, false);
+            }
+        } else if (OptionHasControl(option)) {
+            controls.UpdateEnabled(IDC_OPTION_BASE + option, true);
         }
-        if (hasControl) controls.UpdateEnabled(IDC_OPTION_BASE + option, !disabled);
     }
     state.OptionSet() = static_cast<int32_t>(options);
 

@@ -43,7 +43,11 @@ public:
 
     // The engine state as a new process has it, with `optionSet`, for the
     // next showing; the rule table stays.
-    void ResetState(int32_t optionSet) { state_ = EngineState(state_.Rules(), optionSet); }
+    void ResetState(int32_t optionSet) {
+        state_.matchedRow = 0;
+        state_.resultRecord = ResultRecord{};
+        state_.OptionSet() = optionSet;
+    }
 
     // The match, the option set and the record of this model's showings.
     EngineState& State() { return state_; }
