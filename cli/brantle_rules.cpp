@@ -133,11 +133,13 @@ void AppendNumber(std::string& out, Number value) {
 
 void AppendRecordHex(std::string& out, const ResultRecord& record) {
     static const char DIGITS[] = "0123456789abcdef";
+    char hex[2 * sizeof record];
     const auto* bytes = reinterpret_cast<const unsigned char*>(&record);
     for (size_t i = 0; i < sizeof record; ++i) {
-        out += DIGITS[bytes[i] >> 4];
-        out += DIGITS[bytes[i] & 15];
+        hex[2 * i] = DIGITS[bytes[i] >> 4];
+        hex[2 * i + 1] = DIGITS[bytes[i] & 15];
     }
+    out.append(hex, sizeof hex);
 }
 
 // The batch output line of a showing, built in a buffer that keeps its
