@@ -38,8 +38,8 @@ void CheckForUpdatesFrom(HWND dialog) {
 }
 
 INT_PTR OnCommand(HWND dialog, int id, int code) {
-    // The showing's own engine state; a dialog that is not running has none,
-    // and its commands change nothing.
+    // The showing's own engine state. A dialog that is not running has none:
+    // IDOK and IDCANCEL still end it, and nothing else is acted on.
     EngineState* engine = EngineStateOf(dialog);
     WindowControls controls(dialog);
     if (id == IDOK || id == IDCANCEL) {
