@@ -75,10 +75,14 @@ struct OptionFlag {
 };
 
 const OptionFlag OPTION_FLAGS[] = {
-    {"--lamp-column", OPT_LAMP_COLUMN}, {"--normal-posts", OPT_NORMAL_POSTS},
-    {"--self-righting-bollard", OPT_SELF_RIGHTING_BOLLARD}, {"--bollard", OPT_BOLLARD},
-    {"--gantry", OPT_GANTRY}, {"--signal-head", OPT_SIGNAL_HEAD},
-    {"--20mph", OPT_20MPH}, {"--repeater", OPT_REPEATER},
+    {"--lamp-column", OPT_LAMP_COLUMN},
+    {"--normal-posts", OPT_NORMAL_POSTS},
+    {"--self-righting-bollard", OPT_SELF_RIGHTING_BOLLARD},
+    {"--bollard", OPT_BOLLARD},
+    {"--gantry", OPT_GANTRY},
+    {"--signal-head", OPT_SIGNAL_HEAD},
+    {"--20mph", OPT_20MPH},
+    {"--repeater", OPT_REPEATER},
     {"--condition", OPT_CONDITION},
 };
 
@@ -127,13 +131,15 @@ void AppendNumber(std::string& out, Number value) {
     out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
-void AppendRecordHex(std::string& out) {
+void AppendRecordHex(std::string& out, const ResultRecord& record) {
     static const char DIGITS[] = "0123456789abcdef";
-    const auto* bytes = reinterpret_cast<const unsigned char*>(&TheResultRecord);
-    for (size_t i = 0; i < sizeof TheResultRecord; ++i) {
-        out += DIGITS[bytes[i] >> 4];
-        out += DIGITS[bytes[i] & 15];
+    char hex[2 * sizeof record];
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&record);
+    for (size_t i = 0; i < sizeof record; ++i) {
+        hex[2 * i] = DIGITS[bytes[i] >> 4];
+        hex[2 * i + 1] = DIGITS[bytes[i] & 15];
     }
+    out.append(hex, sizeof hex);
 }
 
 // The batch output line of a showing, built in a buffer that keeps its
@@ -141,11 +147,12 @@ void AppendRecordHex(std::string& out) {
 void WriteBatchResult(const MainDialogModel& dialog) {
     static std::string out;
     out.clear();
-    AppendNumber(out, MatchedRow);
+    const EngineState& state = dialog.State();
+    AppendNumber(out, state.matchedRow);
     out += '\t';
-    AppendNumber(out, OptionSet);
+    AppendNumber(out, state.OptionSet());
     out += '\t';
-    if (MatchedRow != 0) AppendNumber(out, EvaluateRequirement(TheRuleTable[MatchedRow].requirement, OptionSet));
+    if (state.matchedRow != 0) AppendNumber(out, MatchedVerdict(state));
     for (const std::string* text : {&ShownText(dialog, IDC_RESULT_HEADER), &dialog.Control(IDC_RESULT).text,
                                     &ShownText(dialog, IDC_RESULT_NOTE), &ShownText(dialog, IDC_CONDITION)}) {
         out += '\t';
@@ -156,7 +163,7 @@ void WriteBatchResult(const MainDialogModel& dialog) {
     out += '\t';
     AppendNumber(out, CheckedMask(dialog));
     out += '\t';
-    AppendRecordHex(out);
+    AppendRecordHex(out, state.resultRecord);
     out += '\n';
     std::fwrite(out.data(), 1, out.size(), stdout);
 }
@@ -185,8 +192,7 @@ bool RunBatchLine(const std::string& line, MainDialogModel& dialog, std::string&
         }
         text = parts[1];
     }
-    ResetRulesState();
-    OptionSet = options;
+    dialog.ResetState(options);
     dialog.Show(text);
 
     for (size_t i = 2; i < parts.size(); ++i) {
@@ -335,12 +341,13 @@ int RunCsv() {
 }
 
 void PrintShowing(const char* what, const MainDialogModel& dialog) {
-    if (MatchedRow == 0) {
+    const EngineState& state = dialog.State();
+    if (state.matchedRow == 0) {
         std::printf("%s: no rule\n", what);
         return;
     }
-    const Rule& rule = TheRuleTable[MatchedRow];
-    std::printf("%s: row %d, pattern \"%s\"\n", what, MatchedRow, rule.pattern.c_str());
+    const Rule& rule = state.Rules()[state.matchedRow];
+    std::printf("%s: row %d, pattern \"%s\"\n", what, state.matchedRow, rule.pattern.c_str());
     for (int id : {IDC_RESULT_HEADER, IDC_RESULT, IDC_RESULT_NOTE}) {
         const std::string text = ShownText(dialog, id);
         if (!text.empty()) std::printf("    %s\n", text.c_str());
@@ -426,10 +433,8 @@ int main(int argc, char** argv) {
             return 2;
         }
         if (csv) return FinishOutput(RunCsv());
-        LoadRuleTable();
         return FinishOutput(RunBatch());
     }
-    LoadRuleTable();
     if (diagrams.empty() && !none) {
         std::fputs(USAGE, stderr);
         return 2;
@@ -441,8 +446,7 @@ int main(int argc, char** argv) {
     if (none) diagrams.push_back("");
     MainDialogModel dialog;
     for (const std::string& diagram : diagrams) {
-        ResetRulesState();
-        OptionSet = static_cast<int32_t>(options);
+        dialog.ResetState(static_cast<int32_t>(options));
         dialog.Show(diagram);
         if (none) dialog.Click(IDC_NONE);
         PrintShowing(none ? "(no diagram number)" : diagram.c_str(), dialog);

@@ -5,7 +5,6 @@
 
 #include "control_ids.h"
 #include "read_number.h"
-#include "result_record.h"
 #include "rules_engine.h"
 #include "text_field.h"
 
@@ -41,20 +40,14 @@ void AnswerScheduleRow(std::string_view diagram, std::string_view options, MainD
         return;
     }
     // A fresh showing, as the program shows DIAGRAM /Q OPTIONS first.
-    ResetRulesState();
-    OptionSet = optionSet;
+    dialog.ResetState(optionSet);
     dialog.Show(diagram);
     if (TrimSpaces(diagram).empty()) dialog.Click(IDC_NONE);
-    answer.row = MatchedRow;
-    if (MatchedRow != 0) answer.verdict = EvaluateRequirement(TheRuleTable[MatchedRow].requirement, OptionSet);
+    answer.row = dialog.State().matchedRow;
+    if (answer.row != 0) answer.verdict = MatchedVerdict(dialog.State());
     answer.heading = ShownText(dialog, IDC_RESULT_HEADER);
     answer.result = dialog.Control(IDC_RESULT).text;
     answer.note = ShownText(dialog, IDC_RESULT_NOTE);
-}
-
-// The table is the same bytes every time: loaded once.
-ScheduleCheck::ScheduleCheck() {
-    if (TheRuleTable.count == 0) LoadRuleTable();
 }
 
 bool ScheduleCheck::Feed(std::string_view bytes) {

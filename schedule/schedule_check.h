@@ -44,9 +44,6 @@ public:
     // bytes; the bound keeps memory bounded whatever the input holds.
     static constexpr size_t MAX_RECORD_BYTES = 1 << 20;
 
-    // Loads the rule table, unless it is loaded.
-    ScheduleCheck();
-
     // Reads the next bytes of the schedule and appends the answer's bytes
     // to Output(). False once the run has failed (see Failure()); the rows
     // before the failure have been answered.
@@ -77,7 +74,7 @@ private:
     void Emit();
 
     CsvReader reader_{MAX_RECORD_BYTES};
-    MainDialogModel dialog_;
+    MainDialogModel dialog_;  // with the check's own engine state
     std::string output_;
     std::string failure_;
     bool headerDone_ = false;

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "control_ids.h"
 #include "csv.h"
+#include "rules_engine.h"
 #include "schedule_check.h"
 
 namespace {
@@ -314,6 +317,88 @@ TEST(ScheduleCheck, StopsAtARowLongerThanTheBoundAfterAnsweringTheOnesBefore) {
     EXPECT_EQ(run.failure, "row 3 of the file (the header is row 1) is longer than 1048576 bytes");
     EXPECT_EQ(run.rows, 1u);
     EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 2);
+}
+
+// A dialog model as a user would see it, and the engine state behind it.
+std::string Snapshot(const MainDialogModel& dialog) {
+    const EngineState& state = dialog.State();
+    std::string seen = "row " + std::to_string(state.matchedRow) + " record ";
+    seen.append(reinterpret_cast<const char*>(&state.resultRecord), sizeof state.resultRecord);
+    for (int id : {IDC_DIAGRAM_NUMBER, IDC_NONE, IDC_LAMP_COLUMN, IDC_NORMAL_POSTS, IDC_SELF_RIGHTING_BOLLARD,
+                   IDC_BOLLARD, IDC_GANTRY, IDC_SIGNAL_HEAD, IDC_20MPH, IDC_REPEATER, IDC_CONDITION, IDC_RESULT,
+                   IDC_RESULT_HEADER, IDC_RESULT_NOTE}) {
+        const ModelControl& control = dialog.Control(id);
+        seen += "|" + control.text + (control.ticked ? " ticked" : "") + (control.enabled ? "" : " disabled") +
+                (control.shown ? "" : " hidden");
+    }
+    return seen;
+}
+
+// Two dialogs open side by side and a schedule checked while both are
+// shown: each keeps its own match, ticks and record, and a change of an
+// option afterwards gives what it gives on a dialog that was alone.
+TEST(EngineStates, DialogsAndAScheduleCheckNeverSeeEachOthersState) {
+    const struct Case {
+        const char* diagram;
+        int32_t options;
+        std::vector<int> clicks;  // before the schedule is checked
+        int changed;              // clicked twice after it: untick and tick again
+    } cases[] = {
+        {"610", 0, {IDC_LAMP_COLUMN}, IDC_LAMP_COLUMN},
+        {"652", 1, {IDC_CONDITION}, IDC_CONDITION},
+        {"1234", 0, {}, IDC_NONE},
+        {"", 2049, {IDC_NONE, IDC_GANTRY}, IDC_LAMP_COLUMN},
+        {"631", 0, {IDC_BOLLARD}, IDC_20MPH},
+        {"10000", 1, {IDC_LAMP_COLUMN}, IDC_LAMP_COLUMN},
+    };
+    // Rows that match, tick, reach "none", the last row and an error, so that
+    // every part of a state that the check uses is written.
+    const std::string schedule = "diagram,options\r\n652,0\r\n610,&H801\r\n,1\r\n954.1,8\r\n8123,-1\r\n1234,abc\r\n";
+    const CheckRun alone = Check(schedule);
+    ASSERT_TRUE(alone.ok) << alone.failure;
+
+    const auto show = [](const Case& c) {
+        auto dialog = std::make_unique<MainDialogModel>(c.diagram, c.options);
+        for (int id : c.clicks) dialog->Click(id);
+        return dialog;
+    };
+    const auto change = [](MainDialogModel& dialog, int id) {
+        dialog.Click(id);
+        dialog.Click(id);
+    };
+    for (const Case& a : cases) {
+        for (const Case& b : cases) {
+            SCOPED_TRACE(std::string("\"") + a.diagram + "\" beside \"" + b.diagram + "\"");
+            const auto lone = show(a);
+            change(*lone, a.changed);
+            const std::string aChanged = Snapshot(*lone);
+
+            const auto first = show(a);
+            const std::string aShown = Snapshot(*first);
+            const auto second = show(b);
+            EXPECT_EQ(Snapshot(*first), aShown);
+            const std::string bShown = Snapshot(*second);
+
+            const CheckRun between = Check(schedule);
+            EXPECT_EQ(between.output, alone.output);
+            EXPECT_EQ(Snapshot(*first), aShown);
+            EXPECT_EQ(Snapshot(*second), bShown);
+
+            change(*first, a.changed);
+            EXPECT_EQ(Snapshot(*first), aChanged);
+            EXPECT_EQ(Snapshot(*second), bShown);
+        }
+    }
+    // The page's case: 610 within 50m of a lamp column needs lighting,
+    // before and after a schedule whose row leaves the lamp column clear.
+    MainDialogModel dialog("610");
+    dialog.Click(IDC_LAMP_COLUMN);
+    ASSERT_EQ(dialog.Control(IDC_RESULT).text, "internal or external lighting");
+    ASSERT_TRUE(Check("diagram,options\n652,0\n").ok);
+    change(dialog, IDC_LAMP_COLUMN);
+    EXPECT_EQ(dialog.Control(IDC_RESULT).text, "internal or external lighting");
+    EXPECT_EQ(dialog.Control(IDC_RESULT_NOTE).text, "");
+    EXPECT_EQ(dialog.State().OptionSet(), 1 << OPT_LAMP_COLUMN);
 }
 
 }  // namespace

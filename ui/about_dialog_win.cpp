@@ -30,7 +30,7 @@ BannerSize MeasureBanner() {
 
 }  // namespace
 
-int32_t ShowAboutDialog(uintptr_t owner, int32_t mode, DialogEnding* ending) {
+int32_t ShowAboutDialog(uintptr_t owner, int32_t mode, int32_t optionSet, DialogEnding* ending) {
     const BannerSize banner = MeasureBanner();
     const std::vector<uint16_t> dialogTemplate =
         BuildDialogTemplate(AboutDialogLayout(mode, banner), DefaultDialogFont, WidenAnsi);
@@ -40,7 +40,10 @@ int32_t ShowAboutDialog(uintptr_t owner, int32_t mode, DialogEnding* ending) {
     const LayoutForDpi layout = [mode](DialogUnits units, uint32_t dpi) {
         return AboutDialogLayout(mode, AboutBannerSize(PixelsPer1024UnitsX(units), PixelsPer1024UnitsY(units), dpi));
     };
-    const DialogEnd end = RunModalDialog(dialog, owner, layout);
+    // Its "OK" ends it with 1 + the caller's option set, which is all that
+    // it reads of an engine state.
+    EngineState engine(TheRuleTable(), optionSet);
+    const DialogEnd end = RunModalDialog(dialog, owner, layout, engine);
     // The pictures are shown for one showing and freed once it is over.
     ReleaseAboutArtwork();
     if (ending) *ending = end.how;

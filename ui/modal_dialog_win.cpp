@@ -19,6 +19,7 @@ struct ModalState {
     bool ended = false;
     DialogEnd end = SYSTEM_CLOSE_END;
     const LayoutForDpi* layout = nullptr;
+    EngineState* engine = nullptr;  // the showing's own
 };
 
 ModalState* StateOf(HWND dialog) { return reinterpret_cast<ModalState*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
@@ -140,11 +141,12 @@ void SetDialogIcons(HWND dialog, uint32_t dpi) {
     }
 }
 
-DialogEnd RunModalDialog(HWND dialog, uintptr_t ownerValue, const LayoutForDpi& layout) {
+DialogEnd RunModalDialog(HWND dialog, uintptr_t ownerValue, const LayoutForDpi& layout, EngineState& engine) {
     if (!dialog) return SYSTEM_CLOSE_END;
     ModalState state;
     state.owner = OwnerWindowOf(ownerValue);
     state.layout = &layout;
+    state.engine = &engine;
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&state));
 
     SetForegroundWindow(dialog);
@@ -176,6 +178,11 @@ DialogEnd RunModalDialog(HWND dialog, uintptr_t ownerValue, const LayoutForDpi& 
     }
     if (state.owner) SetFocus(state.owner);
     return state.end;
+}
+
+EngineState* EngineStateOf(HWND dialog) {
+    const ModalState* state = StateOf(dialog);
+    return state ? state->engine : nullptr;
 }
 
 void EndModalDialog(HWND dialog, DialogEnd end) {

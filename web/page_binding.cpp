@@ -1,7 +1,9 @@
 // The page's way into the rules engine: plain functions over the same
 // dialog model and schedule check that brantle-rules uses. Texts cross as
 // 8-bit bytes in one shared buffer; the page converts them to and from its
-// own strings. Nothing here decides anything of its own.
+// own strings. Nothing here decides anything of its own. The page's dialog
+// and its schedule check each own their engine state, so a schedule checked
+// between two clicks leaves the dialog as it was.
 #include <emscripten/emscripten.h>
 
 #include <cstdint>
@@ -13,8 +15,6 @@
 #include "dialog_layout.h"
 #include "dialog_model.h"
 #include "read_number.h"
-#include "result_record.h"
-#include "rule_table.h"
 #include "schedule_check.h"
 
 namespace {
@@ -120,12 +120,11 @@ EMSCRIPTEN_KEEPALIVE int32_t brantle_read_options(size_t length) {
 // A fresh showing of the dialog, as the program starts with DIAGRAM /Q
 // OPTIONS: the diagram is the buffer's first `length` bytes.
 EMSCRIPTEN_KEEPALIVE void brantle_show(size_t length, int32_t options) {
-    ResetRulesState();
-    OptionSet = options;
+    Dialog.ResetState(options);
     Dialog.Show(std::string_view(Buffer).substr(0, length));
 }
 
-EMSCRIPTEN_KEEPALIVE int32_t brantle_option_set() { return OptionSet; }
+EMSCRIPTEN_KEEPALIVE int32_t brantle_option_set() { return Dialog.State().OptionSet(); }
 
 // Checking a schedule: begin, feed the file's bytes through the buffer
 // piece by piece, finish. After each step the answer's new bytes are in
@@ -174,7 +173,6 @@ EMSCRIPTEN_KEEPALIVE void brantle_preview_field(int record, int field) {
 int main() {
     // The dialog as a run without arguments first shows it; the page then
     // shows what its address asks for.
-    LoadRuleTable();
     Dialog.Show("");
     return 0;
 }

@@ -6,8 +6,8 @@
 // Generated cases type key by key, click options and "none" in the page;
 // the same events as --batch lines give the expected texts and control
 // states. Also: the fragment both ways, Tab order, labels, narrow and zoomed
-// layouts, a schedule picked, dropped and downloaded, and no request leaving
-// the page's own folder. Prints "ok:" / "FAILED:" lines and a closing
+// layouts, a schedule picked, dropped and downloaded, a schedule checked
+// between a case's clicks, and no request leaving the page's own folder. Prints "ok:" / "FAILED:" lines and a closing
 // "N passed, N failed".
 'use strict';
 
@@ -471,6 +471,49 @@ async function testSchedule(page, origin, scratch) {
   [nativeBad.status, await page.textContent('#schedule-status'), await page.locator('#schedule-download').isHidden()]);
 }
 
+// A schedule checked while a case is shown: the dialog keeps its own state,
+// so changing an option afterwards gives what --batch gives for the case
+// without any schedule. Each option is then unticked and ticked again.
+async function testScheduleBetweenClicks(page, origin, scratch) {
+  const schedules = {
+    one: 'diagram,options\n652,0\n',
+    mixed: 'diagram,options\r\n652,0\r\n610,&H801\r\n,1\r\n954.1,8\r\n8123,-1\r\n1234,abc\r\n',
+  };
+  const cases = [
+    { start: '610', options: 0, events: [{ click: 0 }], change: 0, schedule: 'one' },
+    { start: '610', options: 0, events: [{ click: 0 }], change: 0, schedule: 'mixed' },
+    { start: '652', options: 1, events: [{ click: 11 }], change: 11, schedule: 'one' },
+    { start: '652', options: 2049, events: [], change: 4, schedule: 'mixed' },
+    { start: '631', options: 0, events: [{ click: 3 }], change: 9, schedule: 'one' },
+    { start: '1234', options: 0, events: [], change: 0, schedule: 'mixed' },
+    { start: '', options: 2049, events: [{ none: true }, { click: 4 }], change: 0, schedule: 'one' },
+    { start: '954.1', options: 8, events: [], change: 10, schedule: 'mixed' },
+    { start: '10000', options: 1, events: [{ click: 9 }], change: 0, schedule: 'one' },
+  ];
+  for (const [name, text] of Object.entries(schedules)) fs.writeFileSync(path.join(scratch, `${name}.csv`), text);
+  const changed = cases.map((c) => ({ ...c, events: c.events.concat([{ click: c.change }, { click: c.change }]) }));
+  const expected = batch(changed.map((c) => batchLine(c).line));
+  const wrong = [];
+  let repro;
+  for (let i = 0; i < cases.length; ++i) {
+    const c = cases[i];
+    await open(page, `${origin}/index.html?between=${i}${fragmentOf(c.start, String(c.options), false)}`);
+    await play(page, c);
+    await page.setInputFiles('#schedule-file', path.join(scratch, `${c.schedule}.csv`));
+    await page.waitForSelector('html[data-schedule-done]', { state: 'attached' });
+    await play(page, { events: [{ click: c.change }, { click: c.change }] });
+    const seen = (await readState(page)).state;
+    if (i === 0) repro = seen.result;
+    if (JSON.stringify(seen) !== JSON.stringify(expectedState(expected[i]))) {
+      wrong.push({ line: batchLine(changed[i]).line, schedule: c.schedule, expected: expectedState(expected[i]), seen });
+    }
+  }
+  check(`${cases.length} cases with a schedule checked before an option is changed: what --batch gives without it`,
+    [], wrong);
+  check('610 within 50m of a lamp column, a schedule checked, the lamp column unticked and ticked again',
+    'internal or external lighting', repro);
+}
+
 async function testFileAddress(browser) {
   // Opened from the folder itself, without any server.
   const page = await browser.newPage();
@@ -515,6 +558,7 @@ async function main() {
     await testFragments(page, server.origin);
     await testKeyboardAndLabels(page, server.origin);
     await testSchedule(page, server.origin, scratch);
+    await testScheduleBetweenClicks(page, server.origin, scratch);
     await testLayout(browser, server.origin);
     await testFileAddress(browser);
     check('the page asked for nothing outside its own folder', [], outside);
