@@ -16,7 +16,8 @@
 #                               (the password itself is never given on a
 #                               command line or in the environment)
 #   BRANTLE_SIGN_COMMAND        or, instead of both: a command that signs,
-#                               run by bash as COMMAND IN OUT, for a key that
+#                               run as COMMAND IN OUT (a program's path, or
+#                               a command line for bash), for a key that
 #                               never leaves a hardware token. It finds what
 #                               the signature must say in BRANTLE_SIGN_NAME,
 #                               BRANTLE_SIGN_URL and SOURCE_DATE_EPOCH.
@@ -24,9 +25,10 @@
 #                               its time stamp is added to every signature.
 #
 # The signature is made over SHA-256 and names the program ("Brantle") and
-# the maker's web address. Its signing time is SOURCE_DATE_EPOCH (now, when
-# unset), never the clock: without a time stamp the same program, the same
-# certificate and the same RSA key give the same signed file byte for byte.
+# the maker's web address. Its signing time is SOURCE_DATE_EPOCH, which
+# package.sh sets to the release's time (the present time when it is unset):
+# without a time stamp the same program, the same certificate and the same
+# RSA key give the same signed file byte for byte.
 # Every signed program is checked to be exactly its input with a signature
 # appended. Needs osslsigncode (scripts/setup.sh installs it).
 set -euo pipefail
@@ -129,7 +131,13 @@ sign() {
       -n "$BRANTLE_SIGN_NAME" -i "$BRANTLE_SIGN_URL" -time "$SOURCE_DATE_EPOCH" -in "$in" -out "$signed" ||
       fail "signing $in with $pkcs12 failed"
   else
-    bash -c "$command"' "$@"' brantle-sign "$in" "$signed" || fail "BRANTLE_SIGN_COMMAND failed for $in"
+    # A program's path is run as it is (it may hold spaces); anything else
+    # is a command line for bash, with IN and OUT added.
+    if [ -f "$command" ] && [ -x "$command" ]; then
+      "$command" "$in" "$signed" || fail "BRANTLE_SIGN_COMMAND failed for $in"
+    else
+      bash -c "$command"' "$@"' brantle-sign "$in" "$signed" || fail "BRANTLE_SIGN_COMMAND failed for $in"
+    fi
     [ -s "$signed" ] || fail "BRANTLE_SIGN_COMMAND wrote no signed program for $in"
   fi
   if [ -n "$timestamp_url" ]; then

@@ -167,9 +167,17 @@ openssl pkcs8 -topk8 -nocrypt -in "$pki/signer.key" -out "$pki/signer.p8"
 softhsm2-util --import "$pki/signer.p8" --token brantle-check --label code-signing --id 01 \
   --pin "$(cat "$pki/pin")" >/dev/null
 rm -f "$pki/signer.p8"
-token_command="osslsigncode sign -pkcs11module $token_module -certs $pki/chain.pem \
--key 'pkcs11:token=brantle-check;object=code-signing;type=private' -readpass $pki/pin \
--h sha256 -n \"\$BRANTLE_SIGN_NAME\" -i \"\$BRANTLE_SIGN_URL\" -time \"\$SOURCE_DATE_EPOCH\""
+# The signing script as README shows it, in a folder whose name holds a space.
+token_script="$work/token tools/sign-with-token.sh"
+mkdir -p "${token_script%/*}"
+cat >"$token_script" <<EOF
+#!/bin/sh
+exec osslsigncode sign -pkcs11module $token_module \\
+  -certs "$pki/chain.pem" -key 'pkcs11:token=brantle-check;object=code-signing;type=private' \\
+  -readpass "$pki/pin" -h sha256 -n "\$BRANTLE_SIGN_NAME" -i "\$BRANTLE_SIGN_URL" \\
+  -time "\$SOURCE_DATE_EPOCH" -in "\$1" -out "\$2"
+EOF
+chmod +x "$token_script"
 
 # The first clone signed with files named relative to the folder package.sh
 # starts in, the second with full paths, a moment later.
@@ -187,7 +195,7 @@ check "signed: package.sh names the signer and says there is no time stamp" 1 \
     "$work/signed-first.log")"
 check "signed: the web zip is the unsigned run's" "$(sha256sum <"$web")" \
   "$(sha256sum <"$work/first/dist/Brantle-1.10.1-web.zip")"
-package_or_stop token "$work" "$work/first" BRANTLE_SIGN_COMMAND="$token_command"
+package_or_stop token "$work" "$work/first" BRANTLE_SIGN_COMMAND="$token_script"
 check "a key on a PKCS#11 token, through BRANTLE_SIGN_COMMAND, gives the same zip" \
   "$(sha256sum <"$signed")" "$(sha256sum <"$work/first/dist/$name")"
 
