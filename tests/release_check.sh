@@ -212,12 +212,14 @@ for program in "${programs[@]}"; do
   osslsigncode verify -CAfile "$pki/root.pem" -in "$exe" >"$work/verify.log" 2>&1 || status=$?
   check "$program verifies against the run's root" 0 "$status"
   check "$program: SHA-256, the program's name, the maker's address, the release's time" \
-    "Message digest algorithm: SHA256|Signing time: $signing_time|URL description: https://www.kestrix.example/|Text description: Brantle" \
+    "Message digest algorithm: SHA256|Signing time: $signing_time|Text description: Brantle|URL description: https://www.kestrix.example/" \
     "$(sed 's/^[[:space:]]*//;s/[[:space:]]*:[[:space:]]*/: /' "$work/verify.log" |
-      grep -E '^(Message digest algorithm|Signing time|URL description|Text description):' | sort -u | paste -sd'|')"
+      grep -E '^(Message digest algorithm|Signing time|URL description|Text description):' | LC_ALL=C sort -u |
+      paste -sd'|')"
   status=0
   osslsigncode verify -CAfile "$pki/stranger.pem" -in "$exe" >/dev/null 2>&1 || status=$?
   check "$program does not verify against a root that did not issue its certificate" 1 "$((status != 0))"
+  rm -f "$work/unsigned-again.exe"  # osslsigncode writes no file that exists
   osslsigncode remove-signature -in "$exe" -out "$work/unsigned-again.exe" >/dev/null 2>&1 || true
   check "$program is the unsigned program with a signature added" \
     "$(sha256sum <"$work/unpacked/$program")" "$(sha256sum <"$work/unsigned-again.exe" 2>/dev/null)"
