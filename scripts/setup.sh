@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs what building and testing Brantle needs on Debian, skipping what is
 # already there: the native toolchain and test libraries, clang for the
-# fuzzers, shellcheck for the scripts, MinGW-w64 for every Windows build, and
-# Wine with Xvfb to run them. Each build's Wine loader (wine32 with the i386
+# fuzzers, shellcheck for the scripts, MinGW-w64 for every Windows build,
+# osslsigncode to sign the release (with SoftHSM and OpenSSL's PKCS#11 engine,
+# which the release check uses as a stand-in for a maker's hardware token),
+# and Wine with Xvfb to run them. Each build's Wine loader (wine32 with the i386
 # architecture for the 32-bit one) only where this machine can run it. For
 # the web build: Emscripten, Chromium and Node from Debian, and the page
 # tests' npm packages (playwright-core, which drives that Chromium and
@@ -16,6 +18,7 @@ packages=(
   cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libssl-dev openssl python3 python3-pefile
   clang libclang-rt-14-dev shellcheck
   mingw-w64-tools wine xvfb x11-apps imagemagick xdotool zip unzip
+  osslsigncode softhsm2 libengine-pkcs11-openssl
 )
 for build in $WINDOWS_BUILDS; do
   read -r -a compilers <<<"$(windows_build_packages "$build")"

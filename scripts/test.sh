@@ -76,7 +76,7 @@ for build in $WINDOWS_BUILDS; do
   windows_build_pe_check "$build" "build/win-$build-signed/app/brantle.exe" resources "$keys/update-key.pem"
 done
 
-step "Release zip: the last commit packaged from two fresh clones, compared and checked"
+step "Release zip: the last commit packaged from two fresh clones, unsigned and signed with a throw-away certificate, compared and checked"
 tests/release_check.sh
 
 # Every build this machine can run is driven; the others are named, with the
