@@ -31,9 +31,13 @@ Read ReadInPieces(std::string_view input, size_t piece, size_t bound) {
         size_t bytes = 0;
         for (std::string_view f : r.fields) bytes += f.size();
         if (bytes > bound) std::abort();
+        return true;
     };
     bool going = true;
-    for (size_t i = 0; going && i < input.size(); i += piece) going = reader.Feed(input.substr(i, piece), take);
+    for (size_t i = 0; going && i < input.size(); i += piece) {
+        reader.Feed(input.substr(i, piece), take);
+        going = !reader.TooLong();
+    }
     if (going) reader.Finish(take);
     read.tooLong = !going;
     return read;
@@ -66,13 +70,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ScheduleCheck check;
     std::string output;
     const std::string header = "diagram,x,options\n";
-    bool going = check.Feed(header);
-    for (size_t i = 0; going && i < input.size(); i += piece) {
-        going = check.Feed(input.substr(i, piece));
-        output += check.Output();
-        check.Output().clear();
+    check.Feed(header);
+    for (size_t i = 0; !check.Failed() && i < input.size(); i += piece) {
+        std::string_view rest = input.substr(i, piece);
+        while (!rest.empty() && !check.Failed()) {
+            rest.remove_prefix(check.Feed(rest));
+            output += check.Output();
+            check.Output().clear();
+        }
     }
-    if (going && check.Finish()) {
+    if (!check.Failed() && check.Finish()) {
         output += check.Output();
         const Read answer = ReadInPieces(output, output.size() + 1, size_t{1} << 30);
         const Read rows = ReadInPieces(header + std::string(input), input.size() + header.size() + 1, size_t{1} << 30);
