@@ -311,6 +311,112 @@ async function testFragments(page, origin) {
   check('"none" is in the fragment', '1', (await readState(page)).fragment.none);
 }
 
+// What the controls show against what the engine holds: the ticks, the
+// enabled controls and the box's text, each as a mask or text.
+function controlsAndEngine(page) {
+  return page.evaluate(() => {
+    const controls = { checked: 0, disabled: 0 };
+    const engine = { checked: 0, disabled: 0 };
+    for (let i = 0; i < _brantle_element_count(); ++i) {
+      const node = document.getElementById(UTF8ToString(_brantle_element_name(i)));
+      if (node.tagName !== 'INPUT') continue;
+      const state = _brantle_element_state(i);
+      controls.checked |= node.checked ? 1 << i : 0;
+      controls.disabled |= node.disabled ? 1 << i : 0;
+      engine.checked |= state & 1 ? 1 << i : 0;
+      engine.disabled |= state & 2 ? 0 : 1 << i;
+    }
+    controls.box = document.getElementById('diagram').value;
+    _brantle_element_text(0);
+    engine.box = new TextDecoder('windows-1252').decode(HEAPU8.subarray(_brantle_text(), _brantle_text() + _brantle_text_length()));
+    return { controls, engine, snapshots: window.snapshots, loaded: window.loadedFragment, persisted: window.persisted };
+  });
+}
+
+async function testRestoredState(browser, origin) {
+  // The ticks at each stage of a load, before the page sets them: none, or
+  // already the engine's; never what the browser kept of an earlier showing.
+  const context = await browser.newContext();
+  await context.addInitScript(() => {
+    window.loadedFragment = location.hash;
+    window.snapshots = [];
+    const snap = () => window.snapshots.push([...document.querySelectorAll('input')].reduce(
+      (mask, node, i) => mask | (node.checked ? 1 << i : 0), 0));
+    document.addEventListener('DOMContentLoaded', snap);
+    window.addEventListener('load', snap);
+    window.addEventListener('pageshow', (event) => {
+      window.persisted = event.persisted;
+      snap();
+    });
+  });
+  const page = await context.newPage();
+  const setHash = (hash) => page.evaluate((h) => new Promise((done) => {
+    window.addEventListener('hashchange', () => setTimeout(done, 0), { once: true });
+    location.hash = h;
+  }), hash);
+  // (the first address, what is done there, how the page is shown again)
+  const cases = [
+    ['#d=652&q=2', [], 'reload'],
+    ['#d=652&q=2', ['#d=7821&q=2048'], 'reload'],
+    ['#d=7821&q=0', ['opt-0', 'opt-9'], 'reload'],
+    ['#d=7821&q=0', ['opt-0', 'opt-9'], 'back'],
+    ['#d=606&q=8', ['none'], 'reload'],
+    ['#d=606&q=8', ['none'], 'back'],
+    ['#d=652&q=2049', ['type:-1', 'opt-9'], 'back'],
+    ['#d=631&q=8', ['#d=501&q=1', 'opt-9'], 'history'],
+    ['#d=652&q=2049', ['opt-11', 'type:2'], 'address'],
+  ];
+  for (const [first, actions, how] of cases) {
+    const name = `${first}, ${actions.join(' ') || 'nothing done'}, ${how}`;
+    await open(page, `${origin}/index.html?restore=${encodeURIComponent(name)}${first}`);
+    for (const action of actions) {
+      if (action.startsWith('#')) {
+        await setHash(action);
+      } else if (action.startsWith('type:')) {
+        await page.focus('#diagram');
+        await page.keyboard.press('End');
+        await page.keyboard.type(action.slice(5));
+      } else {
+        await page.click('#' + action);
+      }
+    }
+    let freshFragment = null; // the fragment of a fresh showing, when there is one
+    if (how === 'reload') {
+      await page.reload();
+    } else if (how === 'back') {
+      await page.goto(`${origin}/index.html?away`);
+      await page.waitForSelector('html[data-ready]', { state: 'attached' });
+      await page.goBack();
+    } else if (how === 'history') {
+      // Back to the first fragment within the same page.
+      await page.evaluate(() => new Promise((done) => {
+        window.addEventListener('hashchange', () => setTimeout(done, 0), { once: true });
+        history.back();
+      }));
+      freshFragment = first;
+    } else {
+      freshFragment = '#d=530a&q=1';
+      await setHash(freshFragment);
+    }
+    await page.waitForSelector('html[data-ready]', { state: 'attached' });
+    const seen = await controlsAndEngine(page);
+    if (freshFragment === null && !seen.persisted) freshFragment = seen.loaded;
+    check(`${name}: the controls show what the engine holds`, seen.engine, seen.controls);
+    check(`${name}: before the page sets them, the controls hold no ticks of an earlier showing`, [],
+      seen.snapshots.filter((mask) => mask !== 0 && mask !== seen.engine.checked));
+    if (freshFragment !== null) {
+      const f = {};
+      freshFragment.slice(1).split('&').forEach((part) => {
+        const [key, value] = part.split('=');
+        f[key] = decodeURIComponent(value || '');
+      });
+      check(`${name}: the page shows ${freshFragment} afresh, as DIAGRAM /Q N does`,
+        expectedState(batch([`${f.q}\t${f.d}${f.none === '1' ? '\tnone=1' : ''}`])[0]), (await readState(page)).state);
+    }
+  }
+  await context.close();
+}
+
 async function testKeyboardAndLabels(page, origin) {
   const order = ['diagram', 'none', 'opt-0', 'opt-1', 'opt-2', 'opt-3', 'opt-4', 'opt-5', 'opt-9', 'opt-10', 'opt-11'];
   for (const [d, q] of [['', '0'], ['652', '1'], ['1234', '0'], ['606', '8']]) {
@@ -500,6 +606,7 @@ async function main() {
     await testGeneratedCases(page, server.origin);
     console.log(`(generated cases: ${((Date.now() - started) / 1000).toFixed(1)} s)`);
     await testFragments(page, server.origin);
+    await testRestoredState(browser, server.origin);
     await testKeyboardAndLabels(page, server.origin);
     await testSchedule(page, server.origin, scratch);
     await testLayout(browser, server.origin);
