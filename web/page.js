@@ -281,7 +281,7 @@ var Schedule = (function () {
   function checkInPage(file, check, done) {
     check.cancel = function () {};
     ScheduleRun.run(file, slices()).then(done, function (error) {
-      done({ error: error && error.message ? error.message : String(error) });
+      done({ stopped: ScheduleRun.messageOf(error) });
     });
   }
 
@@ -303,7 +303,7 @@ var Schedule = (function () {
       worker.terminate();
       // A worker that could not start at all: the page checks the file itself.
       if (!started) checkInPage(file, check, done);
-      else done({ error: event.message || 'the check stopped' });
+      else done({ stopped: event.message || 'the worker stopped' });
     };
     worker.postMessage({ file: file });
   }
@@ -335,6 +335,10 @@ var Schedule = (function () {
     document.documentElement.setAttribute('data-schedule-done', String(Date.now()));
     if (result.error !== undefined) {
       status(cancelled + 'The file ' + file.name + ' could not be read: ' + result.error);
+      return;
+    }
+    if (result.stopped !== undefined) {
+      status(cancelled + 'The schedule ' + file.name + ' could not be checked: ' + result.stopped);
       return;
     }
     showTable(result);

@@ -17,6 +17,10 @@ var ScheduleRun = (function () {
   var PART_BYTES = 1 << 20;
   var decoder = new TextDecoder('windows-1252');
 
+  function messageOf(error) {
+    return error && error.message ? error.message : String(error);
+  }
+
   function engineText() {
     var at = _brantle_schedule_text();
     return HEAPU8.slice(at, at + _brantle_schedule_text_length());
@@ -44,7 +48,8 @@ var ScheduleRun = (function () {
   // Resolves with {rows, errors, failure, tooLarge, answer, preview,
   // columnsLeftOut, utf8}, or with {error} when the file could not be read;
   // failure is null and answer a Blob when the check went through. A check
-  // begun meanwhile ends this one: it resolves with {cancelled: true}.
+  // begun meanwhile ends this one: it resolves with {cancelled: true}. It
+  // rejects when the engine fails.
   async function run(file, pause) {
     var self = {};
     latest = self;
@@ -58,44 +63,51 @@ var ScheduleRun = (function () {
     }
 
     var failed = false;
-    var utf8 = false;
-    var reader = null;
+    // The file read as far as it can be: its head, then piece by piece.
+    var head;
     try {
-      // A file that starts with the UTF-8 mark is shown as UTF-8.
-      var head = new Uint8Array(await file.slice(0, 3).arrayBuffer());
-      utf8 = head.length === 3 && head[0] === 0xef && head[1] === 0xbb && head[2] === 0xbf;
-      if (latest !== self) return { cancelled: true };
-      _brantle_schedule_begin(ANSWER_LIMIT);
-      reader = file.stream().getReader();
-      reading: for (;;) {
-        var next = await reader.read();
-        // The engine is the latest check's after every wait.
-        if (latest !== self) {
-          reader.cancel();
-          return { cancelled: true };
-        }
-        if (next.done) break;
-        for (var at = 0; at < next.value.length; at += PIECE) {
-          var piece = next.value.subarray(at, at + PIECE);
-          HEAPU8.set(piece, _brantle_schedule_input(piece.length));
-          for (var from = 0; from < piece.length; ) {
-            from += _brantle_schedule_feed(from, piece.length);
-            takeAnswer(false);
-            if (_brantle_schedule_failed()) {
-              failed = true;
-              reader.cancel();
-              break reading;
-            }
-            if (pause) await pause();
-            if (latest !== self) {
-              reader.cancel();
-              return { cancelled: true };
-            }
+      head = new Uint8Array(await file.slice(0, 3).arrayBuffer());
+    } catch (error) {
+      return { error: messageOf(error) };
+    }
+    if (latest !== self) return { cancelled: true };
+    // A file that starts with the UTF-8 mark is shown as UTF-8.
+    var utf8 = head.length === 3 && head[0] === 0xef && head[1] === 0xbb && head[2] === 0xbf;
+    _brantle_schedule_begin(ANSWER_LIMIT);
+    var reader = file.stream().getReader();
+    reading: for (;;) {
+      var next;
+      try {
+        next = await reader.read();
+      } catch (error) {
+        return latest === self ? { error: messageOf(error) } : { cancelled: true };
+      }
+      // The engine is the latest check's after every wait.
+      if (latest !== self) {
+        reader.cancel();
+        return { cancelled: true };
+      }
+      if (next.done) break;
+      for (var at = 0; at < next.value.length; at += PIECE) {
+        var piece = next.value.subarray(at, at + PIECE);
+        // (The buffer first: making it may grow the engine's memory.)
+        var input = _brantle_schedule_input(piece.length);
+        HEAPU8.set(piece, input);
+        for (var from = 0; from < piece.length; ) {
+          from += _brantle_schedule_feed(from, piece.length);
+          takeAnswer(false);
+          if (_brantle_schedule_failed()) {
+            failed = true;
+            reader.cancel();
+            break reading;
+          }
+          if (pause) await pause();
+          if (latest !== self) {
+            reader.cancel();
+            return { cancelled: true };
           }
         }
       }
-    } catch (error) {
-      return { error: error && error.message ? error.message : String(error) };
     }
     if (!failed) {
       failed = !_brantle_schedule_finish();
@@ -125,5 +137,5 @@ var ScheduleRun = (function () {
     return result;
   }
 
-  return { run: run, ANSWER_LIMIT: ANSWER_LIMIT };
+  return { run: run, messageOf: messageOf };
 })();

@@ -1,8 +1,9 @@
 // The page's schedule worker: checks the files that the page posts to it,
 // {file: File}, one after another, and posts back what ScheduleRun.run
-// resolves with (the answer as a Blob, which crosses without a copy). It
-// posts {ready: true} once its engine has started. The page ends a check
-// that it no longer wants by ending the worker.
+// resolves with (the answer as a Blob, which crosses without a copy), or
+// {stopped: message} when the engine failed. It posts {ready: true} once
+// its engine has started. The page ends a check that it no longer wants by
+// ending the worker.
 //
 // Put in front of the engine's own loader, after schedule_run.js.
 
@@ -23,7 +24,7 @@ function next() {
   checking = true;
   ScheduleRun.run(waiting.shift())
     .then(null, function (error) {
-      return { error: error && error.message ? error.message : String(error) };
+      return { stopped: ScheduleRun.messageOf(error) };
     })
     .then(function (result) {
       postMessage(result);
