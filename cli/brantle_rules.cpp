@@ -60,14 +60,26 @@ const char USAGE[] =
     "writes every row back with all its columns, followed by row (the rule\n"
     "table's row that matched, 0 for none), verdict (-1 to 4), heading, result,\n"
     "note and error (why a row was not checked), as CSV with CR LF line ends.\n"
+    "The header may name at most 16384 columns; a row with more fields than\n"
+    "that gets its error, and only the header's columns of it are written back.\n"
     "\n"
     "Exit codes:\n"
     "  0  every answer was written\n"
     "  1  standard input could not be read or standard output could not be written\n"
     "  2  a wrong argument, a batch line with a bad OPTIONS value, a bad event\n"
     "     or more than 1 MiB, or a CSV schedule whose header lacks \"diagram\" or\n"
-    "     \"options\" or with a row longer than 1 MiB (the lines or rows before\n"
-    "     it were answered)\n";
+    "     \"options\" or names more than 16384 columns, or with a row longer than\n"
+    "     1 MiB (the lines or rows before it were answered)\n"
+#ifdef __EMSCRIPTEN__
+    "\n"
+    "Under Node, a closed standard stream cannot be told from an empty one:\n"
+    "Node opens /dev/null in place of a closed standard input, output or error\n"
+    "before this tool starts. A closed standard input reads as an empty one\n"
+    "(--batch then answers nothing with exit code 0, --csv refuses an empty\n"
+    "schedule with 2), and what is written to a closed standard output is lost\n"
+    "with exit code 0. The native tool reports both with exit code 1.\n"
+#endif
+    ;
 
 struct OptionFlag {
     const char* name;
@@ -321,9 +333,13 @@ int RunCsv() {
             }
             break;
         }
-        const bool going = check.Feed(std::string_view(buffer, size));
-        if (!WriteOut(check.Output())) return 1;
-        if (!going) break;
+        // The answer is written as it is made, a bounded step at a time.
+        std::string_view piece(buffer, size);
+        while (!piece.empty() && !check.Failed()) {
+            piece.remove_prefix(check.Feed(piece));
+            if (!WriteOut(check.Output())) return 1;
+        }
+        if (check.Failed()) break;
     }
     const bool finished = check.Finish() && WriteOut(check.Output());
     if (std::ferror(stdout)) return 1;
