@@ -153,10 +153,10 @@ public:
         // or the proxy is asked for, so the system's settings hold for them
         // as for any other download by urlmon.
         *flags = BINDF_ASYNCHRONOUS | BINDF_ASYNCSTORAGE | BINDF_PULLDATA;
+        // Nothing else is asked for: zero is the verb GET and no extra data.
         const ULONG size = info->cbSize;
         ZeroMemory(info, size);
         info->cbSize = size;
-        info->dwBindVerb = BINDVERB_GET;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM* medium) override {
