@@ -28,18 +28,30 @@ LocalListPlatform::~LocalListPlatform() {
     }
 }
 
-int32_t LocalListPlatform::DownloadToFile(const std::string& address, const std::string& path) {
+UpdateTransferHandle LocalListPlatform::StartDownload(const std::string& address, const std::string& path,
+                                                      int32_t& /*error*/) {
+    int32_t result = NOT_FETCHED;
     if (address == UpdateListAddress(host_)) {
         sources_[path] = listFile_;
-        return 0;
-    }
-    if (address == ListSignatureAddress(host_)) {
+        result = 0;
+    } else if (address == ListSignatureAddress(host_)) {
         sources_[path] = signatureFile_;
-        return 0;
+        result = 0;
+    } else if (!Launched()) {
+        fetched = address;
     }
-    if (!Launched()) fetched = address;
-    return NOT_FETCHED;
+    transfers_.push_back(result);
+    return transfers_.size();
 }
+
+TransferProgress LocalListPlatform::WaitForDownload(UpdateTransferHandle transfer, uint32_t /*milliseconds*/) {
+    TransferProgress progress;
+    progress.finished = true;
+    progress.result = transfers_.at(transfer - 1);
+    return progress;
+}
+
+void LocalListPlatform::EndDownload(UpdateTransferHandle /*transfer*/) {}
 
 uint32_t LocalListPlatform::OpenAddress(const std::string& address) {
     if (!Launched()) opened = address;

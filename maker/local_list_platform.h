@@ -37,7 +37,12 @@ struct LocalListPlatform : UpdatePlatform {
 
     bool Launched() const { return !opened.empty() || !fetched.empty(); }
 
-    int32_t DownloadToFile(const std::string& address, const std::string& path) override;
+    // A "download" finishes at once: the maker's file stands in the path's
+    // place, or it fails as a download that is not there.
+    UpdateTransferHandle StartDownload(const std::string& address, const std::string& path, int32_t& error) override;
+    TransferProgress WaitForDownload(UpdateTransferHandle transfer, uint32_t milliseconds) override;
+    void EndDownload(UpdateTransferHandle transfer) override;
+    uint64_t Milliseconds() override { return 0; }
     uint32_t OpenAddress(const std::string& address) override;
     uint32_t TemporaryDirectory(std::string& directory) override;
     void RemoveFile(const std::string& path) override;
@@ -68,4 +73,6 @@ private:
     // Open files; a null FILE is an empty file.
     std::map<UpdateFileHandle, std::FILE*> files_;
     UpdateFileHandle nextFile_ = 1;
+    // The result of each download started, by its handle less one.
+    std::vector<int32_t> transfers_;
 };

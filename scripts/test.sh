@@ -52,7 +52,7 @@ port=${BRANTLE_E2E_PORT:-47123}
 for build in $WINDOWS_BUILDS; do
   step "Windows build, $(windows_build_words "$build") ($build), for the end-to-end tests (update server on 127.0.0.1:$port)"
   cmake -S . -B "build/win-$build-test" -DCMAKE_TOOLCHAIN_FILE="$(windows_build_toolchain "$build")" \
-    -DBRANTLE_UPDATE_HOST="127.0.0.1:$port" >/dev/null
+    -DBRANTLE_UPDATE_HOST="127.0.0.1:$port" -DBRANTLE_TEST_LIMITS=ON >/dev/null
   cmake --build "build/win-$build-test" -j2
 done
 
@@ -66,7 +66,8 @@ openssl ecparam -name prime256v1 -genkey -noout -out "$keys/maker-key.pem"
 openssl ec -in "$keys/maker-key.pem" -pubout -out "$keys/update-key.pem" 2>/dev/null
 for build in $WINDOWS_BUILDS; do
   cmake -S . -B "build/win-$build-signed" -DCMAKE_TOOLCHAIN_FILE="$(windows_build_toolchain "$build")" \
-    -DBRANTLE_UPDATE_HOST="127.0.0.1:$port" -DBRANTLE_UPDATE_PUBLIC_KEY="$keys/update-key.pem" -DBRANTLE_E2E=OFF >/dev/null
+    -DBRANTLE_UPDATE_HOST="127.0.0.1:$port" -DBRANTLE_UPDATE_PUBLIC_KEY="$keys/update-key.pem" -DBRANTLE_E2E=OFF \
+    -DBRANTLE_TEST_LIMITS=ON >/dev/null
   cmake --build "build/win-$build-signed" -j2 --target brantle
 done
 

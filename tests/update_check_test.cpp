@@ -35,6 +35,8 @@ protected:
         EXPECT_EQ(platform.cursor, UpdateCursor::Arrow);
         for (const auto& box : platform.boxes) EXPECT_EQ(box.cursor, UpdateCursor::Arrow) << box.text;
         EXPECT_EQ(platform.openHandles, 0);
+        EXPECT_EQ(platform.openTransfers, 0);
+        EXPECT_EQ(platform.transferMisuses, 0);
     }
 };
 
@@ -514,6 +516,63 @@ TEST_F(SignedListTest, AFailedOrEmptyListIsReportedAsBeforeAndNoSignatureIsFetch
         EXPECT_EQ(fresh.boxes[0].text, c.message);
         for (const std::string& entry : fresh.log) EXPECT_EQ(entry.find(".sig"), std::string::npos) << entry;
         if (!c.listStages.empty()) ExpectTheListCheckAgrees(c.listStages.back(), MakerKey().Sign(""), key, c.message);
+    }
+}
+
+TEST_F(SignedListTest, ADownloadEndedByItsLimitsIsThatStepsFailureAndNothingFollows) {
+    auto every = [](uint64_t step) {
+        std::vector<uint64_t> times;
+        for (uint64_t at = step; at <= 600000; at += step) times.push_back(at);
+        return times;
+    };
+    struct Case {
+        const char* what;
+        bool keyed;
+        std::string stalled;  // the address that never finishes
+        std::vector<uint64_t> bytesAfter;
+        uint32_t limitSecondMs;
+        std::string message;
+        uint64_t endedAfter;
+        std::string partialPath;
+    };
+    const std::string cannotConnect = "Could not connect to updates.test.example (-2)";
+    const Case cases[] = {
+        {"a list without answer", false, LIST_ADDRESS, {}, 1000, cannotConnect, 30000, LIST_PATH},
+        {"a list trickling", false, LIST_ADDRESS, every(5000), 1000, cannotConnect, 60000, LIST_PATH},
+        {"a list silent after the headers, seconds of 300 ms",
+         false,
+         LIST_ADDRESS,
+         {50},
+         300,
+         cannotConnect,
+         9050,
+         LIST_PATH},
+        {"a keyed build's list without answer", true, LIST_ADDRESS, {}, 1000, cannotConnect, 30000, LIST_PATH},
+        {"a signature without answer", true, SIGNATURE_ADDRESS, {}, 1000, NOT_VERIFIED, 30000, SIGNATURE_PATH},
+        {"a signature trickling", true, SIGNATURE_ADDRESS, every(5000), 1000, NOT_VERIFIED, 60000, SIGNATURE_PATH},
+        {"a signature trickling, seconds of 300 ms", true, SIGNATURE_ADDRESS, every(1500), 300, NOT_VERIFIED, 18000,
+         SIGNATURE_PATH},
+    };
+    for (const Case& c : cases) {
+        FakeUpdatePlatform fresh;
+        const std::string list = "Brantle,1.11,1,p\n";
+        fresh.downloads[LIST_ADDRESS] = {0, {list}};
+        fresh.downloads[SIGNATURE_ADDRESS] = {0, {MakerKey().Sign(list)}};
+        fresh.downloads[c.stalled].finishesAfter = FakeUpdatePlatform::NEVER;
+        fresh.downloads[c.stalled].bytesAfter = c.bytesAfter;
+        EXPECT_EQ(RunUpdateCheck(fresh, HOST, OWNER, "Brantle", "1.10.1", c.keyed ? &key : nullptr, c.limitSecondMs), 0)
+            << c.what;
+        ASSERT_EQ(fresh.boxes.size(), 1u) << c.what;
+        EXPECT_EQ(fresh.boxes[0].text, c.message) << c.what;
+        EXPECT_EQ(fresh.boxes[0].cursor, UpdateCursor::Arrow) << c.what;
+        const FakeUpdatePlatform::Transfer& last = fresh.transfers.back();
+        EXPECT_EQ(last.address, c.stalled) << c.what;
+        EXPECT_EQ(last.endedAt - last.startedAt, c.endedAfter) << c.what;
+        EXPECT_EQ(fresh.openTransfers, 0) << c.what;
+        EXPECT_EQ(fresh.transferMisuses, 0) << c.what;
+        EXPECT_EQ(fresh.files.count(c.partialPath), 0u) << c.what << ": what had come is deleted";
+        for (const std::string& entry : fresh.log) EXPECT_NE(entry, "verify") << c.what;
+        EXPECT_TRUE(fresh.opened.empty()) << c.what;
     }
 }
 
