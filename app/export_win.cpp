@@ -8,12 +8,20 @@
 #include "string_handle.h"
 
 extern "C" int32_t __stdcall BrantleExport(uint32_t owner, const char* const* initialNumber) {
+    // The record of the program that has loaded this module, which shows the
+    // dialog one call after another as start-up does: each showing starts
+    // with the ticks that the last one left. It is kept here, process-wide,
+    // because only this entry point knows its caller; start-up keeps a record
+    // of its own and never calls the export. Zero-filled without any code
+    // running: the program's own start-up code does not run when another
+    // program loads it.
+    static ResultRecord CallerRecord;
     // Called by another program, start-up has not run.
     if (!DefaultDialogFont.face) SetDefaultDialogFont();
     // Nothing may unwind into the caller: out of memory ends as a close
     // through the system would.
     try {
-        return BRANTLE(owner, TextOfStringHandle(initialNumber));
+        return BRANTLE(owner, TextOfStringHandle(initialNumber), CallerRecord);
     } catch (...) {
         return MainDialogResult(SYSTEM_CLOSE_END.value);
     }

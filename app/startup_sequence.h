@@ -7,19 +7,23 @@
 #include <string_view>
 
 #include "dialog_ending.h"
+#include "result_record.h"
 
 struct StartupDialogs {
     virtual ~StartupDialogs() = default;
 
-    // The About dialog in ABOUT_START or ABOUT_END mode; tells how it ended.
-    virtual DialogEnding ShowAbout(uint32_t owner, int32_t mode) = 0;
+    // The About dialog in ABOUT_START or ABOUT_END mode, with the run's
+    // option set; tells how it ended.
+    virtual DialogEnding ShowAbout(uint32_t owner, int32_t mode, int32_t optionSet) = 0;
 
-    // The main dialog; returns the option set after "Close", -2 after Esc and
-    // -1 after a close through the system.
-    virtual int32_t RunMainDialog(uint32_t owner, const std::string& initialNumber) = 0;
+    // One showing of the main dialog; returns the option set after "Close",
+    // -2 after Esc and -1 after a close through the system. It starts from
+    // `record` as the earlier showings left it (the option set first comes
+    // from "/Q") and leaves in it what it showed and the user ticked.
+    virtual int32_t RunMainDialog(uint32_t owner, const std::string& initialNumber, ResultRecord& record) = 0;
 
     // Sends the result record to the calling program's window.
-    virtual void SendResult(uint32_t owner) = 0;
+    virtual void SendResult(uint32_t owner, const ResultRecord& record) = 0;
 };
 
 // The dwData of the result message: the record follows.
@@ -32,8 +36,10 @@ constexpr uint32_t BROADCAST_WINDOW = 0xFFFF;
 constexpr uint32_t TOPMOST_WINDOW = 0xFFFFFFFF;
 constexpr bool IsBroadcastOwner(uint32_t owner) { return owner == BROADCAST_WINDOW || owner == TOPMOST_WINDOW; }
 
-// Runs the program for `argumentText` (the 8-bit arguments): sets OptionSet
-// from "/Q", shows the dialogs in their order and returns the exit code.
+// Runs the program for `argumentText` (the 8-bit arguments): takes the
+// option set from "/Q", shows the dialogs in their order and returns the
+// exit code. The run keeps its own record, which each showing of the main
+// dialog takes over from the one before.
 //
 // Only how the About dialog ended counts, never its end value: "OK" and
 // "Close" end it with 1 + OptionSet, which for some option sets equals the

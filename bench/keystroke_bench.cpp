@@ -20,7 +20,6 @@
 
 #include "bare_floor.h"
 #include "control_ids.h"
-#include "result_record.h"
 #include "rules_engine.h"
 
 namespace {
@@ -58,15 +57,16 @@ struct Setup {
 // that the full keystroke matches to that row; the floor must agree on all.
 Setup MakeSetup() {
     Setup setup;
-    LoadRuleTable();
+    const RuleTable& table = TheRuleTable();
     std::vector<std::string> patterns;
-    for (int32_t row = 1; row <= TheRuleTable.count; ++row) patterns.push_back(TheRuleTable[row].pattern);
+    for (int32_t row = 1; row <= table.count; ++row) patterns.push_back(table[row].pattern);
     if (!MakeBareFloor(patterns, setup.floor)) {
         std::fprintf(stderr, "the floor cannot pack the table's prefixes\n");
         std::exit(1);
     }
     BenchControls controls;
-    for (int32_t row = 1; row <= TheRuleTable.count; ++row) {
+    EngineState state;
+    for (int32_t row = 1; row <= table.count; ++row) {
         bool found = false;
         for (int variant = 0; variant < 10000 && !found; ++variant) {
             std::string text;
@@ -80,8 +80,8 @@ Setup MakeSetup() {
                 }
             }
             controls.typed = text;
-            OnDiagramTextChanged(controls);
-            if (MatchedRow == row) {
+            OnDiagramTextChanged(state, controls);
+            if (state.matchedRow == row) {
                 if (BareFloorMatch(setup.floor, text) != row) {
                     std::fprintf(stderr, "the floor matches \"%s\" elsewhere than row %d\n", text.c_str(), row);
                     std::exit(1);
@@ -105,12 +105,12 @@ const Setup& TheSetup() {
 
 // The loops that callgrind counts, kept out of line so that their names
 // mark them.
-__attribute__((noinline)) void CountedFullKeystrokes(BenchControls& controls, const std::vector<std::string>& texts,
-                                                     int passes) {
+__attribute__((noinline)) void CountedFullKeystrokes(EngineState& state, BenchControls& controls,
+                                                     const std::vector<std::string>& texts, int passes) {
     for (int pass = 0; pass < passes; ++pass) {
         for (const std::string& text : texts) {
             controls.typed = text;
-            OnDiagramTextChanged(controls);
+            OnDiagramTextChanged(state, controls);
         }
     }
 }
@@ -127,12 +127,13 @@ __attribute__((noinline)) int32_t CountedBareFloor(const BareFloor& floor, const
 int Count(const char* what, int passes) {
     const Setup& setup = TheSetup();
     BenchControls controls;
+    EngineState state;
     if (std::strcmp(what, "full") == 0) {
         for (const std::string& text : setup.texts) {  // a warm-up pass, outside the counted loop
             controls.typed = text;
-            OnDiagramTextChanged(controls);
+            OnDiagramTextChanged(state, controls);
         }
-        CountedFullKeystrokes(controls, setup.texts, passes);
+        CountedFullKeystrokes(state, controls, setup.texts, passes);
     } else if (std::strcmp(what, "floor") == 0) {
         const int32_t sum = CountedBareFloor(setup.floor, setup.texts, passes);
         benchmark::DoNotOptimize(sum);
@@ -180,11 +181,12 @@ void BareFloorBench(benchmark::State& state) {
 void FullKeystroke(benchmark::State& state) {
     const Setup& setup = TheSetup();
     BenchControls controls;
+    EngineState engine;
     size_t i = 0;
     for (auto _ : state) {
         controls.typed = setup.texts[i];
-        OnDiagramTextChanged(controls);
-        benchmark::DoNotOptimize(TheResultRecord);
+        OnDiagramTextChanged(engine, controls);
+        benchmark::DoNotOptimize(engine.resultRecord);
         if (++i == setup.texts.size()) i = 0;
     }
     state.SetLabel(std::to_string(setup.texts.size()) + " texts");

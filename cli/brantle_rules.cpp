@@ -60,14 +60,26 @@ const char USAGE[] =
     "writes every row back with all its columns, followed by row (the rule\n"
     "table's row that matched, 0 for none), verdict (-1 to 4), heading, result,\n"
     "note and error (why a row was not checked), as CSV with CR LF line ends.\n"
+    "The header may name at most 16384 columns; a row with more fields than\n"
+    "that gets its error, and only the header's columns of it are written back.\n"
     "\n"
     "Exit codes:\n"
     "  0  every answer was written\n"
     "  1  standard input could not be read or standard output could not be written\n"
     "  2  a wrong argument, a batch line with a bad OPTIONS value, a bad event\n"
     "     or more than 1 MiB, or a CSV schedule whose header lacks \"diagram\" or\n"
-    "     \"options\" or with a row longer than 1 MiB (the lines or rows before\n"
-    "     it were answered)\n";
+    "     \"options\" or names more than 16384 columns, or with a row longer than\n"
+    "     1 MiB (the lines or rows before it were answered)\n"
+#ifdef __EMSCRIPTEN__
+    "\n"
+    "Under Node, a closed standard stream cannot be told from an empty one:\n"
+    "Node opens /dev/null in place of a closed standard input, output or error\n"
+    "before this tool starts. A closed standard input reads as an empty one\n"
+    "(--batch then answers nothing with exit code 0, --csv refuses an empty\n"
+    "schedule with 2), and what is written to a closed standard output is lost\n"
+    "with exit code 0. The native tool reports both with exit code 1.\n"
+#endif
+    ;
 
 struct OptionFlag {
     const char* name;
@@ -75,10 +87,14 @@ struct OptionFlag {
 };
 
 const OptionFlag OPTION_FLAGS[] = {
-    {"--lamp-column", OPT_LAMP_COLUMN}, {"--normal-posts", OPT_NORMAL_POSTS},
-    {"--self-righting-bollard", OPT_SELF_RIGHTING_BOLLARD}, {"--bollard", OPT_BOLLARD},
-    {"--gantry", OPT_GANTRY}, {"--signal-head", OPT_SIGNAL_HEAD},
-    {"--20mph", OPT_20MPH}, {"--repeater", OPT_REPEATER},
+    {"--lamp-column", OPT_LAMP_COLUMN},
+    {"--normal-posts", OPT_NORMAL_POSTS},
+    {"--self-righting-bollard", OPT_SELF_RIGHTING_BOLLARD},
+    {"--bollard", OPT_BOLLARD},
+    {"--gantry", OPT_GANTRY},
+    {"--signal-head", OPT_SIGNAL_HEAD},
+    {"--20mph", OPT_20MPH},
+    {"--repeater", OPT_REPEATER},
     {"--condition", OPT_CONDITION},
 };
 
@@ -127,13 +143,15 @@ void AppendNumber(std::string& out, Number value) {
     out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
-void AppendRecordHex(std::string& out) {
+void AppendRecordHex(std::string& out, const ResultRecord& record) {
     static const char DIGITS[] = "0123456789abcdef";
-    const auto* bytes = reinterpret_cast<const unsigned char*>(&TheResultRecord);
-    for (size_t i = 0; i < sizeof TheResultRecord; ++i) {
-        out += DIGITS[bytes[i] >> 4];
-        out += DIGITS[bytes[i] & 15];
+    char hex[2 * sizeof record];
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&record);
+    for (size_t i = 0; i < sizeof record; ++i) {
+        hex[2 * i] = DIGITS[bytes[i] >> 4];
+        hex[2 * i + 1] = DIGITS[bytes[i] & 15];
     }
+    out.append(hex, sizeof hex);
 }
 
 // The batch output line of a showing, built in a buffer that keeps its
@@ -141,11 +159,12 @@ void AppendRecordHex(std::string& out) {
 void WriteBatchResult(const MainDialogModel& dialog) {
     static std::string out;
     out.clear();
-    AppendNumber(out, MatchedRow);
+    const EngineState& state = dialog.State();
+    AppendNumber(out, state.matchedRow);
     out += '\t';
-    AppendNumber(out, OptionSet);
+    AppendNumber(out, state.OptionSet());
     out += '\t';
-    if (MatchedRow != 0) AppendNumber(out, EvaluateRequirement(TheRuleTable[MatchedRow].requirement, OptionSet));
+    if (state.matchedRow != 0) AppendNumber(out, MatchedVerdict(state));
     for (const std::string* text : {&ShownText(dialog, IDC_RESULT_HEADER), &dialog.Control(IDC_RESULT).text,
                                     &ShownText(dialog, IDC_RESULT_NOTE), &ShownText(dialog, IDC_CONDITION)}) {
         out += '\t';
@@ -156,7 +175,7 @@ void WriteBatchResult(const MainDialogModel& dialog) {
     out += '\t';
     AppendNumber(out, CheckedMask(dialog));
     out += '\t';
-    AppendRecordHex(out);
+    AppendRecordHex(out, state.resultRecord);
     out += '\n';
     std::fwrite(out.data(), 1, out.size(), stdout);
 }
@@ -185,8 +204,7 @@ bool RunBatchLine(const std::string& line, MainDialogModel& dialog, std::string&
         }
         text = parts[1];
     }
-    ResetRulesState();
-    OptionSet = options;
+    dialog.ResetState(options);
     dialog.Show(text);
 
     for (size_t i = 2; i < parts.size(); ++i) {
@@ -315,9 +333,13 @@ int RunCsv() {
             }
             break;
         }
-        const bool going = check.Feed(std::string_view(buffer, size));
-        if (!WriteOut(check.Output())) return 1;
-        if (!going) break;
+        // The answer is written as it is made, a bounded step at a time.
+        std::string_view piece(buffer, size);
+        while (!piece.empty() && !check.Failed()) {
+            piece.remove_prefix(check.Feed(piece));
+            if (!WriteOut(check.Output())) return 1;
+        }
+        if (check.Failed()) break;
     }
     const bool finished = check.Finish() && WriteOut(check.Output());
     if (std::ferror(stdout)) return 1;
@@ -335,12 +357,13 @@ int RunCsv() {
 }
 
 void PrintShowing(const char* what, const MainDialogModel& dialog) {
-    if (MatchedRow == 0) {
+    const EngineState& state = dialog.State();
+    if (state.matchedRow == 0) {
         std::printf("%s: no rule\n", what);
         return;
     }
-    const Rule& rule = TheRuleTable[MatchedRow];
-    std::printf("%s: row %d, pattern \"%s\"\n", what, MatchedRow, rule.pattern.c_str());
+    const Rule& rule = state.Rules()[state.matchedRow];
+    std::printf("%s: row %d, pattern \"%s\"\n", what, state.matchedRow, rule.pattern.c_str());
     for (int id : {IDC_RESULT_HEADER, IDC_RESULT, IDC_RESULT_NOTE}) {
         const std::string text = ShownText(dialog, id);
         if (!text.empty()) std::printf("    %s\n", text.c_str());
@@ -426,10 +449,8 @@ int main(int argc, char** argv) {
             return 2;
         }
         if (csv) return FinishOutput(RunCsv());
-        LoadRuleTable();
         return FinishOutput(RunBatch());
     }
-    LoadRuleTable();
     if (diagrams.empty() && !none) {
         std::fputs(USAGE, stderr);
         return 2;
@@ -441,8 +462,7 @@ int main(int argc, char** argv) {
     if (none) diagrams.push_back("");
     MainDialogModel dialog;
     for (const std::string& diagram : diagrams) {
-        ResetRulesState();
-        OptionSet = static_cast<int32_t>(options);
+        dialog.ResetState(static_cast<int32_t>(options));
         dialog.Show(diagram);
         if (none) dialog.Click(IDC_NONE);
         PrintShowing(none ? "(no diagram number)" : diagram.c_str(), dialog);

@@ -2,10 +2,11 @@
 # "openssl ec -in maker-key.pem -pubout -out update-key.pem" writes it (a
 # SubjectPublicKeyInfo holding an uncompressed point), and gives its 64
 # coordinate bytes, x then y, as C initialiser text. Anything else is
-# refused with a message that says what the file holds instead. The key is
-# read here, in CMake itself, so that every build machine reads it the same
-# way whatever tools it has; the curve point is checked by Windows when the
-# program imports the key, and by scripts/check-update-list.sh.
+# refused with a message that says what the file holds instead. The form of
+# the key is read here, in CMake itself; whether its point lies on the curve
+# is arithmetic that CMake cannot do, so openssl must also load the file as
+# exactly that P-256 key. A key that Windows could not import would make the
+# program refuse every list, and no update could ever reach its users.
 #
 # In a build:   include(update_public_key.cmake)
 #               brantle_read_update_public_key(<file> <out variable>)
@@ -20,6 +21,8 @@ set(BRANTLE_EC_PUBLIC_KEY_OID "06072a8648ce3d0201")
 set(BRANTLE_P256_CURVE_OID "06082a8648ce3d030107")
 # A PEM file much larger than a key is no key.
 set(BRANTLE_UPDATE_KEY_MAX_FILE_BYTES 16384)
+# The openssl program that judges the point; -DBRANTLE_OPENSSL=<path> names another.
+find_program(BRANTLE_OPENSSL openssl)
 
 # Decodes standard base64 (no blanks) into lower-case hexadecimal; sets
 # <out> to "" when the text is not base64.
@@ -55,6 +58,37 @@ function(brantle_base64_to_hex text out)
     endif()
   endforeach()
   set(${out} "${hex}" PARENT_SCOPE)
+endfunction()
+
+# Stops the configure step unless openssl loads the file at `path` as a P-256
+# public key whose point is exactly `coordinates` (128 hexadecimal digits):
+# OpenSSL refuses a point that is not on the curve or has a coordinate
+# beyond the field, as Windows does when the program imports the key.
+function(brantle_check_point_with_openssl path coordinates what how)
+  if(NOT BRANTLE_OPENSSL OR NOT EXISTS "${BRANTLE_OPENSSL}")
+    message(FATAL_ERROR "${what}: openssl is needed to check that the key is a point of the P-256 curve, "
+                        "and was not found. Install it (Debian: apt-get install openssl), or give its path "
+                        "as BRANTLE_OPENSSL.")
+  endif()
+  # A relative path names the same file as for file(READ).
+  get_filename_component(path "${path}" ABSOLUTE)
+  execute_process(COMMAND "${BRANTLE_OPENSSL}" pkey -pubin -in "${path}" -noout -text
+                  RESULT_VARIABLE status OUTPUT_VARIABLE text ERROR_QUIET)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${what}: OpenSSL cannot load it as a public key: its point is not a point of the "
+                        "P-256 curve. The file is damaged, or was not written by openssl. ${how}.")
+  endif()
+  # "pub:", the point as colon-separated hexadecimal over several lines,
+  # then the curve's name.
+  if(NOT text MATCHES "pub:[\r\n]+([0-9a-f: \r\n]+)ASN1 OID: ([A-Za-z0-9]+)")
+    message(FATAL_ERROR "${what}: OpenSSL does not read it as an elliptic-curve key. ${how}.")
+  endif()
+  set(curve "${CMAKE_MATCH_2}")
+  string(REGEX REPLACE "[: \r\n]" "" point "${CMAKE_MATCH_1}")
+  if(NOT curve STREQUAL "prime256v1" OR NOT point STREQUAL "04${coordinates}")
+    message(FATAL_ERROR "${what}: OpenSSL reads another key from it (curve ${curve}) than the one in its "
+                        "PEM block. ${how}.")
+  endif()
 endfunction()
 
 # Sets <out> to the key's 64 bytes as "0x..,0x..,..." or stops the
@@ -106,6 +140,7 @@ function(brantle_read_update_public_key path out)
   endif()
 
   string(SUBSTRING "${der}" ${prefix_length} 128 coordinates)
+  brantle_check_point_with_openssl("${path}" "${coordinates}" "${what}" "${how}")
   string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${coordinates}")
   string(REGEX REPLACE ",$" "" bytes "${bytes}")
   set(${out} "${bytes}" PARENT_SCOPE)

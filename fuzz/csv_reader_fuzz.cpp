@@ -1,6 +1,7 @@
 // The CSV reader reads the same records however its input is cut into
 // pieces, stays within its bound, and reads back exactly what the writer
 // writes; the schedule check answers any input with CSV of its own shape.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -14,26 +15,33 @@ namespace {
 
 struct Read {
     std::vector<std::vector<std::string>> records;
+    std::vector<size_t> fieldCounts;
     std::vector<bool> blank, unclosed;
     bool tooLong = false;
     bool operator==(const Read& o) const {
-        return records == o.records && blank == o.blank && unclosed == o.unclosed && tooLong == o.tooLong;
+        return records == o.records && fieldCounts == o.fieldCounts && blank == o.blank && unclosed == o.unclosed &&
+               tooLong == o.tooLong;
     }
 };
 
-Read ReadInPieces(std::string_view input, size_t piece, size_t bound) {
-    CsvReader reader(bound);
+Read ReadInPieces(std::string_view input, size_t piece, size_t bound, size_t maxFields = SIZE_MAX) {
+    CsvReader reader(bound, maxFields);
     Read read;
     auto take = [&](const CsvRecord& r) {
         read.records.emplace_back(r.fields.begin(), r.fields.end());
+        read.fieldCounts.push_back(r.fieldCount);
         read.blank.push_back(r.blankLine);
         read.unclosed.push_back(r.unclosedQuote);
         size_t bytes = 0;
         for (std::string_view f : r.fields) bytes += f.size();
         if (bytes > bound) std::abort();
+        return true;
     };
     bool going = true;
-    for (size_t i = 0; going && i < input.size(); i += piece) going = reader.Feed(input.substr(i, piece), take);
+    for (size_t i = 0; going && i < input.size(); i += piece) {
+        reader.Feed(input.substr(i, piece), take);
+        going = !reader.TooLong();
+    }
     if (going) reader.Finish(take);
     read.tooLong = !going;
     return read;
@@ -49,6 +57,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t bound : {size_t{64}, size_t{1} << 20}) {
         const Read whole = ReadInPieces(input, input.size() + 1, bound);
         if (!(ReadInPieces(input, piece, bound) == whole)) std::abort();
+        // Keeping only the first fields keeps those of every record, and
+        // counts them all.
+        const Read firstFields = ReadInPieces(input, piece, bound, 2);
+        if (firstFields.fieldCounts != whole.fieldCounts || firstFields.tooLong != whole.tooLong) std::abort();
+        for (size_t i = 0; i < whole.records.size(); ++i) {
+            if (whole.fieldCounts[i] != whole.records[i].size()) std::abort();
+            const size_t kept = std::min<size_t>(whole.records[i].size(), 2);
+            if (firstFields.records[i] !=
+                std::vector<std::string>(whole.records[i].begin(), whole.records[i].begin() + kept))
+                std::abort();
+        }
         if (whole.tooLong) continue;
         // What the writer writes of each record reads back as that record
         // (after a first line: at the very start a byte order mark would be
@@ -66,13 +85,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ScheduleCheck check;
     std::string output;
     const std::string header = "diagram,x,options\n";
-    bool going = check.Feed(header);
-    for (size_t i = 0; going && i < input.size(); i += piece) {
-        going = check.Feed(input.substr(i, piece));
-        output += check.Output();
-        check.Output().clear();
+    check.Feed(header);
+    for (size_t i = 0; !check.Failed() && i < input.size(); i += piece) {
+        std::string_view rest = input.substr(i, piece);
+        while (!rest.empty() && !check.Failed()) {
+            rest.remove_prefix(check.Feed(rest));
+            output += check.Output();
+            check.Output().clear();
+        }
     }
-    if (going && check.Finish()) {
+    if (!check.Failed() && check.Finish()) {
         output += check.Output();
         const Read answer = ReadInPieces(output, output.size() + 1, size_t{1} << 30);
         const Read rows = ReadInPieces(header + std::string(input), input.size() + header.size() + 1, size_t{1} << 30);

@@ -12,7 +12,6 @@
 
 #include "control_ids.h"
 #include "read_number.h"
-#include "result_record.h"
 #include "rule_table.h"
 #include "rules_engine.h"
 
@@ -162,7 +161,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::string tableText;
     for (const std::string& pattern : patterns) tableText += pattern + ",1,0\r\n";
-    const int32_t count = ParseRuleTable(tableText, TheRuleTable);
+    RuleTable table;
+    const int32_t count = ParseRuleTable(tableText, table);
     Require(count == static_cast<int32_t>(patterns.size() < 500 ? patterns.size() : 500));
 
     const std::string normalised = NormaliseDiagramText(typed);
@@ -173,15 +173,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Require(std::memcmp(&fast, &plain, sizeof fast) == 0);
     }
     const int32_t expected = PlainMatch(patterns, normalised);
-    Require(FindMatchingRow(TheRuleTable, normalised) == expected);
+    Require(FindMatchingRow(table, normalised) == expected);
 
     // The whole keystroke, normalising in place, agrees too.
     TypedBox box;
     box.typed = typed;
-    OnDiagramTextChanged(box);
-    Require(MatchedRow == expected);
+    EngineState state(table);
+    OnDiagramTextChanged(state, box);
+    Require(state.matchedRow == expected);
     const size_t recorded = typed.size() < 7 ? typed.size() : 7;
-    Require(std::memcmp(TheResultRecord.diagram, typed.data(), recorded) == 0);
-    Require(TheResultRecord.diagram[recorded] == '\0');
+    Require(std::memcmp(state.resultRecord.diagram, typed.data(), recorded) == 0);
+    Require(state.resultRecord.diagram[recorded] == '\0');
     return 0;
 }

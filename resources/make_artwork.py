@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes the program's artwork: the icon group and the three About bitmaps.
+"""Writes the program's artwork: the icon group and the three About bitmaps,
+and the web app's icons drawn from the same icon.
 
     python3 resources/make_artwork.py [output folder]
     python3 resources/make_artwork.py --check
@@ -582,14 +583,23 @@ def make_kxlogo(scale=1):
 
 
 # ---------------------------------------------------------------- AMAIN
-def icon_image(size):
+SIGN_BLUE = (0, 82, 164)
+
+
+def icon_image(size, full_bleed=False):
     """A blue information-sign tile holding a lit yellow bulb, drawn at
-    `size` pixels with 4 x 4 samples per pixel for smooth edges."""
+    `size` pixels with 4 x 4 samples per pixel for smooth edges. With
+    `full_bleed` the sign blue fills the whole square, without the rounded
+    corners and the white border: the maskable icon of the web app, which
+    the system crops to a shape of its own (the bulb lies well inside the
+    central circle of 80 % of the size that every crop keeps)."""
     samples = 4
     s = size / 32.0  # drawn on a 32-unit grid
 
     def colour_at(x, y):
         # x, y in 32-unit coordinates; returns (r, g, b) or None.
+        if full_bleed:
+            return bulb_at(x, y) or SIGN_BLUE
         margin, radius = 1.0, 5.0
         inner = (margin, margin, 32 - margin, 32 - margin)
         dx = max(inner[0] + radius - x, 0, x - (inner[2] - radius))
@@ -599,7 +609,10 @@ def icon_image(size):
         if dx * dx + dy * dy > (radius - 1.6) ** 2 and (dx > 0 or dy > 0) or \
                 min(x - inner[0], inner[2] - x, y - inner[1], inner[3] - y) < 1.6:
             return (255, 255, 255)  # white border of the sign
-        # Bulb: globe, neck and base.
+        return bulb_at(x, y) or SIGN_BLUE
+
+    def bulb_at(x, y):
+        # Bulb: globe, neck and base; None outside it.
         gx, gy, gr = 16.0, 13.0, 7.5
         in_globe = (x - gx) ** 2 + (y - gy) ** 2 <= gr * gr or \
             (gy <= y <= 21.5 and abs(x - gx) <= 4.2 + max(0.0, 19 - y) * 0.9)
@@ -612,12 +625,24 @@ def icon_image(size):
             return (210, 210, 215) if band == 0 else (120, 120, 130)
         if 26.0 < y <= 27.5 and abs(x - gx) <= 2.2:
             return (60, 60, 64)
-        return (0, 82, 164)  # sign blue
+        return None
 
+    # From 128 pixels up, the narrowest shape is several pixels wide, so a
+    # pixel whose corners and centre fall in one colour lies inside it and
+    # takes it without the 16 samples: the web app's large icons then take
+    # seconds, not minutes. The program's icon sizes sample every pixel.
+    agreeing = size >= 128
     rows = []
     for py in range(size):
         row = []
         for px in range(size):
+            if agreeing:
+                probes = {colour_at((px + dx) / s, (py + dy) / s)
+                          for dx, dy in ((0, 0), (1, 0), (0, 1), (1, 1), (0.5, 0.5))}
+                if len(probes) == 1:
+                    c = probes.pop()
+                    row.append((0, 0, 0, 0) if c is None else c + (255,))
+                    continue
             acc = [0, 0, 0]
             hits = 0
             for sy in range(samples):
@@ -647,6 +672,10 @@ ICON_SIZES = (16, 20, 24, 32, 40, 48, 64)
 # twenty-fifth of its bitmap. The sizes of 100 % screens, and the small
 # icons at the other scales, stay bitmaps.
 PNG_ICON_SIZES = (40, 48, 64)
+# The web app's icons, for the page's manifest: the icon at the sizes that
+# browsers and systems ask for, and the full-bleed one for maskable use.
+WEB_ICONS = (("brantle-192.png", 192, False), ("brantle-512.png", 512, False),
+             ("brantle-maskable.png", 512, True))
 
 
 def drawings():
@@ -692,10 +721,13 @@ def unreadable_icon(data, images):
 
 def same_artwork(name, committed, made):
     """Whether the committed file is what the drawings make: byte for byte,
-    but for the PNG images of the icon, which must hold the same pixels
-    (another build of zlib may pack the same pixels into other bytes)."""
+    but for PNG files and the PNG images of the icon, which must hold the
+    same pixels (another build of zlib may pack the same pixels into other
+    bytes)."""
     if committed == made:
         return True
+    if name.endswith(".png"):
+        return png_rows(committed) is not None and png_rows(committed) == png_rows(made)
     if name != "amain.ico":
         return False
 
@@ -706,6 +738,16 @@ def same_artwork(name, committed, made):
         return content(committed) == content(made)
     except struct.error:
         return False
+
+
+def outside_safe_zone(rows):
+    """Whether any pixel other than the background blue lies outside the
+    circle of 80 % of the size around the centre, which a maskable icon's
+    crop always keeps."""
+    size = len(rows)
+    limit = (0.4 * size) ** 2
+    return any(pixel[:3] != SIGN_BLUE and (x + 0.5 - size / 2) ** 2 + (y + 0.5 - size / 2) ** 2 > limit
+               for y, row in enumerate(rows) for x, pixel in enumerate(row))
 
 
 def artwork():
@@ -719,6 +761,15 @@ def artwork():
     images = {size: icon_image(size) for size in ICON_SIZES}
     files["amain.ico"] = ico_bytes(images, PNG_ICON_SIZES)
     problems.append(unreadable_icon(files["amain.ico"], images))
+    for name, size, full_bleed in WEB_ICONS:
+        rows = icon_image(size, full_bleed)
+        files[name] = png_bytes(rows)
+        if png_rows(files[name]) != rows:
+            problems.append(f"{name}: does not read back as its drawing")
+        if full_bleed and any(pixel[3] != 255 for row in rows for pixel in row):
+            problems.append(f"{name}: a maskable icon must be opaque to its edges")
+        if full_bleed and outside_safe_zone(rows):
+            problems.append(f"{name}: the drawing reaches outside the central circle that every crop keeps")
     return files, [p for p in problems if p]
 
 

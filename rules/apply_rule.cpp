@@ -1,18 +1,19 @@
 // Keeping the option controls and the option set consistent with the
 // matched row, and following the user's clicks.
 #include "control_ids.h"
-#include "result_record.h"
 #include "rules_engine.h"
 
 namespace {
 
-void SetOptionBit(int option, bool set) {
-    uint32_t bits = static_cast<uint32_t>(OptionSet);
+void SetOptionBit(EngineState& state, int option, bool set) {
+    uint32_t bits = static_cast<uint32_t>(state.OptionSet());
     bits = set ? bits | Bit(option) : bits & ~Bit(option);
-    OptionSet = static_cast<int32_t>(bits);
+    state.OptionSet() = static_cast<int32_t>(bits);
 }
 
-bool OptionBit(int option) { return HasBit(static_cast<uint32_t>(OptionSet), option); }
+bool OptionBit(const EngineState& state, int option) {
+    return HasBit(static_cast<uint32_t>(state.OptionSet()), option);
+}
 
 constexpr bool InMountingGroup(int option) { return option >= MOUNTING_GROUP_FIRST && option <= MOUNTING_GROUP_LAST; }
 
@@ -27,13 +28,14 @@ constexpr std::string_view ILLUMINATED_BOLLARD = "internally illuminated bollard
 
 }  // namespace
 
-void InitialiseMainDialogControls(MainDialogControls& controls) {
+void InitialiseMainDialogControls(EngineState& state, MainDialogControls& controls) {
     controls.UpdateShown(IDC_RESULT_HEADER, false);
     controls.UpdateShown(IDC_RESULT_NOTE, false);
     controls.UpdateShown(IDC_CONDITION, false);
-    if (OptionSet != 0) {
+    if (state.OptionSet() != 0) {
         for (int option = OPT_FIRST; option <= OPT_LAST; ++option) {
-            if (OptionHasControl(option) && OptionBit(option)) controls.UpdateTicked(IDC_OPTION_BASE + option, true);
+            if (OptionHasControl(option) && OptionBit(state, option))
+                controls.UpdateTicked(IDC_OPTION_BASE + option, true);
         }
     } else {
         // Shown as the usual mounting, but not counted until chosen.
@@ -42,17 +44,17 @@ void InitialiseMainDialogControls(MainDialogControls& controls) {
     controls.PostDiagramTextChanged();
 }
 
-void ApplyRule(MainDialogControls& controls) {
-    if (MatchedRow == 0) {
+void ApplyRule(EngineState& state, MainDialogControls& controls) {
+    if (state.matchedRow == 0) {
         controls.UpdateText(IDC_RESULT, "");
         controls.UpdateShown(IDC_RESULT_HEADER, false);
         controls.UpdateShown(IDC_RESULT_NOTE, false);
         // A number that matches nothing has no requirement: the record must
         // not carry the previous number's word.
-        WriteTextField(TheResultRecord.result, "");
+        WriteTextField(state.resultRecord.result, "");
         return;
     }
-    const Rule& rule = TheRuleTable[MatchedRow];
+    const Rule& rule = state.Rules()[state.matchedRow];
     controls.UpdateShown(IDC_RESULT_HEADER, true);
     controls.UpdateShown(IDC_RESULT_NOTE, true);
     controls.UpdateText(IDC_BOLLARD, HasBit(rule.requirement, REQ_OTHER_BOLLARD) ? OTHER_BOLLARD : ILLUMINATED_BOLLARD);
@@ -60,23 +62,27 @@ void ApplyRule(MainDialogControls& controls) {
     // The bits are kept in a local word and stored once: nothing that the
     // controls do in between reads them.
     const uint32_t disabledOptions = rule.disabledOptions;
-    uint32_t options = static_cast<uint32_t>(OptionSet);
+    uint32_t options = static_cast<uint32_t>(state.OptionSet());
     for (int option = OPT_FIRST; option <= OPT_LAST; ++option) {
-        const bool disabled = HasBit(disabledOptions, option);
-        const bool hasControl = OptionHasControl(option);
-        if (disabled) {
+        // Each branch knows its option's state, so nothing about it needs
+        // keeping across the calls to the controls.
+        if (HasBit(disabledOptions, option)) {
             // A mounting that does not apply falls back to normal posts
             // (a self-righting bollard does not).
             if (option >= OPT_BOLLARD && InMountingGroup(option) && HasBit(options, option)) {
                 controls.UpdateTicked(IDC_NORMAL_POSTS, true);
                 options |= Bit(OPT_NORMAL_POSTS);
             }
-            if (hasControl) controls.UpdateTicked(IDC_OPTION_BASE + option, false);
             options &= ~Bit(option);
+            if (OptionHasControl(option)) {
+                controls.UpdateTicked(IDC_OPTION_BASE + option, false);
+                controls.UpdateEnabled(IDC_OPTION_BASE + option, false);
+            }
+        } else if (OptionHasControl(option)) {
+            controls.UpdateEnabled(IDC_OPTION_BASE + option, true);
         }
-        if (hasControl) controls.UpdateEnabled(IDC_OPTION_BASE + option, !disabled);
     }
-    OptionSet = static_cast<int32_t>(options);
+    state.OptionSet() = static_cast<int32_t>(options);
 
     if (!rule.label.empty() && !HasBit(rule.requirement, REQ_NOT_APPLICABLE)) {
         controls.UpdateText(IDC_CONDITION, rule.label);
@@ -84,19 +90,19 @@ void ApplyRule(MainDialogControls& controls) {
     } else {
         controls.UpdateTicked(IDC_CONDITION, false);
         controls.UpdateShown(IDC_CONDITION, false);
-        SetOptionBit(OPT_CONDITION, false);
+        SetOptionBit(state, OPT_CONDITION, false);
     }
-    ComposeWording(controls);
+    ComposeWording(state, controls);
 }
 
-void OnOptionClicked(MainDialogControls& controls, int id, bool ticked) {
+void OnOptionClicked(EngineState& state, MainDialogControls& controls, int id, bool ticked) {
     const int option = id - IDC_OPTION_BASE;
     if (option < OPT_FIRST || option > OPT_LAST) return;
     if (InMountingGroup(option)) {
-        OptionSet = static_cast<int32_t>(static_cast<uint32_t>(OptionSet) & ~MountingGroupBits());
-        SetOptionBit(option, true);
+        state.OptionSet() = static_cast<int32_t>(static_cast<uint32_t>(state.OptionSet()) & ~MountingGroupBits());
+        SetOptionBit(state, option, true);
     } else {
-        SetOptionBit(option, ticked);
+        SetOptionBit(state, option, ticked);
     }
-    if (MatchedRow != 0) ComposeWording(controls);
+    if (state.matchedRow != 0) ComposeWording(state, controls);
 }

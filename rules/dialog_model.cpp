@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "result_record.h"
 #include "rules_engine.h"
 
 namespace {
@@ -45,7 +44,10 @@ bool IsMountingButton(int id) { return id >= IDC_NORMAL_POSTS && id <= IDC_SIGNA
 
 }  // namespace
 
-MainDialogModel::MainDialogModel(std::string_view initialNumber) { Show(initialNumber); }
+MainDialogModel::MainDialogModel(std::string_view initialNumber, int32_t optionSet) {
+    state_.OptionSet() = optionSet;
+    Show(initialNumber);
+}
 
 void MainDialogModel::Show(std::string_view initialNumber) {
     for (int i = 0; i < CONTROL_COUNT; ++i) {
@@ -60,13 +62,13 @@ void MainDialogModel::Show(std::string_view initialNumber) {
     postedTextChanges_ = 0;
     writes_ = 0;
     needlessWrites_ = 0;
-    InitialiseMainDialogControls(*this);
+    InitialiseMainDialogControls(state_, *this);
     RunPosted();
 }
 
 void MainDialogModel::Type(std::string_view text) {
     Find(IDC_DIAGRAM_NUMBER)->text.assign(text);
-    OnDiagramTextChanged(*this);  // the edit control notifies every change
+    OnDiagramTextChanged(state_, *this);  // the edit control notifies every change
     RunPosted();
 }
 
@@ -85,9 +87,9 @@ void MainDialogModel::Click(int id) {
         return;
     }
     if (id == IDC_NONE) {
-        OnNoneToggled(*this, control->ticked);
+        OnNoneToggled(state_, *this, control->ticked);
     } else {
-        OnOptionClicked(*this, id, control->ticked);
+        OnOptionClicked(state_, *this, id, control->ticked);
     }
     RunPosted();
 }
@@ -100,7 +102,7 @@ const ModelControl& MainDialogModel::Absent() {
 void MainDialogModel::RunPosted() {
     while (postedTextChanges_ > 0) {
         --postedTextChanges_;
-        OnDiagramTextChanged(*this);
+        OnDiagramTextChanged(state_, *this);
     }
 }
 
@@ -165,8 +167,3 @@ void MainDialogModel::SetShown(int id, bool shown) {
 }
 
 void MainDialogModel::PostDiagramTextChanged() { ++postedTextChanges_; }
-
-void ResetRulesState() {
-    std::memset(&TheResultRecord, 0, sizeof TheResultRecord);
-    MatchedRow = 0;
-}

@@ -2,7 +2,8 @@
 // for the command-line tool and the tests: a user click on an auto radio
 // button ticks it and unticks the other buttons of its group that are enabled
 // and shown (a disabled one keeps its tick); a tick set from code changes that
-// control alone; a click on a disabled or hidden control does nothing.
+// control alone; a click on a disabled or hidden control does nothing. Each
+// model owns its engine state, as each showing of the real dialog does.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <string_view>
 
 #include "control_ids.h"
+#include "engine_state.h"
 #include "main_dialog_controls.h"
 
 struct ModelControl {
@@ -23,17 +25,33 @@ struct ModelControl {
 
 class MainDialogModel : public MainDialogControls {
 public:
-    // A fresh showing: the controls as created, then the dialog's
+    // A fresh showing with a fresh engine state, as the program shows
+    // DIAGRAM /Q OPTIONS first: the controls as created, then the dialog's
     // initialisation, then the posted first matching of `initialNumber`.
-    explicit MainDialogModel(std::string_view initialNumber);
+    explicit MainDialogModel(std::string_view initialNumber, int32_t optionSet = 0);
 
-    // A model whose dialog is not shown yet: Show() creates the controls.
+    // A model whose dialog is not shown yet, with a fresh engine state:
+    // Show() creates the controls.
     MainDialogModel() = default;
 
-    // Another fresh showing in the same object, as the constructor does; the
-    // controls' texts keep their storage, so a tool that shows the dialog
-    // for every line of its input allocates nothing per line.
+    // Another showing in the same object, as the constructor does, with the
+    // engine state that the last one left (its ticks are shown again, as
+    // after "Run again"); the controls' texts keep their storage, so a tool
+    // that shows the dialog for every line of its input allocates nothing
+    // per line.
     void Show(std::string_view initialNumber);
+
+    // The engine state as a new process has it, with `optionSet`, for the
+    // next showing; the rule table stays.
+    void ResetState(int32_t optionSet) {
+        state_.matchedRow = 0;
+        state_.resultRecord = ResultRecord{};
+        state_.OptionSet() = optionSet;
+    }
+
+    // The match, the option set and the record of this model's showings.
+    EngineState& State() { return state_; }
+    const EngineState& State() const { return state_; }
 
     // User actions; each is followed by whatever it posted.
     void Type(std::string_view text);  // the box's text becomes `text`
@@ -102,12 +120,9 @@ private:
     void RunPosted();
     void CountWrite(bool changed);
 
+    EngineState state_;
     ModelControl controls_[CONTROL_COUNT];
     int postedTextChanges_ = 0;
     int writes_ = 0;
     int needlessWrites_ = 0;
 };
-
-// Resets the process-wide state of the rules engine to that of a new
-// process (zero record, option set and matched row), keeping the table.
-void ResetRulesState();

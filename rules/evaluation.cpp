@@ -31,6 +31,10 @@ int32_t EvaluateRequirement(uint32_t r, int32_t optionSet) {
     return v;
 }
 
+int32_t MatchedVerdict(const EngineState& state) {
+    return EvaluateRequirement(state.Rules()[state.matchedRow].requirement, state.OptionSet());
+}
+
 const char* VerdictWord(int32_t verdict) {
     switch (verdict) {
         case VERDICT_NONE:

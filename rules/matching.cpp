@@ -4,12 +4,9 @@
 
 #include "control_ids.h"
 #include "read_number.h"
-#include "result_record.h"
 #include "rules_engine.h"
 #include "text_field.h"
 #include "upper_case.h"
-
-int32_t MatchedRow = 0;
 
 namespace {
 
@@ -87,38 +84,38 @@ namespace {
 
 // Records the typed text, normalises it in place, matches it and applies
 // the row.
-void MatchTypedText(MainDialogControls& controls, char* text, size_t length) {
-    WriteTextField(TheResultRecord.diagram, std::string_view(text, length));
+void MatchTypedText(EngineState& state, MainDialogControls& controls, char* text, size_t length) {
+    WriteTextField(state.resultRecord.diagram, std::string_view(text, length));
     const size_t normalisedLength = NormaliseDiagramText(std::string_view(text, length), text);
-    MatchedRow = FindMatchingRow(TheRuleTable, std::string_view(text, normalisedLength));
-    ApplyRule(controls);
+    state.matchedRow = FindMatchingRow(state.Rules(), std::string_view(text, normalisedLength));
+    ApplyRule(state, controls);
 }
 
 // A text too long for the stack, read again whole.
-void MatchLongText(MainDialogControls& controls, size_t length) {
+void MatchLongText(EngineState& state, MainDialogControls& controls, size_t length) {
     std::string text(length, '\0');
     length = std::min(length, controls.Text(IDC_DIAGRAM_NUMBER, &text[0], length));
-    MatchTypedText(controls, &text[0], length);
+    MatchTypedText(state, controls, &text[0], length);
 }
 
 }  // namespace
 
-void OnDiagramTextChanged(MainDialogControls& controls) {
+void OnDiagramTextChanged(EngineState& state, MainDialogControls& controls) {
     // The text on the stack for the lengths that people type.
     char text[256];
     const size_t length = controls.Text(IDC_DIAGRAM_NUMBER, text, sizeof text);
     if (length <= sizeof text) {
-        MatchTypedText(controls, text, length);
+        MatchTypedText(state, controls, text, length);
     } else {
-        MatchLongText(controls, length);
+        MatchLongText(state, controls, length);
     }
 }
 
-void OnNoneToggled(MainDialogControls& controls, bool ticked) {
+void OnNoneToggled(EngineState& state, MainDialogControls& controls, bool ticked) {
     controls.UpdateEnabled(IDC_DIAGRAM_NUMBER, !ticked);
     if (ticked) {
-        MatchedRow = TheRuleTable.count;
-        ApplyRule(controls);
+        state.matchedRow = state.Rules().count;
+        ApplyRule(state, controls);
     } else {
         controls.PostDiagramTextChanged();
     }

@@ -1,5 +1,5 @@
 // The 52-byte record handed to a calling program after each showing of the
-// main dialog.
+// main dialog. It starts zero-filled.
 #pragma once
 
 #include <cstddef>
@@ -29,10 +29,3 @@ template <size_t N>
 void WriteTextField(char (&field)[N], std::string_view text) {
     WriteTextField(field, N, text);
 }
-
-// The one record of the process, zero-filled at start.
-extern ResultRecord TheResultRecord;
-
-// The process-wide set of ticked options. It is the record's options field,
-// so the record always carries the current ticks.
-extern int32_t& OptionSet;

@@ -7,8 +7,6 @@
 #include "read_number.h"
 #include "text_field.h"
 
-RuleTable TheRuleTable;
-
 namespace {
 
 void DerivePatternParts(Rule& rule) {
@@ -137,4 +135,15 @@ int32_t ParseRuleTable(std::string_view text, RuleTable& table) {
     return table.count;
 }
 
-int32_t LoadRuleTable() { return ParseRuleTable(RuleTableText(), TheRuleTable); }
+int32_t LoadRuleTable(RuleTable& table) { return ParseRuleTable(RuleTableText(), table); }
+
+const RuleTable& TheRuleTable() {
+    // Made on first use, also when another program has loaded brantle.exe to
+    // call its export and the program's own start-up code has not run.
+    static const RuleTable table = [] {
+        RuleTable loaded;
+        LoadRuleTable(loaded);
+        return loaded;
+    }();
+    return table;
+}

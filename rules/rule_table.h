@@ -107,11 +107,13 @@ int32_t ParseRuleTable(std::string_view text, RuleTable& table);
 // character that is not 0 or 1. Digits beyond 32 shift the earlier ones out.
 uint32_t ReadBinaryNumeral(std::string_view text);
 
-// The embedded table, loaded by LoadRuleTable.
-extern RuleTable TheRuleTable;
+// Loads the embedded rule table text into `table` and returns its count.
+int32_t LoadRuleTable(RuleTable& table);
 
-// Loads the embedded rule table text into TheRuleTable and returns its count.
-int32_t LoadRuleTable();
+// The embedded table, loaded on first use and never changed afterwards: its
+// bytes are the same for every user of the engine, so all of them read the
+// one copy (count 0 when the text cannot be found).
+const RuleTable& TheRuleTable();
 
 // The embedded rule table text (a resource on Windows, compiled-in bytes
 // natively). Empty when it cannot be found.

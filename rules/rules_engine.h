@@ -1,11 +1,13 @@
 // The rules engine's steps: matching a typed number, applying the matched
-// row to the options, evaluating the requirement and wording it.
+// row to the options, evaluating the requirement and wording it. The steps
+// of a dialog work on the EngineState of their user, passed to each.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "engine_state.h"
 #include "main_dialog_controls.h"
 #include "rule_table.h"
 
@@ -17,9 +19,6 @@ enum : int32_t {
     VERDICT_INTERNAL = 3,
     VERDICT_REFER = 4,
 };
-
-// The number of the matched row of TheRuleTable, 0 for none.
-extern int32_t MatchedRow;
 
 // Trims spaces, upper-cases, turns "-" into "." and drops "<" and ">".
 std::string NormaliseDiagramText(std::string_view typed);
@@ -37,24 +36,28 @@ int32_t EvaluateRequirement(uint32_t requirement, int32_t optionSet);
 // The result word of a verdict ("" for VERDICT_NOT_APPLICABLE).
 const char* VerdictWord(int32_t verdict);
 
-// Dialog initialisation (after LoadRuleTable): hides the heading, note and
-// extra tick box, shows OptionSet on the option controls and posts the change
-// notification that matches the initial text once the dialog runs.
-void InitialiseMainDialogControls(MainDialogControls& controls);
+// Dialog initialisation: hides the heading, note and extra tick box, shows
+// the option set on the option controls and posts the change notification
+// that matches the initial text once the dialog runs.
+void InitialiseMainDialogControls(EngineState& state, MainDialogControls& controls);
 
 // A change of the diagram-number box: records the typed text, matches it and
 // applies the matched row.
-void OnDiagramTextChanged(MainDialogControls& controls);
+void OnDiagramTextChanged(EngineState& state, MainDialogControls& controls);
 
 // A command from the "none" tick box, with its tick state.
-void OnNoneToggled(MainDialogControls& controls, bool ticked);
+void OnNoneToggled(EngineState& state, MainDialogControls& controls, bool ticked);
 
 // Applies the matched row: enables and clears options, captions the bollard
 // option and the extra tick box, then words the verdict.
-void ApplyRule(MainDialogControls& controls);
+void ApplyRule(EngineState& state, MainDialogControls& controls);
 
 // A click notification from an option control, with its tick after the click.
-void OnOptionClicked(MainDialogControls& controls, int id, bool ticked);
+void OnOptionClicked(EngineState& state, MainDialogControls& controls, int id, bool ticked);
 
 // Evaluates the matched row and writes the three lines and the result word.
-void ComposeWording(MainDialogControls& controls);
+void ComposeWording(EngineState& state, MainDialogControls& controls);
+
+// The verdict of the matched row for the current option set; valid only
+// while a row is matched.
+int32_t MatchedVerdict(const EngineState& state);

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "control_ids.h"
-#include "result_record.h"
 #include "rules_engine.h"
 
 namespace {
@@ -33,15 +32,15 @@ std::string_view NotApplicableHeading(std::string_view label, char (&local)[256]
 
 }  // namespace
 
-void ComposeWording(MainDialogControls& controls) {
+void ComposeWording(EngineState& state, MainDialogControls& controls) {
     // The record's word: empty without a row, else the verdict's (empty
     // for not applicable), written once.
-    if (MatchedRow == 0) {
-        WriteTextField(TheResultRecord.result, "");
+    if (state.matchedRow == 0) {
+        WriteTextField(state.resultRecord.result, "");
         return;
     }
-    const Rule& rule = TheRuleTable[MatchedRow];
-    const int32_t verdict = EvaluateRequirement(rule.requirement, OptionSet);
+    const Rule& rule = state.Rules()[state.matchedRow];
+    const int32_t verdict = EvaluateRequirement(rule.requirement, state.OptionSet());
 
     std::string_view heading = HEADING;
     std::string_view note = "";
@@ -52,7 +51,7 @@ void ComposeWording(MainDialogControls& controls) {
             note = JUDGEMENT_NOTE;
             break;
         case VERDICT_REFLECTORISED:
-            if (MatchedRow == TheRuleTable.count) {
+            if (state.matchedRow == state.Rules().count) {
                 heading = NO_DIAGRAM_HEADING;
                 note = NO_DIAGRAM_NOTE;
             } else {
@@ -66,7 +65,7 @@ void ComposeWording(MainDialogControls& controls) {
             break;
     }
     const std::string_view word = VerdictWord(verdict);
-    WriteTextField(TheResultRecord.result, word);
+    WriteTextField(state.resultRecord.result, word);
     controls.UpdateText(IDC_RESULT_HEADER, heading);
     controls.UpdateText(IDC_RESULT_NOTE, note);
     controls.UpdateText(IDC_RESULT, word);

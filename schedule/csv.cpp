@@ -15,7 +15,16 @@ void CsvReader::Count(size_t bytes) {
     if (recordBytes_ > maxRecordBytes_) tooLong_ = true;
 }
 
-void CsvReader::EndField() { ends_.push_back(values_.size()); }
+// The bytes of the current field's value, unless the field is one too many
+// to keep.
+void CsvReader::Keep(const char* data, size_t size) {
+    if (fieldCount_ < maxFields_ && !tooLong_) values_.append(data, size);
+}
+
+void CsvReader::EndField() {
+    if (fieldCount_ < maxFields_) ends_.push_back(values_.size());
+    ++fieldCount_;
+}
 
 void CsvReader::EndRecord() {
     EndField();
@@ -25,6 +34,7 @@ void CsvReader::EndRecord() {
         record_.fields.emplace_back(values_.data() + begin, end - begin);
         begin = end;
     }
+    record_.fieldCount = fieldCount_;
     record_.blankLine = recordBytes_ == 0;
     record_.unclosedQuote = state_ == State::Quoted;
     complete_ = true;
@@ -36,6 +46,7 @@ void CsvReader::StartRecord() {
     complete_ = false;
     state_ = State::FieldStart;
     recordBytes_ = 0;
+    fieldCount_ = 0;
     values_.clear();
     ends_.clear();
 }
@@ -50,7 +61,7 @@ bool CsvReader::FinishRecord() {
         if (!held.empty()) Scan(held, 0);
     }
     // Nothing since the last line end: the input ended with a whole record.
-    if (recordBytes_ == 0 && state_ == State::FieldStart && ends_.empty()) return false;
+    if (recordBytes_ == 0 && state_ == State::FieldStart && fieldCount_ == 0) return false;
     EndRecord();
     return true;
 }
@@ -112,7 +123,7 @@ size_t CsvReader::Scan(std::string_view bytes, size_t i) {
                     size_t end = i + 1;
                     while (end < size && data[end] != ',' && data[end] != '\r' && data[end] != '\n') ++end;
                     Count(end - i);
-                    if (!tooLong_) values_.append(data + i, end - i);
+                    Keep(data + i, end - i);
                     if (state_ == State::FieldStart) state_ = State::Unquoted;
                     i = end;
                 }
@@ -121,7 +132,7 @@ size_t CsvReader::Scan(std::string_view bytes, size_t i) {
                 const void* quote = std::memchr(data + i, '"', size - i);
                 const size_t end = quote ? static_cast<size_t>(static_cast<const char*>(quote) - data) : size;
                 Count(end - i);
-                if (!tooLong_) values_.append(data + i, end - i);
+                Keep(data + i, end - i);
                 if (end < size) {
                     Count(1);
                     state_ = State::QuoteInQuoted;
@@ -135,7 +146,7 @@ size_t CsvReader::Scan(std::string_view bytes, size_t i) {
                 if (c == '"') {
                     // A doubled quote: one quote of the value.
                     Count(1);
-                    values_ += '"';
+                    Keep("\"", 1);
                     state_ = State::Quoted;
                     ++i;
                 } else {
@@ -148,6 +159,7 @@ size_t CsvReader::Scan(std::string_view bytes, size_t i) {
 }
 
 void AppendCsvField(std::string& out, std::string_view value) {
+    if (value.empty()) return;  // the common padding of a short row, at no cost
     if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
         out.append(value.data(), value.size());
         return;

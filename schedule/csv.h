@@ -9,10 +9,15 @@
 // and a quote inside a field that did not begin with one, are kept as data,
 // as spreadsheets keep them. A line end right at the end of the input ends
 // the last record; it starts no empty one.
+//
+// Memory stays bounded whatever the input: a record may hold at most a
+// given number of bytes, and only its first fields up to a given number are
+// kept (the others are counted).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,33 +25,40 @@
 // One record: its fields' values, views into storage that the reader reuses
 // for the next record.
 struct CsvRecord {
-    std::vector<std::string_view> fields;
-    bool blankLine = false;      // an empty line: one empty field, nothing else
-    bool unclosedQuote = false;  // the input ended inside a quoted field
+    std::vector<std::string_view> fields;  // the first fields, up to the reader's maxFields
+    size_t fieldCount = 0;                 // all the record's fields, those not kept too
+    bool blankLine = false;                // an empty line: one empty field, nothing else
+    bool unclosedQuote = false;            // the input ended inside a quoted field
 };
 
 class CsvReader {
 public:
-    // `maxRecordBytes` bounds the bytes of one record, its line end left out.
-    explicit CsvReader(size_t maxRecordBytes) : maxRecordBytes_(maxRecordBytes) {}
+    // `maxRecordBytes` bounds the bytes of one record, its line end left out;
+    // of each record, the first `maxFields` fields are kept.
+    explicit CsvReader(size_t maxRecordBytes, size_t maxFields = std::numeric_limits<size_t>::max())
+        : maxRecordBytes_(maxRecordBytes), maxFields_(maxFields) {}
 
     // Whether the input began with the UTF-8 byte order mark, which is taken
     // off the first field. Known once Feed has seen 3 bytes or Finish ran.
     bool HadByteOrderMark() const { return bom_ == Bom::Present; }
 
     // Reads the next `bytes` of the input and calls onRecord(const CsvRecord&)
-    // for every record that they complete. Returns false, and reads nothing
-    // more, once a record has grown longer than maxRecordBytes.
+    // for every record that they complete; it returns whether to read on.
+    // Returns how many of the bytes were read: all of them, unless onRecord
+    // asked to stop (then those up to the end of its record) or a record grew
+    // longer than maxRecordBytes (then nothing more is read; see TooLong()).
     template <typename OnRecord>
-    bool Feed(std::string_view bytes, OnRecord&& onRecord) {
-        for (size_t i = 0; i < bytes.size() && !tooLong_;) {
+    size_t Feed(std::string_view bytes, OnRecord&& onRecord) {
+        size_t i = 0;
+        while (i < bytes.size() && !tooLong_) {
             i = Scan(bytes, i);
             if (complete_) {
-                onRecord(static_cast<const CsvRecord&>(record_));
+                const bool readOn = onRecord(static_cast<const CsvRecord&>(record_));
                 StartRecord();
+                if (!readOn) break;
             }
         }
-        return !tooLong_;
+        return i;
     }
 
     // The end of the input: hands over the record that it ends, if any.
@@ -71,12 +83,14 @@ private:
     size_t Scan(std::string_view bytes, size_t i);
     bool CheckByteOrderMark(std::string_view bytes, size_t& i);
     void Count(size_t bytes);
+    void Keep(const char* data, size_t size);
     void EndField();
     void EndRecord();
     bool FinishRecord();
     void StartRecord();
 
     size_t maxRecordBytes_;
+    size_t maxFields_;
     State state_ = State::FieldStart;
     Bom bom_ = Bom::Unknown;
     std::string bomBytes_;   // the first bytes while the mark is still unknown
@@ -84,8 +98,9 @@ private:
     bool complete_ = false;  // record_ holds a record to hand over
     bool tooLong_ = false;
     size_t recordBytes_ = 0;    // bytes of the current record so far
-    std::string values_;        // the current record's values, one after another
-    std::vector<size_t> ends_;  // where each field's value ends in values_
+    size_t fieldCount_ = 0;     // fields of the current record ended so far
+    std::string values_;        // the kept fields' values, one after another
+    std::vector<size_t> ends_;  // where each kept field's value ends in values_
     CsvRecord record_;
     uint64_t records_ = 0;
 };

@@ -5,13 +5,15 @@
 
 #include "control_ids.h"
 #include "read_number.h"
-#include "result_record.h"
 #include "rules_engine.h"
 #include "text_field.h"
 
 namespace {
 
 const std::string_view ADDED_COLUMNS[] = {"row", "verdict", "heading", "result", "note", "error"};
+
+// Written before the answer's header when the schedule began with it.
+constexpr std::string_view BYTE_ORDER_MARK = "\xEF\xBB\xBF";
 
 bool IsBlankText(std::string_view text) { return text.find_first_not_of(" \t\r\n") == std::string_view::npos; }
 
@@ -23,6 +25,12 @@ bool NamesColumn(std::string_view header, std::string_view name) {
 std::string_view ShownText(const MainDialogModel& dialog, int id) {
     const ModelControl& control = dialog.Control(id);
     return control.shown ? std::string_view(control.text) : std::string_view();
+}
+
+// A limit as people read it: whole MiB as such, any other in bytes.
+std::string SizeText(uint64_t bytes) {
+    constexpr uint64_t MIB = uint64_t{1} << 20;
+    return bytes % MIB == 0 ? std::to_string(bytes / MIB) + " MiB" : std::to_string(bytes) + " bytes";
 }
 
 template <size_t N>
@@ -41,38 +49,36 @@ void AnswerScheduleRow(std::string_view diagram, std::string_view options, MainD
         return;
     }
     // A fresh showing, as the program shows DIAGRAM /Q OPTIONS first.
-    ResetRulesState();
-    OptionSet = optionSet;
+    dialog.ResetState(optionSet);
     dialog.Show(diagram);
     if (TrimSpaces(diagram).empty()) dialog.Click(IDC_NONE);
-    answer.row = MatchedRow;
-    if (MatchedRow != 0) answer.verdict = EvaluateRequirement(TheRuleTable[MatchedRow].requirement, OptionSet);
+    answer.row = dialog.State().matchedRow;
+    if (answer.row != 0) answer.verdict = MatchedVerdict(dialog.State());
     answer.heading = ShownText(dialog, IDC_RESULT_HEADER);
     answer.result = dialog.Control(IDC_RESULT).text;
     answer.note = ShownText(dialog, IDC_RESULT_NOTE);
 }
 
-// The table is the same bytes every time: loaded once.
-ScheduleCheck::ScheduleCheck() {
-    if (TheRuleTable.count == 0) LoadRuleTable();
-}
-
-bool ScheduleCheck::Feed(std::string_view bytes) {
-    if (!failure_.empty()) return false;
-    if (!reader_.Feed(bytes, [this](const CsvRecord& record) { Take(record); })) {
+size_t ScheduleCheck::Feed(std::string_view bytes) {
+    if (Failed()) return 0;
+    const size_t read = reader_.Feed(bytes, [this](const CsvRecord& record) {
+        Take(record);
+        return !Failed() && output_.size() < OUTPUT_STEP;
+    });
+    if (reader_.TooLong()) {
         Fail("row " + std::to_string(reader_.Records() + 1) + " of the file (the header is row 1) is longer than " +
              std::to_string(MAX_RECORD_BYTES) + " bytes");
     }
-    return failure_.empty();
+    return read;
 }
 
 bool ScheduleCheck::Finish() {
-    if (!failure_.empty()) return false;
+    if (Failed()) return false;
     reader_.Finish([this](const CsvRecord& record) { Take(record); });
-    if (!headerDone_ && failure_.empty()) {
+    if (!headerDone_ && !Failed()) {
         Fail("the file is empty; it needs a header row naming a \"diagram\" and an \"options\" column");
     }
-    return failure_.empty();
+    return !Failed();
 }
 
 void ScheduleCheck::Fail(std::string reason) {
@@ -90,6 +96,11 @@ void ScheduleCheck::Take(const CsvRecord& record) {
 
 void ScheduleCheck::TakeHeader(const CsvRecord& record) {
     headerDone_ = true;
+    if (record.fieldCount > MAX_COLUMNS) {
+        Fail("the header row has " + std::to_string(record.fieldCount) + " columns; a schedule may have at most " +
+             std::to_string(MAX_COLUMNS));
+        return;
+    }
     std::string missing;
     for (const auto& [name, column] : {std::pair<std::string_view, size_t*>{"diagram", &diagramColumn_},
                                        std::pair<std::string_view, size_t*>{"options", &optionsColumn_}}) {
@@ -109,24 +120,22 @@ void ScheduleCheck::TakeHeader(const CsvRecord& record) {
         Fail("the header row has " + missing + " column; it needs both \"diagram\" and \"options\"");
         return;
     }
-    if (reader_.HadByteOrderMark()) output_ += "\xEF\xBB\xBF";
     width_ = record.fields.size();
     fields_.assign(record.fields.begin(), record.fields.end());
     fields_.insert(fields_.end(), std::begin(ADDED_COLUMNS), std::end(ADDED_COLUMNS));
-    Emit();
+    Emit(reader_.HadByteOrderMark() ? BYTE_ORDER_MARK : std::string_view());
 }
 
 void ScheduleCheck::TakeRow(const CsvRecord& record) {
     if (record.blankLine) {
         // Kept as the empty line it was.
         fields_.clear();
-        if (onRecord) onRecord(fields_);
-        output_ += "\r\n";
+        Emit();
         return;
     }
-    ++rows_;
-    const size_t count = record.fields.size();
-    fields_.assign(record.fields.begin(), record.fields.begin() + static_cast<std::ptrdiff_t>(std::min(count, width_)));
+    const size_t count = record.fieldCount;
+    const size_t kept = std::min(count, width_);
+    fields_.assign(record.fields.begin(), record.fields.begin() + static_cast<std::ptrdiff_t>(kept));
     fields_.resize(width_);  // a short row's missing columns are written empty
 
     // A row may leave out empty columns at its end; one that lacks the
@@ -137,7 +146,11 @@ void ScheduleCheck::TakeRow(const CsvRecord& record) {
     if (count > width_ || count < needed) {
         error = std::to_string(count) + (count == 1 ? " field" : " fields") + " where the header has " +
                 std::to_string(width_);
-        if (count > width_) error += "; the extra fields follow this column";
+        if (count > MAX_COLUMNS) {
+            error += "; a row may have at most " + std::to_string(MAX_COLUMNS) + ", so the extra fields are left out";
+        } else if (count > width_) {
+            error += "; the extra fields follow this column";
+        }
     }
     if (record.unclosedQuote) {
         if (!error.empty()) error += "; ";
@@ -155,18 +168,33 @@ void ScheduleCheck::TakeRow(const CsvRecord& record) {
         fields_.push_back(answer_.note);
         fields_.push_back(std::string_view());
     } else {
-        ++rowsWithErrors_;
         answer_.error = std::move(error);
         fields_.insert(fields_.end(), 5, std::string_view());
         fields_.push_back(answer_.error);
     }
-    if (count > width_) {
+    if (count > width_ && count <= MAX_COLUMNS) {
         fields_.insert(fields_.end(), record.fields.begin() + static_cast<std::ptrdiff_t>(width_), record.fields.end());
     }
-    Emit();
+    if (!Emit()) return;
+    ++rows_;
+    if (!answer_.error.empty()) ++rowsWithErrors_;
 }
 
-void ScheduleCheck::Emit() {
-    if (onRecord) onRecord(fields_);
+// Appends `prefix` and the output record in fields_ to Output(), unless
+// that would take the answer past its limit.
+bool ScheduleCheck::Emit(std::string_view prefix) {
+    const size_t start = output_.size();
+    output_.append(prefix.data(), prefix.size());
     AppendCsvRecord(output_, fields_);
+    const uint64_t bytes = output_.size() - start;
+    if (bytes > maxAnswerBytes_ - answerBytes_) {
+        output_.resize(start);
+        answerTooLarge_ = true;
+        Fail("row " + std::to_string(reader_.Records()) +
+             " of the file (the header is row 1) would take the answer past " + SizeText(maxAnswerBytes_));
+        return false;
+    }
+    answerBytes_ += bytes;
+    if (onRecord) onRecord(fields_);
+    return true;
 }

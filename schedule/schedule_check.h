@@ -11,7 +11,8 @@
 //   error    why the row was not checked, empty when it was
 // An empty diagram number is a sign without one ("none" ticked); an empty
 // option set is 0. A row may leave out empty columns at its end. Output
-// records end in CR LF.
+// records end in CR LF. Memory stays bounded whatever the input: records
+// are read up to a bound, and the answer is handed over as it is made.
 #pragma once
 
 #include <cstdint>
@@ -44,13 +45,21 @@ public:
     // bytes; the bound keeps memory bounded whatever the input holds.
     static constexpr size_t MAX_RECORD_BYTES = 1 << 20;
 
-    // Loads the rule table, unless it is loaded.
-    ScheduleCheck();
+    // Most columns a header may name, as many as a spreadsheet has. A row
+    // with more fields than this is answered with an error, and only its
+    // header's columns are written back.
+    static constexpr size_t MAX_COLUMNS = 16384;
 
-    // Reads the next bytes of the schedule and appends the answer's bytes
-    // to Output(). False once the run has failed (see Failure()); the rows
-    // before the failure have been answered.
-    bool Feed(std::string_view bytes);
+    // Feed stops once Output() holds this many bytes, so that the caller can
+    // write them out before more are made.
+    static constexpr size_t OUTPUT_STEP = 1 << 16;
+
+    // Reads bytes of the schedule and appends the answer's bytes, record by
+    // record, to Output(). Returns how many of the bytes it read: fewer than
+    // all once Output() holds OUTPUT_STEP bytes (take them and feed the rest
+    // again) or when the run has failed (see Failed()). The rows before a
+    // failure have been answered.
+    size_t Feed(std::string_view bytes);
 
     // The end of the schedule; false when the run failed.
     bool Finish();
@@ -58,8 +67,23 @@ public:
     // The answer's bytes so far: the caller takes them and clears it.
     std::string& Output() { return output_; }
 
-    // Why the run failed: no header row, a column missing, a record too long.
+    // An answer that would grow past `bytes` fails the run at the row that
+    // would take it there, before that row's bytes are made.
+    void LimitAnswer(uint64_t bytes) { maxAnswerBytes_ = bytes; }
+
+    bool Failed() const { return !failure_.empty(); }
+
+    // Why the run failed: no header row, a column missing, too many columns,
+    // a record too long, an answer too large.
     const std::string& Failure() const { return failure_; }
+
+    // Whether the run failed because of LimitAnswer's limit.
+    bool AnswerTooLarge() const { return answerTooLarge_; }
+
+    // The header's number of columns, once it has been read; each record of
+    // the answer holds these, then the six added columns, then any extra
+    // fields of its row.
+    size_t Columns() const { return width_; }
 
     // Rows answered (the header not counted), and those with an error.
     uint64_t Rows() const { return rows_; }
@@ -74,12 +98,15 @@ private:
     void TakeHeader(const CsvRecord& record);
     void TakeRow(const CsvRecord& record);
     void Fail(std::string reason);
-    void Emit();
+    bool Emit(std::string_view prefix = {});
 
-    CsvReader reader_{MAX_RECORD_BYTES};
-    MainDialogModel dialog_;
+    CsvReader reader_{MAX_RECORD_BYTES, MAX_COLUMNS};
+    MainDialogModel dialog_;  // with the check's own engine state
     std::string output_;
     std::string failure_;
+    bool answerTooLarge_ = false;
+    uint64_t answerBytes_ = 0;  // bytes of the answer made so far
+    uint64_t maxAnswerBytes_ = UINT64_MAX;
     bool headerDone_ = false;
     size_t width_ = 0;  // the header's number of fields
     size_t diagramColumn_ = 0;

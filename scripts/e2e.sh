@@ -28,6 +28,11 @@
 # server signs lists with that key and the signed-list scenarios run against
 # that brantle.exe; without them those scenarios fail.
 #
+# The stalled-server scenarios start brantle.exe with the switch "/T 300",
+# which only a build configured with BRANTLE_TEST_LIMITS=ON reads (a build
+# for the stand-in's 127.0.0.1 host is by default); the script tells the
+# harness whether the build and the keyed one do.
+#
 # Time limits catch hangs, not slowness: a scenario normally takes a few
 # seconds, and one that has not ended after E2E_SCENARIO_LIMIT seconds
 # (default 300) is ended and counted as failed, and the run goes on with the
@@ -81,6 +86,11 @@ words=$(windows_build_words "$WINE_ENV_BUILD")
 # The update server stand-in, on the host and port that this build's
 # brantle.exe asks (BRANTLE_UPDATE_HOST, 127.0.0.1:<port> in test builds).
 update_host=$(sed -n 's/^BRANTLE_UPDATE_HOST:STRING=//p' "$build/CMakeCache.txt")
+# Whether a build's brantle.exe reads the switch that shortens the update's
+# time limits: ON or OFF.
+test_limits() { sed -n 's/^BRANTLE_TEST_LIMITS:BOOL=//p' "$1/CMakeCache.txt"; }
+BRANTLE_E2E_TEST_LIMITS=$(test_limits "$build")
+export BRANTLE_E2E_TEST_LIMITS
 
 # The build with a test key: the same kind and host, and a key whose private
 # half is the maker's key given; a second key, made here, signs as somebody
@@ -110,6 +120,8 @@ if [ -n "${BRANTLE_E2E_SIGNED_BUILD:-}" ]; then
     { echo "e2e: openssl could not make a second key" >&2; exit 1; }
   server_keys=(--sign-key "$BRANTLE_E2E_MAKER_KEY" --other-key "$other_key")
   signed_args=(--signed-brantle "$(wine_env_winpath "$signed_exe")")
+  BRANTLE_E2E_SIGNED_TEST_LIMITS=$(test_limits "$signed_build")
+  export BRANTLE_E2E_SIGNED_TEST_LIMITS
 fi
 if [[ "$update_host" == 127.0.0.1:* ]]; then
   update_root=$state/update-server

@@ -2,13 +2,22 @@
 # Builds the release: dist/Brantle-<version>-windows.zip, with brantle.exe and
 # brantle-rules.exe of every Windows build (scripts/windows-builds.sh), each in
 # a folder named as the build, README.txt and SHA256SUMS.
-# and dist/Brantle-<version>-web.zip, the page's folder.
+# and dist/Brantle-<version>-web.zip, the page's folder with its service
+# worker, manifest and icons.
 #
 # The zip is the same byte for byte wherever and whenever the same commit is
 # packaged: the binaries carry no time stamp and no build folder, and every
 # time in the zip is the time of the last commit (SOURCE_DATE_EPOCH, when set,
 # instead). Needs what scripts/setup.sh installs.
+#
+# With the maker's code-signing certificate (BRANTLE_SIGN_PKCS12 and
+# BRANTLE_SIGN_PASSWORD_FILE, or BRANTLE_SIGN_COMMAND; see
+# scripts/authenticode.sh), every program is signed before SHA256SUMS is
+# made; without a time stamp (BRANTLE_SIGN_TIMESTAMP_URL) the signed zip is
+# as reproducible as the unsigned one. Files named in these settings and in
+# BRANTLE_UPDATE_PUBLIC_KEY are found from the folder package.sh is started in.
 set -euo pipefail
+start=$PWD
 cd "$(dirname "$0")/.."
 # shellcheck source=windows-builds.sh
 . scripts/windows-builds.sh
@@ -32,11 +41,27 @@ umask 022
 # from an earlier run in the build folder.
 update_key=${BRANTLE_UPDATE_PUBLIC_KEY:-}
 if [ -n "$update_key" ]; then
-  update_key=$(realpath -e "$update_key") || { echo "package: $BRANTLE_UPDATE_PUBLIC_KEY: no such file" >&2; exit 1; }
+  update_key=$(cd "$start" && realpath -e "$update_key") || { echo "package: $BRANTLE_UPDATE_PUBLIC_KEY: no such file" >&2; exit 1; }
   echo "package: update lists must be signed by the key in $update_key"
 else
   echo "package: no BRANTLE_UPDATE_PUBLIC_KEY: update lists are taken unsigned"
 fi
+
+# A zip left by an earlier run must not pass for this run's when it fails.
+version=$(sed -n 's/^set(BRANTLE_VERSION \([0-9.]*\))$/\1/p' cmake/version.cmake)
+rm -f "dist/Brantle-$version-windows.zip" "dist/Brantle-$version-web.zip"
+
+# Signed or not, said before the long build; settings that cannot sign
+# (a wrong password among them) end the run here.
+authenticode=$PWD/scripts/authenticode.sh
+sign_options=()
+if plan=$(cd "$start" && "$authenticode" --plan); then
+  sign_options=(-DSIGN="$authenticode" -DSIGN_FOLDER="$start")
+else
+  status=$?
+  [ "$status" -eq 3 ] || exit "$status"
+fi
+echo "package: $plan"
 
 trees=()
 for build in $WINDOWS_BUILDS; do
@@ -48,7 +73,7 @@ for build in $WINDOWS_BUILDS; do
 done
 
 stage=build/release/stage
-cmake "-DBUILDS=$(IFS=';'; echo "${trees[*]}")" -DSTAGE="$PWD/$stage" -P packaging/stage.cmake
+cmake "-DBUILDS=$(IFS=';'; echo "${trees[*]}")" -DSTAGE="$PWD/$stage" "${sign_options[@]}" -P packaging/stage.cmake
 zip=dist/$(cat "$stage.name")
 mkdir -p dist
 rm -f "$zip"
@@ -64,12 +89,12 @@ echo "package: $zip ($(stat -c %s "$zip") bytes, SHA-256 $(sha256sum "$zip" | cu
 echo "package: building the page"
 emcmake cmake -S . -B build/release-web -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release-web -j2 >/dev/null
-version=$(sed -n 's/^set(BRANTLE_VERSION \([0-9.]*\))$/\1/p' cmake/version.cmake)
 web_zip=dist/Brantle-$version-web.zip
 web_stage=build/release/web-stage
 rm -rf "$web_stage" "$web_zip"
 mkdir -p "$web_stage"
-web_files=(index.html brantle.js brantle.css brantle.ico)
+web_files=(index.html brantle.js brantle.css brantle.ico brantle.webmanifest brantle-192.png brantle-512.png
+  brantle-maskable.png service-worker.js)
 for file in "${web_files[@]}"; do cp "build/release-web/page/$file" "$web_stage/"; done
 chmod 644 "$web_stage"/*
 touch -h -d "@$SOURCE_DATE_EPOCH" "$web_stage"/*

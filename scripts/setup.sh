@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs what building and testing Brantle needs on Debian, skipping what is
 # already there: the native toolchain and test libraries, clang for the
-# fuzzers, shellcheck for the scripts, MinGW-w64 for every Windows build, and
-# Wine with Xvfb to run them. Each build's Wine loader (wine32 with the i386
+# fuzzers, shellcheck for the scripts, MinGW-w64 for every Windows build,
+# osslsigncode to sign the release (with SoftHSM and OpenSSL's PKCS#11 engine,
+# which the release check uses as a stand-in for a maker's hardware token),
+# and Wine with Xvfb to run them. Each build's Wine loader (wine32 with the i386
 # architecture for the 32-bit one) only where this machine can run it. For
 # the web build: Emscripten, Chromium and Node from Debian, and the page
-# tests' one npm package (playwright-core, which drives that Chromium and
-# downloads no browser).
+# tests' npm packages (playwright-core, which drives that Chromium and
+# downloads no browser, and axe-core, which checks the page's accessibility).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # shellcheck source=windows-builds.sh
@@ -16,6 +18,7 @@ packages=(
   cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libssl-dev openssl python3 python3-pefile
   clang libclang-rt-14-dev shellcheck
   mingw-w64-tools wine xvfb x11-apps imagemagick xdotool zip unzip
+  osslsigncode softhsm2 libengine-pkcs11-openssl
 )
 for build in $WINDOWS_BUILDS; do
   read -r -a compilers <<<"$(windows_build_packages "$build")"
@@ -52,11 +55,14 @@ if [ $((${#missing[@]} + ${#web_missing[@]})) -gt 0 ]; then
   fi
 fi
 
-# The page tests' package, as its lock file names it, unless it is there.
+# The page tests' packages, as their lock file names them, unless they are
+# all there.
 if ! node -e '
-  const lock = require("./tests/web/package-lock.json").packages["node_modules/playwright-core"].version;
-  process.exit(require("./tests/web/node_modules/playwright-core/package.json").version === lock ? 0 : 1);
+  const packages = require("./tests/web/package-lock.json").packages;
+  for (const [where, entry] of Object.entries(packages)) {
+    if (where && require("./tests/web/" + where + "/package.json").version !== entry.version) process.exit(1);
+  }
 ' 2>/dev/null; then
-  echo "Installing the page tests' npm package (npm ci in tests/web)"
+  echo "Installing the page tests' npm packages (npm ci in tests/web)"
   (cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
 fi

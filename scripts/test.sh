@@ -38,6 +38,9 @@ echo "brantle-rules.js: $(grep -c '^ok' build/web/cli-test.log) passed, $(grep -
 step "The page in headless Chromium, judged by the native tool"
 timeout 1200 node tests/web/page_test.js build/web/page build/native/cli/brantle-rules
 
+step "The page for everyone and offline: axe-core's WCAG A and AA rules, the keyboard alone, live regions, reflow, the manifest, the service worker"
+timeout 1200 node tests/web/page_a11y_test.js build/web/page build/native/cli/brantle-rules
+
 step "Fuzzers, 10 seconds each"
 scripts/fuzz.sh 10 build/fuzz
 
@@ -49,7 +52,7 @@ port=${BRANTLE_E2E_PORT:-47123}
 for build in $WINDOWS_BUILDS; do
   step "Windows build, $(windows_build_words "$build") ($build), for the end-to-end tests (update server on 127.0.0.1:$port)"
   cmake -S . -B "build/win-$build-test" -DCMAKE_TOOLCHAIN_FILE="$(windows_build_toolchain "$build")" \
-    -DBRANTLE_UPDATE_HOST="127.0.0.1:$port" >/dev/null
+    -DBRANTLE_UPDATE_HOST="127.0.0.1:$port" -DBRANTLE_TEST_LIMITS=ON >/dev/null
   cmake --build "build/win-$build-test" -j2
 done
 
@@ -63,7 +66,8 @@ openssl ecparam -name prime256v1 -genkey -noout -out "$keys/maker-key.pem"
 openssl ec -in "$keys/maker-key.pem" -pubout -out "$keys/update-key.pem" 2>/dev/null
 for build in $WINDOWS_BUILDS; do
   cmake -S . -B "build/win-$build-signed" -DCMAKE_TOOLCHAIN_FILE="$(windows_build_toolchain "$build")" \
-    -DBRANTLE_UPDATE_HOST="127.0.0.1:$port" -DBRANTLE_UPDATE_PUBLIC_KEY="$keys/update-key.pem" -DBRANTLE_E2E=OFF >/dev/null
+    -DBRANTLE_UPDATE_HOST="127.0.0.1:$port" -DBRANTLE_UPDATE_PUBLIC_KEY="$keys/update-key.pem" -DBRANTLE_E2E=OFF \
+    -DBRANTLE_TEST_LIMITS=ON >/dev/null
   cmake --build "build/win-$build-signed" -j2 --target brantle
 done
 
@@ -73,7 +77,7 @@ for build in $WINDOWS_BUILDS; do
   windows_build_pe_check "$build" "build/win-$build-signed/app/brantle.exe" resources "$keys/update-key.pem"
 done
 
-step "Release zip: the last commit packaged from two fresh clones, compared and checked"
+step "Release zip: the last commit packaged from two fresh clones, unsigned and signed with a throw-away certificate, compared and checked"
 tests/release_check.sh
 
 # Every build this machine can run is driven; the others are named, with the

@@ -7,7 +7,6 @@
 
 #include "control_ids.h"
 #include "dialog_model.h"
-#include "result_record.h"
 #include "rules_engine.h"
 
 namespace {
@@ -19,12 +18,11 @@ const char JUDGEMENT_NOTE[] =
 
 class MainDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_EQ(LoadRuleTable(), 109);
-        ResetRulesState();
+    void SetUp() override { ASSERT_EQ(TheRuleTable().count, 109); }
+    static bool Bit(const MainDialogModel& dialog, int option) {
+        return (static_cast<uint32_t>(dialog.State().OptionSet()) >> option) & 1u;
     }
-    static bool Bit(int option) { return (static_cast<uint32_t>(OptionSet) >> option) & 1u; }
-    static std::string RecordResult() { return TheResultRecord.result; }
+    static std::string RecordResult(const MainDialogModel& dialog) { return dialog.State().resultRecord.result; }
     static void TypeKeyByKey(MainDialogModel& dialog, const std::string& text) {
         for (size_t n = 1; n <= text.size(); ++n) dialog.Type(text.substr(0, n));
     }
@@ -33,15 +31,14 @@ protected:
 TEST_F(MainDialogTest, AZeroOptionSetShowsNormalPostsWithoutCountingIt) {
     MainDialogModel dialog("501");
     EXPECT_TRUE(dialog.Control(IDC_NORMAL_POSTS).ticked);
-    EXPECT_EQ(OptionSet, 0);
-    EXPECT_EQ(TheResultRecord.options, 0);
-    EXPECT_EQ(MatchedRow, 1);
+    EXPECT_EQ(dialog.State().OptionSet(), 0);
+    EXPECT_EQ(dialog.State().resultRecord.options, 0);
+    EXPECT_EQ(dialog.State().matchedRow, 1);
     EXPECT_EQ(dialog.Control(IDC_RESULT).text, "reflectorised");
 }
 
 TEST_F(MainDialogTest, InitialOptionsAreShownOnTheControls) {
-    OptionSet = (1 << OPT_LAMP_COLUMN) | (1 << OPT_GANTRY) | (1 << OPT_20MPH) | (1 << 7) | (1 << 20);
-    MainDialogModel dialog("");
+    MainDialogModel dialog("", (1 << OPT_LAMP_COLUMN) | (1 << OPT_GANTRY) | (1 << OPT_20MPH) | (1 << 7) | (1 << 20));
     EXPECT_TRUE(dialog.Control(IDC_LAMP_COLUMN).ticked);
     EXPECT_TRUE(dialog.Control(IDC_GANTRY).ticked);
     EXPECT_TRUE(dialog.Control(IDC_20MPH).ticked);
@@ -51,8 +48,8 @@ TEST_F(MainDialogTest, InitialOptionsAreShownOnTheControls) {
     EXPECT_FALSE(dialog.Control(IDC_RESULT_NOTE).shown);
     EXPECT_FALSE(dialog.Control(IDC_CONDITION).shown);
     // Bits without a control stay as they are while nothing is matched.
-    EXPECT_TRUE(Bit(7));
-    EXPECT_TRUE(Bit(20));
+    EXPECT_TRUE(Bit(dialog, 7));
+    EXPECT_TRUE(Bit(dialog, 20));
 }
 
 TEST_F(MainDialogTest, ABollardFallsBackToNormalPostsWhereItDoesNotApply) {
@@ -63,7 +60,7 @@ TEST_F(MainDialogTest, ABollardFallsBackToNormalPostsWhereItDoesNotApply) {
     EXPECT_TRUE(dialog.Control(IDC_NORMAL_POSTS).ticked);
     EXPECT_FALSE(dialog.Control(IDC_BOLLARD).ticked);
     EXPECT_FALSE(dialog.Control(IDC_BOLLARD).enabled);
-    EXPECT_EQ(OptionSet & MOUNTING_BITS, 1 << OPT_NORMAL_POSTS);
+    EXPECT_EQ(dialog.State().OptionSet() & MOUNTING_BITS, 1 << OPT_NORMAL_POSTS);
     EXPECT_EQ(dialog.Control(IDC_RESULT).text, "reflectorised");
 }
 
@@ -72,17 +69,17 @@ TEST_F(MainDialogTest, ASelfRightingBollardDoesNotFallBack) {
     dialog.Click(IDC_SELF_RIGHTING_BOLLARD);
     dialog.Type("501");
     for (int id = IDC_NORMAL_POSTS; id <= IDC_SIGNAL_HEAD; ++id) EXPECT_FALSE(dialog.Control(id).ticked) << id;
-    EXPECT_EQ(OptionSet & MOUNTING_BITS, 0);
+    EXPECT_EQ(dialog.State().OptionSet() & MOUNTING_BITS, 0);
 }
 
 TEST_F(MainDialogTest, PastingARowThatDisablesNormalPostsLeavesItTickedAndDisabled) {
     MainDialogModel dialog("631");
     dialog.Click(IDC_BOLLARD);
     dialog.Type("954.1");  // row 64 disables options 1 to 4
-    EXPECT_EQ(MatchedRow, 64);
+    EXPECT_EQ(dialog.State().matchedRow, 64);
     EXPECT_TRUE(dialog.Control(IDC_NORMAL_POSTS).ticked);
     EXPECT_FALSE(dialog.Control(IDC_NORMAL_POSTS).enabled);
-    EXPECT_EQ(OptionSet & MOUNTING_BITS, 1 << OPT_NORMAL_POSTS);
+    EXPECT_EQ(dialog.State().OptionSet() & MOUNTING_BITS, 1 << OPT_NORMAL_POSTS);
     EXPECT_EQ(dialog.Control(IDC_RESULT).text, "internal lighting");
 }
 
@@ -91,22 +88,20 @@ TEST_F(MainDialogTest, TypingTheSameNumberKeyByKeyLeavesNoMountingTicked) {
     dialog.Click(IDC_BOLLARD);
     dialog.Type("");
     TypeKeyByKey(dialog, "954.1");  // 954 matches row 80 on the way
-    EXPECT_EQ(MatchedRow, 64);
+    EXPECT_EQ(dialog.State().matchedRow, 64);
     for (int id = IDC_NORMAL_POSTS; id <= IDC_SIGNAL_HEAD; ++id) EXPECT_FALSE(dialog.Control(id).ticked) << id;
-    EXPECT_EQ(OptionSet & MOUNTING_BITS, 0);
+    EXPECT_EQ(dialog.State().OptionSet() & MOUNTING_BITS, 0);
 }
 
 TEST_F(MainDialogTest, TheSameNumberGivenAtStartWithABollardFallsBack) {
-    OptionSet = 1 << OPT_BOLLARD;
-    MainDialogModel dialog("954.1");
+    MainDialogModel dialog("954.1", 1 << OPT_BOLLARD);
     EXPECT_TRUE(dialog.Control(IDC_NORMAL_POSTS).ticked);
     EXPECT_FALSE(dialog.Control(IDC_NORMAL_POSTS).enabled);
-    EXPECT_EQ(OptionSet, 1 << OPT_NORMAL_POSTS);
+    EXPECT_EQ(dialog.State().OptionSet(), 1 << OPT_NORMAL_POSTS);
 }
 
 TEST_F(MainDialogTest, TheExtraBoxFollowsTheRowsLabel) {
-    OptionSet = 1 << OPT_LAMP_COLUMN;
-    MainDialogModel dialog("");
+    MainDialogModel dialog("", 1 << OPT_LAMP_COLUMN);
     EXPECT_FALSE(dialog.Control(IDC_CONDITION).shown);
     TypeKeyByKey(dialog, "652");
     const ModelControl& condition = dialog.Control(IDC_CONDITION);
@@ -121,42 +116,40 @@ TEST_F(MainDialogTest, TheExtraBoxFollowsTheRowsLabel) {
     EXPECT_FALSE(dialog.Control(IDC_REPEATER).enabled);
 
     dialog.Click(IDC_CONDITION);
-    EXPECT_TRUE(Bit(OPT_CONDITION));
+    EXPECT_TRUE(Bit(dialog, OPT_CONDITION));
     EXPECT_EQ(dialog.Control(IDC_RESULT).text, "internal or external lighting");
     EXPECT_EQ(dialog.Control(IDC_RESULT_NOTE).text, "");
-    EXPECT_EQ(RecordResult(), "internal or external lighting");
+    EXPECT_EQ(RecordResult(dialog), "internal or external lighting");
 
     dialog.Type("670");  // another row with a label keeps the tick
     EXPECT_TRUE(condition.shown);
     EXPECT_TRUE(condition.ticked);
     EXPECT_EQ(condition.text, "Trunk or principal (A class) road");
-    EXPECT_TRUE(Bit(OPT_CONDITION));
+    EXPECT_TRUE(Bit(dialog, OPT_CONDITION));
 
     dialog.Type("501");  // a row without one unticks and hides it
     EXPECT_FALSE(condition.shown);
     EXPECT_FALSE(condition.ticked);
-    EXPECT_FALSE(Bit(OPT_CONDITION));
+    EXPECT_FALSE(Bit(dialog, OPT_CONDITION));
 }
 
 TEST_F(MainDialogTest, NotApplicableRowsNeverShowTheExtraBox) {
-    OptionSet = 1 << OPT_CONDITION;
-    MainDialogModel dialog("1234");
-    EXPECT_EQ(MatchedRow, 102);
+    MainDialogModel dialog("1234", 1 << OPT_CONDITION);
+    EXPECT_EQ(dialog.State().matchedRow, 102);
     EXPECT_FALSE(dialog.Control(IDC_CONDITION).shown);
-    EXPECT_FALSE(Bit(OPT_CONDITION));
+    EXPECT_FALSE(Bit(dialog, OPT_CONDITION));
     EXPECT_EQ(dialog.Control(IDC_RESULT_HEADER).text, "This tool is not applicable to road markings");
     EXPECT_EQ(dialog.Control(IDC_RESULT).text, "");
-    EXPECT_EQ(RecordResult(), "");
+    EXPECT_EQ(RecordResult(dialog), "");
     for (int id : {IDC_LAMP_COLUMN, IDC_NORMAL_POSTS, IDC_GANTRY, IDC_20MPH, IDC_REPEATER})
         EXPECT_FALSE(dialog.Control(id).enabled) << id;
 }
 
 TEST_F(MainDialogTest, ANonMatchBlanksTheResultButKeepsTheOptions) {
-    OptionSet = 1 << OPT_LAMP_COLUMN;
-    MainDialogModel dialog("501");
-    ASSERT_EQ(RecordResult(), "internal or external lighting");
+    MainDialogModel dialog("501", 1 << OPT_LAMP_COLUMN);
+    ASSERT_EQ(RecordResult(dialog), "internal or external lighting");
     dialog.Type("10000");
-    EXPECT_EQ(MatchedRow, 0);
+    EXPECT_EQ(dialog.State().matchedRow, 0);
     EXPECT_EQ(dialog.Control(IDC_RESULT).text, "");
     EXPECT_FALSE(dialog.Control(IDC_RESULT_HEADER).shown);
     EXPECT_FALSE(dialog.Control(IDC_RESULT_NOTE).shown);
@@ -164,29 +157,28 @@ TEST_F(MainDialogTest, ANonMatchBlanksTheResultButKeepsTheOptions) {
     EXPECT_TRUE(dialog.Control(IDC_LAMP_COLUMN).ticked);
     // The record no longer carries row 1's word for a number that has no rule,
     // though the bytes behind the terminator stay.
-    EXPECT_EQ(RecordResult(), "");
-    EXPECT_EQ(std::memcmp(TheResultRecord.result + 1, "nternal or external lighting", 29), 0);
-    EXPECT_STREQ(TheResultRecord.diagram, "10000");
+    EXPECT_EQ(RecordResult(dialog), "");
+    EXPECT_EQ(std::memcmp(dialog.State().resultRecord.result + 1, "nternal or external lighting", 29), 0);
+    EXPECT_STREQ(dialog.State().resultRecord.diagram, "10000");
 }
 
 TEST_F(MainDialogTest, AClickWithoutARowChangesOnlyTheOptionSet) {
     MainDialogModel dialog("12");
     dialog.Click(IDC_LAMP_COLUMN);
     dialog.Click(IDC_GANTRY);
-    EXPECT_EQ(OptionSet, (1 << OPT_LAMP_COLUMN) | (1 << OPT_GANTRY));
+    EXPECT_EQ(dialog.State().OptionSet(), (1 << OPT_LAMP_COLUMN) | (1 << OPT_GANTRY));
     EXPECT_EQ(dialog.Control(IDC_RESULT).text, "");
     EXPECT_FALSE(dialog.Control(IDC_RESULT_HEADER).shown);
-    EXPECT_EQ(RecordResult(), "");
+    EXPECT_EQ(RecordResult(dialog), "");
 }
 
 TEST_F(MainDialogTest, AMountingClickClearsTheWholeGroupAndBit6) {
-    OptionSet = (1 << 6) | (1 << 7) | (1 << OPT_GANTRY);
-    MainDialogModel dialog("");
+    MainDialogModel dialog("", (1 << 6) | (1 << 7) | (1 << OPT_GANTRY));
     dialog.Click(IDC_SIGNAL_HEAD);
-    EXPECT_EQ(OptionSet, (1 << 7) | (1 << OPT_SIGNAL_HEAD));
+    EXPECT_EQ(dialog.State().OptionSet(), (1 << 7) | (1 << OPT_SIGNAL_HEAD));
     EXPECT_FALSE(dialog.Control(IDC_GANTRY).ticked);
     dialog.Click(IDC_SIGNAL_HEAD);  // clicking the ticked one again keeps it
-    EXPECT_EQ(OptionSet, (1 << 7) | (1 << OPT_SIGNAL_HEAD));
+    EXPECT_EQ(dialog.State().OptionSet(), (1 << 7) | (1 << OPT_SIGNAL_HEAD));
 }
 
 TEST_F(MainDialogTest, ADisabledMountingKeepsItsTickWhenAnotherIsClicked) {
@@ -196,7 +188,7 @@ TEST_F(MainDialogTest, ADisabledMountingKeepsItsTickWhenAnotherIsClicked) {
     dialog.Click(IDC_SIGNAL_HEAD);
     EXPECT_TRUE(dialog.Control(IDC_SIGNAL_HEAD).ticked);
     EXPECT_TRUE(dialog.Control(IDC_NORMAL_POSTS).ticked);  // the group's click passes over it
-    EXPECT_EQ(OptionSet & MOUNTING_BITS, 1 << OPT_SIGNAL_HEAD);
+    EXPECT_EQ(dialog.State().OptionSet() & MOUNTING_BITS, 1 << OPT_SIGNAL_HEAD);
 }
 
 TEST_F(MainDialogTest, ClicksOnDisabledOrHiddenControlsDoNothing) {
@@ -204,14 +196,14 @@ TEST_F(MainDialogTest, ClicksOnDisabledOrHiddenControlsDoNothing) {
     dialog.Click(IDC_BOLLARD);    // disabled by row 1
     dialog.Click(IDC_CONDITION);  // hidden: row 1 has no label
     dialog.Click(IDC_REPEATER);   // disabled
-    EXPECT_EQ(OptionSet, 0);
+    EXPECT_EQ(dialog.State().OptionSet(), 0);
     EXPECT_FALSE(dialog.Control(IDC_BOLLARD).ticked);
 }
 
 TEST_F(MainDialogTest, RowsWithBit6DisabledMoveItToNormalPosts) {
-    OptionSet = 1 << 6;              // a bit without a control, only from the command line
-    MainDialogModel dialog("1234");  // row 102 disables options 0 to 10
-    EXPECT_EQ(OptionSet, 1 << OPT_NORMAL_POSTS);
+    MainDialogModel dialog(
+        "1234", 1 << 6);  // a bit without a control, only from the command line  // row 102 disables options 0 to 10
+    EXPECT_EQ(dialog.State().OptionSet(), 1 << OPT_NORMAL_POSTS);
     EXPECT_TRUE(dialog.Control(IDC_NORMAL_POSTS).ticked);
     EXPECT_FALSE(dialog.Control(IDC_NORMAL_POSTS).enabled);
 }
@@ -221,35 +213,35 @@ TEST_F(MainDialogTest, NoneSelectsTheLastRowAndUntickingMatchesTheTextAgain) {
     dialog.Click(IDC_NONE);
     EXPECT_FALSE(dialog.Control(IDC_DIAGRAM_NUMBER).enabled);
     EXPECT_EQ(dialog.Control(IDC_DIAGRAM_NUMBER).text, "642");
-    EXPECT_EQ(MatchedRow, 109);
+    EXPECT_EQ(dialog.State().matchedRow, 109);
     EXPECT_EQ(dialog.Control(IDC_RESULT_HEADER).text,
               "The illumination requirement for signs with no diagram number is:");
     EXPECT_EQ(dialog.Control(IDC_RESULT_NOTE).text,
               "except that plates for waiting and loading, signs intended only for cyclists or pedestrians"
               " and most brown tourist signs don't legally need any illumination.");
     EXPECT_EQ(dialog.Control(IDC_CONDITION).text, "Motorway");
-    EXPECT_STREQ(TheResultRecord.diagram, "642");
+    EXPECT_STREQ(dialog.State().resultRecord.diagram, "642");
 
     dialog.Click(IDC_NONE);
     EXPECT_TRUE(dialog.Control(IDC_DIAGRAM_NUMBER).enabled);
-    EXPECT_EQ(MatchedRow, 18);
+    EXPECT_EQ(dialog.State().matchedRow, 18);
     EXPECT_FALSE(dialog.Control(IDC_CONDITION).shown);
 }
 
 TEST_F(MainDialogTest, UntickingNoneWithAnEmptyBoxShowsNoRule) {
     MainDialogModel dialog("");
     dialog.Click(IDC_NONE);
-    ASSERT_EQ(MatchedRow, 109);
+    ASSERT_EQ(dialog.State().matchedRow, 109);
     dialog.Click(IDC_NONE);
-    EXPECT_EQ(MatchedRow, 0);
+    EXPECT_EQ(dialog.State().matchedRow, 0);
     EXPECT_EQ(dialog.Control(IDC_RESULT).text, "");
     EXPECT_FALSE(dialog.Control(IDC_RESULT_HEADER).shown);
 }
 
 TEST_F(MainDialogTest, TheLastRowIsWordedAsNoneOnlyWhenReflectorised) {
-    OptionSet = (1 << OPT_LAMP_COLUMN) | (1 << OPT_GANTRY) | (1 << OPT_CONDITION);
-    MainDialogModel dialog("8123");  // falls through to the last row
-    EXPECT_EQ(MatchedRow, 109);
+    MainDialogModel dialog(
+        "8123", (1 << OPT_LAMP_COLUMN) | (1 << OPT_GANTRY) | (1 << OPT_CONDITION));  // falls through to the last row
+    EXPECT_EQ(dialog.State().matchedRow, 109);
     EXPECT_EQ(dialog.Control(IDC_RESULT).text, "internal or external lighting");
     EXPECT_EQ(dialog.Control(IDC_RESULT_HEADER).text, STANDARD_HEADING);
     EXPECT_EQ(dialog.Control(IDC_RESULT_NOTE).text, "");
@@ -270,8 +262,8 @@ TEST_F(MainDialogTest, TheBollardCaptionFollowsTheRow) {
 
 TEST_F(MainDialogTest, ControlsAreWrittenOnlyWhereTheyChange) {
     MainDialogModel dialog("");
-    for (int32_t row = 1; row <= TheRuleTable.count; ++row) {
-        std::string text = TheRuleTable[row].pattern;
+    for (int32_t row = 1; row <= TheRuleTable().count; ++row) {
+        std::string text = TheRuleTable()[row].pattern;
         for (char& c : text) c = c == 'x' || c == '*' ? '0' : c;
         TypeKeyByKey(dialog, text);
         dialog.Click(IDC_LAMP_COLUMN);
@@ -292,43 +284,63 @@ TEST_F(MainDialogTest, ControlsAreWrittenOnlyWhereTheyChange) {
 }
 
 TEST_F(MainDialogTest, AShowingAgainStartsFromTheControlsAsCreated) {
-    OptionSet = 1 << OPT_LAMP_COLUMN;
-    MainDialogModel dialog("652");
+    MainDialogModel dialog("652", 1 << OPT_LAMP_COLUMN);
     dialog.Click(IDC_CONDITION);
     dialog.Click(IDC_NONE);
-    ResetRulesState();
+    dialog.ResetState(0);
     dialog.Show("501");
-    EXPECT_EQ(MatchedRow, 1);
+    EXPECT_EQ(dialog.State().matchedRow, 1);
     EXPECT_FALSE(dialog.Control(IDC_NONE).ticked);
     EXPECT_TRUE(dialog.Control(IDC_DIAGRAM_NUMBER).enabled);
     EXPECT_FALSE(dialog.Control(IDC_CONDITION).ticked);
     EXPECT_FALSE(dialog.Control(IDC_CONDITION).shown);
-    EXPECT_TRUE(dialog.Control(IDC_NORMAL_POSTS).ticked);  // OptionSet 0: shown as the usual mounting
+    EXPECT_TRUE(dialog.Control(IDC_NORMAL_POSTS).ticked);  // option set 0: shown as the usual mounting
     EXPECT_EQ(dialog.Control(IDC_LAMP_COLUMN).text, "Within 50m of a lamp column");
     EXPECT_EQ(dialog.Control(IDC_RESULT).text, "reflectorised");
     EXPECT_EQ(dialog.NeedlessWrites(), 0);
 }
 
+TEST_F(MainDialogTest, AShowingAgainWithoutAResetStartsWithTheTicksTheLastOneLeft) {
+    // As "Run again" shows the dialog once more in the same run.
+    MainDialogModel dialog("652-extra", 1 << OPT_LAMP_COLUMN);
+    dialog.Click(IDC_CONDITION);
+    dialog.Click(IDC_GANTRY);
+    const int32_t left = (1 << OPT_LAMP_COLUMN) | (1 << OPT_GANTRY) | (1 << OPT_CONDITION);
+    ASSERT_EQ(dialog.State().OptionSet(), left);
+    dialog.Show("670");  // row 40 has a label too: the extra box keeps its tick
+    EXPECT_EQ(dialog.State().matchedRow, 40);
+    EXPECT_EQ(dialog.State().OptionSet(), left);
+    for (int id : {IDC_LAMP_COLUMN, IDC_GANTRY, IDC_CONDITION}) EXPECT_TRUE(dialog.Control(id).ticked) << id;
+    EXPECT_FALSE(dialog.Control(IDC_NORMAL_POSTS).ticked);
+    EXPECT_EQ(dialog.Control(IDC_RESULT).text, "internal or external lighting");
+    // The record is the same one: the longer text typed before leaves its
+    // tail behind the terminator.
+    EXPECT_EQ(std::string(dialog.State().resultRecord.diagram, 8), std::string("670\0ext\0", 8));
+}
+
 TEST_F(MainDialogTest, ATextLongerThanAnyTypedIsMatchedWhole) {
     MainDialogModel dialog(std::string(300, ' ') + "652" + std::string(300, ' '));
-    EXPECT_EQ(MatchedRow, 27);
-    EXPECT_STREQ(TheResultRecord.diagram, "       ");
+    EXPECT_EQ(dialog.State().matchedRow, 27);
+    EXPECT_STREQ(dialog.State().resultRecord.diagram, "       ");
     dialog.Type(std::string(400, '6'));
-    EXPECT_EQ(MatchedRow, 0);
+    EXPECT_EQ(dialog.State().matchedRow, 0);
     dialog.Type("<" + std::string(1000, '-') + "953>");
-    EXPECT_EQ(MatchedRow, 109);  // ".....953": no prefix fits, value 0
+    EXPECT_EQ(dialog.State().matchedRow, 109);  // ".....953": no prefix fits, value 0
 }
 
 TEST_F(MainDialogTest, WithAnEmptyTableNothingEverMatches) {
-    ParseRuleTable("", TheRuleTable);
-    MainDialogModel dialog("501");
-    EXPECT_EQ(MatchedRow, 0);
+    RuleTable empty;
+    ParseRuleTable("", empty);
+    MainDialogModel dialog;
+    dialog.State() = EngineState(empty);
+    dialog.Show("501");
+    EXPECT_EQ(dialog.State().matchedRow, 0);
     dialog.Click(IDC_NONE);
-    EXPECT_EQ(MatchedRow, 0);
+    EXPECT_EQ(dialog.State().matchedRow, 0);
     EXPECT_EQ(dialog.Control(IDC_RESULT).text, "");
     EXPECT_FALSE(dialog.Control(IDC_RESULT_HEADER).shown);
     dialog.Click(IDC_LAMP_COLUMN);
-    EXPECT_EQ(OptionSet, 1 << OPT_LAMP_COLUMN);
+    EXPECT_EQ(dialog.State().OptionSet(), 1 << OPT_LAMP_COLUMN);
 }
 
 }  // namespace

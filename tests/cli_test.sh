@@ -46,6 +46,10 @@ check "lookup wording" "501: row 1, pattern \"501\"
 10000: no rule" "$out"
 check "options by number" "    internal lighting" "$("${tool[@]}" --options '&H8' 631 | sed -n 3p)"
 "${tool[@]}" --help >/dev/null; check "help" 0 $?
+if [[ "$(basename "${tool[0]}")" == node* ]]; then
+  check "help under Node says that a closed standard stream reads as an empty one" 1 \
+    "$("${tool[@]}" --help | grep -c '^Under Node, a closed standard stream cannot be told from an empty one:$')"
+fi
 "${tool[@]}" --lamp 501 >/dev/null 2>&1; check "unknown flag" 2 $?
 "${tool[@]}" >/dev/null 2>&1; check "no diagram number" 2 $?
 check "help lists the exit codes" "3" "$("${tool[@]}" --help | sed -n '/^Exit codes:/,$p' | grep -cE '^  [012]  ')"
@@ -164,9 +168,12 @@ while IFS='|' read -r what command; do
   status=$?
   if [[ "$command" == *"/dev/full"* ]] && [ ! -w /dev/full ]; then echo "skipped: $what (no /dev/full)"; continue; fi
   # Node puts /dev/null in place of a closed standard stream before any
-  # program of its own starts, so the tool cannot see that it was closed.
+  # program of its own starts, so the tool cannot see that it was closed:
+  # it answers as for an empty input or a discarded output, as its --help says.
   if [[ "$what" == *closed ]] && [[ "$(basename "${tool[0]}")" == node* ]]; then
-    echo "skipped: $what (Node opens /dev/null for a closed standard stream)"; continue; fi
+    check "$what, under Node: exit code 0 and no message, as --help says" "0 0" "$status $(grep -c . <<<"$err")"
+    continue
+  fi
   check "$what: exit code" 1 "$status"
   check "$what: message" 1 "$(grep -c '^brantle-rules: cannot' <<<"$err")"
 done <<'TABLE'
@@ -211,6 +218,83 @@ check "csv: a row over 1 MiB: message" \
   "brantle-rules: --csv: row 3 of the file (the header is row 1) is longer than 1048576 bytes" "$(tr -d '\r' <"$scratch/err")"
 "${tool[@]}" --csv 652 </dev/null >/dev/null 2>&1; check "csv takes no diagram arguments" 2 $?
 "${tool[@]}" --csv --batch </dev/null >/dev/null 2>&1; check "csv and batch together are refused" 2 $?
+
+# Wide schedules, generated here: at most 16384 columns are taken, and
+# memory stays bounded whatever the input (file|exit code|answer records|
+# fields of the last one|standard error). The peak is the most memory the
+# tool's process held: within 64 MiB for the tool alone; with a loader
+# (Node, Wine), within 64 MiB more than for a one-row schedule.
+python3 - "$scratch" <<'PY'
+import sys
+scratch = sys.argv[1]
+def header(columns):
+    return "diagram,options" + "".join(",c%d" % i for i in range(2, columns))
+files = {
+    # A header of 1,048,556 commas, then 30,000 rows of "1": 1.1 MB.
+    "commas": "diagram,options" + "," * 1048556 + "\n" + "1\n" * 30000,
+    "16384": header(16384) + "\n652,1\n" + "501\n" * 2,
+    "16385": header(16385) + "\n652,1\n",
+    # Every short row is padded to the header's width: about 16 KB of answer each.
+    "padded": header(16384) + "\n" + "1\n" * 6000,
+    "400002": "diagram,options,ref\n652,1,a" + "," * 399999 + "\n501,0,b\n",
+    "one-row": "diagram,options\n652,1\n",
+}
+for name, text in files.items():
+    with open("%s/wide-%s.csv" % (scratch, name), "w", newline="") as f:
+        f.write(text)
+PY
+# Runs the tool on a file; prints its exit code and the peak of its
+# process's memory in KiB.
+peak_run() {  # peak_run <input> <output> <errors> <tool and arguments...>
+  python3 -c '
+import resource, subprocess, sys
+with open(sys.argv[1], "rb") as i, open(sys.argv[2], "wb") as o, open(sys.argv[3], "wb") as e:
+    code = subprocess.run(sys.argv[4:], stdin=i, stdout=o, stderr=e).returncode
+print(code, resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)' "$@"
+}
+read -r _ base_peak < <(peak_run "$scratch/wide-one-row.csv" /dev/null /dev/null "${tool[@]}" --csv)
+allowed=$((64 * 1024))
+[ ${#tool[@]} -gt 1 ] && allowed=$((base_peak + 64 * 1024))
+# The answer's records (lines: these answers hold no line breaks in a field)
+# and the fields of the last one.
+records_and_fields() {
+  echo "$(wc -l <"$1") $(tail -n 1 "$1" | python3 -c '
+import csv, sys
+csv.field_size_limit(1 << 30)
+print(max((len(row) for row in csv.reader(sys.stdin)), default=0))')"
+}
+# Chosen fields of every answer row, joined by "|".
+answer_fields() {  # answer_fields <answer file> <field numbers...>
+  python3 -c '
+import csv, sys
+csv.field_size_limit(1 << 30)
+with open(sys.argv[1], newline="", encoding="latin-1") as f:
+    for row in list(csv.reader(f))[1:]:
+        print("|".join(row[int(n)] for n in sys.argv[2:]))' "$@"
+}
+while IFS='|' read -r name code answer message; do
+  read -r status peak < <(peak_run "$scratch/wide-$name.csv" "$scratch/wide-$name.out" "$scratch/wide.err" \
+    "${tool[@]}" --csv)
+  check "csv, $name: exit code" "$code" "$status"
+  check "csv, $name: answer records, fields of the last" "$answer" "$(records_and_fields "$scratch/wide-$name.out")"
+  check "csv, $name: standard error" "brantle-rules: --csv: $message" "$(tr -d '\r' <"$scratch/wide.err")"
+  check "csv, $name: memory within $((allowed / 1024)) MiB (peak $((peak / 1024)) MiB)" yes \
+    "$([ "$peak" -le "$allowed" ] && echo yes || echo no)"
+done <<'TABLE'
+commas|2|0 0|the header row has 1048558 columns; a schedule may have at most 16384
+16384|0|4 16390|2 of 3 rows not checked (see their error column)
+16385|2|0 0|the header row has 16385 columns; a schedule may have at most 16384
+padded|0|6001 16390|6000 of 6000 rows not checked (see their error column)
+400002|0|3 9|1 of 2 rows not checked (see their error column)
+TABLE
+check "csv, 16384 columns: the rows answered, or refused for want of a field" \
+  "652|1|27|reflectorised|
+501||||1 field where the header has 16384
+501||||1 field where the header has 16384" "$(answer_fields "$scratch/wide-16384.out" 0 1 16384 16387 16389)"
+check "csv, a row of 400002 fields: its error, and the next row answered" \
+  "652|1|a|||400002 fields where the header has 3; a row may have at most 16384, so the extra fields are left out
+501|0|b|1|1|" "$(answer_fields "$scratch/wide-400002.out" 0 1 2 3 4 8)"
+rm -f "$scratch"/wide-*
 
 # A schedule made from the rule table's patterns, with awkward fields
 # (quotes, commas, line breaks, bytes 0xE0-0xFF) and options in every form:

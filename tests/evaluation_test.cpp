@@ -20,7 +20,7 @@ struct VerdictCase {
 };
 
 TEST(EvaluateRequirement, ShippedRows) {
-    ASSERT_EQ(LoadRuleTable(), 109);
+    ASSERT_EQ(TheRuleTable().count, 109);
     const VerdictCase cases[] = {
         {1, 0, 1},
         {1, LAMP, 2},
@@ -61,7 +61,7 @@ TEST(EvaluateRequirement, ShippedRows) {
         {5, LAMP | BOLLARD, 3},
     };
     for (const VerdictCase& c : cases) {
-        EXPECT_EQ(EvaluateRequirement(TheRuleTable[c.row].requirement, c.options), c.verdict)
+        EXPECT_EQ(EvaluateRequirement(TheRuleTable()[c.row].requirement, c.options), c.verdict)
             << "row " << c.row << " options " << c.options;
     }
 }

@@ -5,18 +5,16 @@
 // change, file written and program started.
 #pragma once
 
-#include <openssl/ec.h>
-#include <openssl/evp.h>
-#include <openssl/x509.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "openssl_crypto.h"
 #include "update_platform.h"
 
 struct FakeUpdatePlatform : UpdatePlatform {
@@ -26,10 +24,29 @@ struct FakeUpdatePlatform : UpdatePlatform {
         size_t opens = 0;
     };
     // What downloading an address does: its result, and on success the
-    // stages the target file then shows.
+    // stages the target file then shows. It finishes `finishesAfter`
+    // milliseconds after its start (NEVER: only a limit ends it), and the
+    // server sends something at each of `bytesAfter`; while it runs, the
+    // target file holds PARTIAL_DOWNLOAD once something has come.
+    static constexpr uint64_t NEVER = UINT64_MAX;
     struct Download {
+        Download(int32_t code = 0, std::vector<std::string> content = {}) : result(code), stages(std::move(content)) {}
         int32_t result = 0;
         std::vector<std::string> stages;
+        uint64_t finishesAfter = 0;
+        std::vector<uint64_t> bytesAfter;
+    };
+    static constexpr const char* PARTIAL_DOWNLOAD = "part of a download";
+    // A download as it went, in the fake clock's milliseconds.
+    struct Transfer {
+        std::string address;
+        std::string path;
+        Download script;
+        uint64_t startedAt = 0;
+        std::vector<uint32_t> waits;  // each wait asked for
+        bool finished = false;
+        bool ended = false;
+        uint64_t endedAt = 0;
     };
     struct Box {
         uintptr_t owner;
@@ -42,7 +59,9 @@ struct FakeUpdatePlatform : UpdatePlatform {
     // The script.
     std::string temporaryDirectory = "C:\\Users\\Ann Example\\AppData\\Local\\Temp\\";
     uint32_t temporaryDirectoryError = 0;
-    std::map<std::string, Download> downloads;  // unknown addresses fail
+    std::map<std::string, Download> downloads;  // unknown addresses fail at once
+    bool downloadsCannotStart = false;  // StartDownload fails, with this error:
+    int32_t downloadStartError = 0;
     uint32_t shellResult = 42;
     bool openFails = false;
     uint32_t readableBytes = UINT32_MAX;  // reads fail past this offset
@@ -71,6 +90,12 @@ struct FakeUpdatePlatform : UpdatePlatform {
     std::map<std::string, std::string> written;  // files written and not removed
     std::vector<uint32_t> pauses;
     UpdateCursor cursor = UpdateCursor::Arrow;
+    uint64_t now = 5000000;           // the clock; only waits move it
+    std::vector<Transfer> transfers;  // a transfer's handle is its index + 1
+    int openTransfers = 0;
+    // Waits for or ends of a transfer already ended, and files deleted while
+    // a transfer still writes them.
+    int transferMisuses = 0;
     int openHandles = 0;
     int openHashes = 0;
     uint32_t largestRead = 0;   // the most bytes asked of one read
@@ -84,13 +109,54 @@ struct FakeUpdatePlatform : UpdatePlatform {
         if (!outOfMemoryAt.empty() && entry.rfind(outOfMemoryAt, 0) == 0) throw std::bad_alloc();
     }
 
-    int32_t DownloadToFile(const std::string& address, const std::string& path) override {
+    UpdateTransferHandle StartDownload(const std::string& address, const std::string& path, int32_t& error) override {
         Log("download " + address + " > " + path);
+        if (downloadsCannotStart) {
+            error = downloadStartError;
+            return 0;
+        }
         auto found = downloads.find(address);
-        if (found == downloads.end()) return static_cast<int32_t>(0x800C0008u);
-        if (found->second.result == 0) files[path] = FakeFile{found->second.stages, 0};
-        return found->second.result;
+        const Download script = found != downloads.end() ? found->second : Download(static_cast<int32_t>(0x800C0008u));
+        files[path] = FakeFile{};
+        Transfer transfer;
+        transfer.address = address;
+        transfer.path = path;
+        transfer.script = script;
+        transfer.startedAt = now;
+        transfers.push_back(transfer);
+        ++openTransfers;
+        return transfers.size();
     }
+    TransferProgress WaitForDownload(UpdateTransferHandle handle, uint32_t milliseconds) override {
+        Transfer& transfer = transfers.at(handle - 1);
+        if (transfer.ended) ++transferMisuses;
+        transfer.waits.push_back(milliseconds);
+        const Download& script = transfer.script;
+        const uint64_t finishAt = script.finishesAfter == NEVER ? NEVER : transfer.startedAt + script.finishesAfter;
+        TransferProgress progress;
+        if (!transfer.finished && finishAt <= now + milliseconds) {
+            now = std::max(now, finishAt);
+            transfer.finished = true;
+            if (script.result == 0) files[transfer.path] = FakeFile{script.stages, 0};
+        } else {
+            now += milliseconds;
+        }
+        for (uint64_t after : script.bytesAfter) {
+            if (transfer.startedAt + after <= now) progress.lastByteAt = transfer.startedAt + after;
+        }
+        if (!transfer.finished && progress.lastByteAt) files[transfer.path] = FakeFile{{PARTIAL_DOWNLOAD}, 0};
+        progress.finished = transfer.finished;
+        progress.result = transfer.finished ? script.result : 0;
+        return progress;
+    }
+    void EndDownload(UpdateTransferHandle handle) override {
+        Transfer& transfer = transfers.at(handle - 1);
+        if (transfer.ended) ++transferMisuses;
+        transfer.ended = true;
+        transfer.endedAt = now;
+        --openTransfers;
+    }
+    uint64_t Milliseconds() override { return now; }
     uint32_t OpenAddress(const std::string& address) override {
         Log("open " + address);
         opened.push_back(address);
@@ -104,6 +170,9 @@ struct FakeUpdatePlatform : UpdatePlatform {
     }
     void RemoveFile(const std::string& path) override {
         Log("remove " + path);
+        for (const Transfer& transfer : transfers) {
+            if (transfer.path == path && !transfer.ended) ++transferMisuses;
+        }
         files.erase(path);
         written.erase(path);
     }
@@ -181,60 +250,22 @@ struct FakeUpdatePlatform : UpdatePlatform {
     UpdateHashHandle StartSha256() override {
         Log("hash");
         if (hashUnavailable) return 0;
-        EVP_MD_CTX* context = EVP_MD_CTX_new();
-        if (!context || !EVP_DigestInit_ex(context, EVP_sha256(), nullptr)) {
-            EVP_MD_CTX_free(context);
-            return 0;
-        }
-        ++openHashes;
-        return reinterpret_cast<UpdateHashHandle>(context);
+        UpdateHashHandle hash = OpenSslStartSha256();
+        if (hash) ++openHashes;
+        return hash;
     }
     bool AddToSha256(UpdateHashHandle hash, const char* data, uint32_t count) override {
-        return EVP_DigestUpdate(reinterpret_cast<EVP_MD_CTX*>(hash), data, count) == 1;
+        return OpenSslAddToSha256(hash, data, count);
     }
     bool FinishSha256(UpdateHashHandle hash, uint8_t (&digest)[SHA256_DIGEST_BYTES]) override {
-        auto* context = reinterpret_cast<EVP_MD_CTX*>(hash);
-        unsigned int length = 0;
-        bool finished = EVP_DigestFinal_ex(context, digest, &length) == 1 && length == SHA256_DIGEST_BYTES;
-        EVP_MD_CTX_free(context);
         --openHashes;
-        return finished;
+        return OpenSslFinishSha256(hash, digest);
     }
 
-    // Verifies as the system does: the key as a P-256 point, the signature
-    // as r and s, over the digest given.
     bool VerifyP256Signature(const P256PublicKey& key, const uint8_t (&digest)[SHA256_DIGEST_BYTES],
                              const P256Signature& signature) override {
         Log("verify");
-        if (verifierUnavailable) return false;
-        // The key as a SubjectPublicKeyInfo: the fixed P-256 header, then
-        // the uncompressed point.
-        static const uint8_t header[] = {0x30, 0x59, 0x30, 0x13, 0x06, 0x07, 0x2a, 0x86, 0x48,
-                                         0xce, 0x3d, 0x02, 0x01, 0x06, 0x08, 0x2a, 0x86, 0x48,
-                                         0xce, 0x3d, 0x03, 0x01, 0x07, 0x03, 0x42, 0x00, 0x04};
-        std::vector<uint8_t> spki(header, header + sizeof header);
-        spki.insert(spki.end(), key.begin(), key.end());
-        const uint8_t* cursor = spki.data();
-        EVP_PKEY* publicKey = d2i_PUBKEY(nullptr, &cursor, static_cast<long>(spki.size()));
-        ECDSA_SIG* sig = ECDSA_SIG_new();
-        BIGNUM* r = BN_bin2bn(signature.data(), P256_NUMBER_BYTES, nullptr);
-        BIGNUM* s = BN_bin2bn(signature.data() + P256_NUMBER_BYTES, P256_NUMBER_BYTES, nullptr);
-        bool valid = false;
-        if (publicKey && sig && r && s && ECDSA_SIG_set0(sig, r, s) == 1) {
-            r = s = nullptr;  // owned by sig now
-            unsigned char* der = nullptr;
-            int derLength = i2d_ECDSA_SIG(sig, &der);
-            EVP_PKEY_CTX* context = EVP_PKEY_CTX_new(publicKey, nullptr);
-            valid = derLength > 0 && context && EVP_PKEY_verify_init(context) == 1 &&
-                    EVP_PKEY_verify(context, der, static_cast<size_t>(derLength), digest, SHA256_DIGEST_BYTES) == 1;
-            EVP_PKEY_CTX_free(context);
-            OPENSSL_free(der);
-        }
-        BN_free(r);
-        BN_free(s);
-        ECDSA_SIG_free(sig);
-        EVP_PKEY_free(publicKey);
-        return valid;
+        return !verifierUnavailable && OpenSslVerifyP256Signature(key, digest, signature);
     }
 
     uint32_t StartProgram(const std::string& path) override {

@@ -13,7 +13,6 @@
 
 #include "control_ids.h"
 #include "dialog_model.h"
-#include "result_record.h"
 #include "rules_engine.h"
 
 namespace {
@@ -89,8 +88,8 @@ struct FixedControls : MainDialogControls {
 // normalising and reading numbers, and for every row a text that reaches it.
 std::vector<std::string> TypedTexts() {
     std::vector<std::string> texts;
-    for (int32_t row = 1; row <= TheRuleTable.count; ++row) {
-        std::string text = TheRuleTable[row].pattern;
+    for (int32_t row = 1; row <= TheRuleTable().count; ++row) {
+        std::string text = TheRuleTable()[row].pattern;
         for (char& c : text) c = c == 'x' || c == '*' ? '1' : c;
         texts.push_back(text);
     }
@@ -111,22 +110,22 @@ std::vector<std::string> TypedTexts() {
 class KeystrokeAllocations : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(LoadRuleTable(), 109);
-        ResetRulesState();
+        ASSERT_EQ(TheRuleTable().count, 109);
         texts = TypedTexts();
     }
     std::vector<std::string> texts;
+    EngineState state;
 };
 
 TEST_F(KeystrokeAllocations, TypingAllocatesNothing) {
     FixedControls controls;
     controls.Put(IDC_DIAGRAM_NUMBER, "652");
-    OnDiagramTextChanged(controls);  // the first keystroke may set things up
+    OnDiagramTextChanged(state, controls);  // the first keystroke may set things up
     for (const std::string& text : texts) {
         controls.Put(IDC_DIAGRAM_NUMBER, text);
         const long before = Allocations;
-        OnDiagramTextChanged(controls);
-        EXPECT_EQ(Allocations - before, 0) << '"' << text << "\" (row " << MatchedRow << ")";
+        OnDiagramTextChanged(state, controls);
+        EXPECT_EQ(Allocations - before, 0) << '"' << text << "\" (row " << state.matchedRow << ")";
     }
 }
 
@@ -134,14 +133,14 @@ TEST_F(KeystrokeAllocations, ClicksAndTheNoneBoxAllocateNothing) {
     FixedControls controls;
     for (const char* text : {"652", "1234", "8123", "10"}) {  // a label, not applicable, the last row, no row
         controls.Put(IDC_DIAGRAM_NUMBER, text);
-        OnDiagramTextChanged(controls);
+        OnDiagramTextChanged(state, controls);
         const long before = Allocations;
         for (int id = IDC_LAMP_COLUMN; id <= IDC_CONDITION; ++id) {
-            OnOptionClicked(controls, id, true);
-            OnOptionClicked(controls, id, false);
+            OnOptionClicked(state, controls, id, true);
+            OnOptionClicked(state, controls, id, false);
         }
-        OnNoneToggled(controls, true);
-        OnNoneToggled(controls, false);
+        OnNoneToggled(state, controls, true);
+        OnNoneToggled(state, controls, false);
         EXPECT_EQ(Allocations - before, 0) << text;
     }
     EXPECT_EQ(controls.posted, 4);
@@ -153,6 +152,7 @@ TEST_F(KeystrokeAllocations, AModelShownAgainForEveryLineAllocatesNothing) {
     for (long& made : allocations) {
         const long before = Allocations;
         for (size_t i = 0; i < texts.size(); ++i) {
+            dialog.ResetState(static_cast<int32_t>(i));  // as a tool shows each line afresh
             dialog.Show(texts[i]);
             dialog.Click(IDC_LAMP_COLUMN);
             dialog.Type(texts[(i + 1) % texts.size()]);

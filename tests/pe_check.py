@@ -12,6 +12,13 @@ exported function with the MinGW binutils' objdump, so both builds are
 checked on every machine, also where one of them cannot run. Prints one line
 per check and exits 1 when any check fails. With a public key, also checks
 that the program carries that key's 64 coordinate bytes, once.
+
+    pe_check.py --layout-only <program.exe>
+
+checks only what any Windows program needs of its file, signed or not (the
+one part of brantle.exe's checks that brantle-rules.exe shares): a PE
+checksum that is right or zero, and a certificate table (the Authenticode
+signature) that is absent, or well-formed at the very end of the file.
 """
 import argparse
 import base64
@@ -79,6 +86,38 @@ def export_body_returns(exe, pe, address):
     return None
 
 
+def check_file_layout(pe):
+    """The PE checksum, and the certificate table where a signature lives:
+    each entry (WIN_CERTIFICATE) a PKCS#7 signature of revision 2.0, 8-byte
+    aligned, the table after every section's data and ending the file."""
+    checksum = pe.OPTIONAL_HEADER.CheckSum
+    computed = pe.generate_checksum()
+    check(checksum in (0, computed), f"PE checksum {checksum:#x} is zero or right ({computed:#x})")
+
+    data = pe.__data__
+    security = pe.OPTIONAL_HEADER.DATA_DIRECTORY[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_SECURITY"]]
+    offset, size = security.VirtualAddress, security.Size
+    if offset == 0 and size == 0:
+        check(True, "no certificate table (unsigned)")
+        return
+    sections_end = max(s.PointerToRawData + s.SizeOfRawData for s in pe.sections)
+    check(offset % 8 == 0 and offset >= sections_end and offset + size == len(data),
+          f"the certificate table ({size} bytes at {offset:#x}) follows the sections ({sections_end:#x}) "
+          f"and ends the file ({len(data):#x})")
+    entries = []
+    position = offset
+    while position + 8 <= min(offset + size, len(data)):
+        length, revision, kind = struct.unpack_from("<IHH", data, position)
+        entries.append((length, revision, kind))
+        if length < 8:
+            break
+        position += (length + 7) & ~7
+    well_formed = bool(entries) and position == offset + size and all(
+        length >= 8 and revision == 0x0200 and kind == 0x0002 for length, revision, kind in entries)
+    check(well_formed, f"the certificate table holds {len(entries)} PKCS#7 signature(s) of revision 2.0, "
+          f"8-byte aligned: {[(length, hex(revision), kind) for length, revision, kind in entries]}")
+
+
 def key_coordinates(pem_path):
     """The x and y of a P-256 public key PEM (its DER is 91 bytes: a fixed
     header, 04, then 32 bytes each), or None."""
@@ -89,6 +128,13 @@ def key_coordinates(pem_path):
 
 
 def main():
+    if sys.argv[1:2] == ["--layout-only"]:
+        if len(sys.argv) != 3:
+            sys.exit("usage: pe_check.py --layout-only <program.exe>")
+        print(f"pe-check: {sys.argv[2]} (its file layout)")
+        check_file_layout(pefile.PE(sys.argv[2]))
+        print(f"pe-check: {sys.argv[2]}: {'all checks passed' if failures == 0 else f'{failures} failed'}")
+        return 1 if failures else 0
     parser = argparse.ArgumentParser(description="Checks a built brantle.exe from its file alone.")
     parser.add_argument("--machine", required=True, choices=sorted(k for k in pefile.MACHINE_TYPE if isinstance(k, str)),
                         metavar="IMAGE_FILE_MACHINE_...")
@@ -109,6 +155,7 @@ def main():
     check(pe.FILE_HEADER.Machine == machine, f"machine type {hex(pe.FILE_HEADER.Machine)}")
     check(pe.OPTIONAL_HEADER.Subsystem == pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"],
           "Windows GUI subsystem")
+    check_file_layout(pe)
 
     imports = sorted(d.dll.decode().lower() for d in getattr(pe, "DIRECTORY_ENTRY_IMPORT", []))
     check(imports and set(imports) <= SYSTEM_DLLS, f"imports only system DLLs: {', '.join(imports)}")

@@ -32,10 +32,9 @@ TEST(WriteTextField, CutsToTheFieldAndLeavesBytesBehindTheTerminator) {
 }
 
 TEST(ResultRecord, CarriesTheTypedTextTheOptionsAndTheWord) {
-    ASSERT_EQ(LoadRuleTable(), 109);
-    ResetRulesState();
-    OptionSet = 1 << 0;
-    MainDialogModel dialog("501-extra");
+    ASSERT_EQ(TheRuleTable().count, 109);
+    MainDialogModel dialog("501-extra", 1 << 0);
+    const ResultRecord& record = dialog.State().resultRecord;
     dialog.Type("501");
     // Bytes 0-7: the text as typed, at most 7 characters; the longer text
     // typed before leaves its tail behind the terminator.
@@ -45,17 +44,17 @@ TEST(ResultRecord, CarriesTheTypedTextTheOptionsAndTheWord) {
     // Bytes 12-51: the word, zero-terminated; the rest of the field is zero.
     std::string word = "internal or external lighting";
     expected += word + std::string(40 - word.size(), '\0');
-    EXPECT_EQ(Bytes(&TheResultRecord, sizeof TheResultRecord), expected);
+    EXPECT_EQ(Bytes(&record, sizeof record), expected);
 
     dialog.Click(IDC_OPTION_BASE + 9);  // 20 mph: "reflectorised" over the longer word
-    EXPECT_EQ(Bytes(TheResultRecord.result, 20), std::string("reflectorised\0ternal", 20));
-    EXPECT_EQ(Bytes(&TheResultRecord.options, 4), std::string("\x01\x02\0\0", 4));
+    EXPECT_EQ(Bytes(record.result, 20), std::string("reflectorised\0ternal", 20));
+    EXPECT_EQ(Bytes(&record.options, 4), std::string("\x01\x02\0\0", 4));
 }
 
 TEST(ResultRecord, NegativeOptionSetsAreStoredAsTheirBits) {
-    ResetRulesState();
-    OptionSet = -2;
-    EXPECT_EQ(Bytes(&TheResultRecord.options, 4), std::string("\xfe\xff\xff\xff", 4));
+    const EngineState state(TheRuleTable(), -2);
+    EXPECT_EQ(Bytes(&state.resultRecord, sizeof state.resultRecord),
+              std::string(8, '\0') + "\xfe\xff\xff\xff" + std::string(40, '\0'));
 }
 
 }  // namespace

@@ -37,8 +37,8 @@ TEST(ShippedRuleTable, HasTheExactBytes) {
 
 class ShippedRows : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(LoadRuleTable(), 109); }
-    const Rule& Row(int32_t row) { return TheRuleTable[row]; }
+    void SetUp() override { ASSERT_EQ(TheRuleTable().count, 109); }
+    const Rule& Row(int32_t row) { return TheRuleTable()[row]; }
 };
 
 TEST_F(ShippedRows, KeepsFieldsWithStraySpaces) {

@@ -14,19 +14,23 @@
 namespace {
 
 // Plays the user: each About showing ends as scripted, each main-dialog
-// showing runs a scripted action (which may change the option set as clicks
-// would) and returns what that showing returns. Records every call.
+// showing runs a scripted action on the record it is given (which may change
+// the option set as clicks would) and returns what that showing returns.
+// Records every call, and the option set each About dialog is given.
 struct ScriptedDialogs : StartupDialogs {
     std::deque<DialogEnding> aboutEndings;
-    std::deque<std::function<int32_t()>> mainShowings;
+    std::deque<std::function<int32_t(ResultRecord&)>> mainShowings;
     std::vector<std::string> calls;
+    std::vector<int32_t> aboutOptionSets;
+    std::vector<ResultRecord> sent;
 
-    DialogEnding ShowAbout(uint32_t owner, int32_t mode) override {
+    DialogEnding ShowAbout(uint32_t owner, int32_t mode, int32_t optionSet) override {
         calls.push_back("about " +
                         std::string(mode == ABOUT_START ? "start"
                                     : mode == ABOUT_END ? "end"
                                                         : "?") +
                         " owner " + std::to_string(owner));
+        aboutOptionSets.push_back(optionSet);
         if (aboutEndings.empty()) {
             ADD_FAILURE() << "an About dialog that the script does not expect";
             return DialogEnding::Ok;
@@ -36,41 +40,40 @@ struct ScriptedDialogs : StartupDialogs {
         return how;
     }
 
-    int32_t RunMainDialog(uint32_t owner, const std::string& initialNumber) override {
+    int32_t RunMainDialog(uint32_t owner, const std::string& initialNumber, ResultRecord& record) override {
         calls.push_back("main owner " + std::to_string(owner) + " number '" + initialNumber + "' options " +
-                        std::to_string(OptionSet));
+                        std::to_string(record.options));
         if (mainShowings.empty()) {
             ADD_FAILURE() << "a main dialog that the script does not expect";
             return -2;
         }
         auto showing = mainShowings.front();
         mainShowings.pop_front();
-        return showing();
+        return showing(record);
     }
 
-    void SendResult(uint32_t owner) override {
-        calls.push_back("send " + std::to_string(owner) + " options " + std::to_string(TheResultRecord.options));
+    void SendResult(uint32_t owner, const ResultRecord& record) override {
+        calls.push_back("send " + std::to_string(owner) + " options " + std::to_string(record.options));
+        sent.push_back(record);
     }
 };
 
 // "Close": the main dialog returns the option set as it stands.
-std::function<int32_t()> Close() {
-    return [] { return OptionSet; };
+std::function<int32_t(ResultRecord&)> Close() {
+    return [](ResultRecord& record) { return record.options; };
 }
-std::function<int32_t()> CloseWithOptions(int32_t options) {
-    return [options] {
-        OptionSet = options;
-        return OptionSet;
+std::function<int32_t(ResultRecord&)> CloseWithOptions(int32_t options) {
+    return [options](ResultRecord& record) {
+        record.options = options;
+        return record.options;
     };
 }
-std::function<int32_t()> Returns(int32_t value) {
-    return [value] { return value; };
+std::function<int32_t(ResultRecord&)> Returns(int32_t value) {
+    return [value](ResultRecord&) { return value; };
 }
 
 class StartupSequence : public ::testing::Test {
 protected:
-    void SetUp() override { TheResultRecord = ResultRecord{}; }
-    void TearDown() override { TheResultRecord = ResultRecord{}; }
     ScriptedDialogs dialogs;
 };
 
@@ -136,6 +139,51 @@ TEST_F(StartupSequence, RunAgainTwiceSendsThreeResults) {
                              }));
 }
 
+std::string BytesOf(const ResultRecord& record) {
+    return std::string(reinterpret_cast<const char*>(&record), sizeof record);
+}
+
+// Each showing starts from the record that the one before left, bytes
+// behind the terminators included, and that record is what is sent; a new
+// run starts from a record of its own.
+TEST_F(StartupSequence, EachShowingTakesOverTheRecordThatIsSent) {
+    std::vector<std::string> seen;
+    const auto showing = [&seen](const char* typed, const char* word, int32_t options) {
+        return [&seen, typed, word, options](ResultRecord& record) {
+            seen.push_back(BytesOf(record));
+            WriteTextField(record.diagram, typed);
+            WriteTextField(record.result, word);
+            record.options = options;
+            return options;
+        };
+    };
+    ResultRecord fresh{};
+    fresh.options = 7;
+    ResultRecord first = fresh;
+    WriteTextField(first.diagram, "652-ext");
+    WriteTextField(first.result, "reflectorised");
+    first.options = 2049;
+    ResultRecord second = first;
+    WriteTextField(second.diagram, "501");
+    WriteTextField(second.result, "none");
+    second.options = 1;
+    ASSERT_EQ(std::string(second.diagram, 8), std::string("501\0ext\0", 8));
+
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run);
+        ScriptedDialogs script;
+        seen.clear();
+        script.aboutEndings = {DialogEnding::Ok, DialogEnding::Cancel, DialogEnding::Ok};
+        script.mainShowings = {showing("652-ext", "reflectorised", 2049), showing("501", "none", 1)};
+        EXPECT_EQ(RunStartup(script, "652 /Q 7 /H 40"), 1);
+        EXPECT_EQ(seen, (std::vector<std::string>{BytesOf(fresh), BytesOf(first)}));
+        ASSERT_EQ(script.sent.size(), 2u);
+        EXPECT_EQ(BytesOf(script.sent[0]), BytesOf(first));
+        EXPECT_EQ(BytesOf(script.sent[1]), BytesOf(second));
+        EXPECT_EQ(script.aboutOptionSets, (std::vector<int32_t>{7, 2049, 1}));
+    }
+}
+
 TEST_F(StartupSequence, NegativeOptionSetAtCloseCountsAsNotClosed) {
     dialogs.aboutEndings = {DialogEnding::Ok};
     dialogs.mainShowings = {Close()};
@@ -150,7 +198,7 @@ TEST_F(StartupSequence, UpdateLaunchedFromTheFirstAboutDialogEndsAtOnce) {
     dialogs.aboutEndings = {DialogEnding::UpdateLaunched};
     EXPECT_EQ(RunStartup(dialogs, "652 /H 1234 /Q 3"), 0);
     EXPECT_EQ(dialogs.calls, (std::vector<std::string>{"about start owner 1234"}));
-    EXPECT_EQ(OptionSet, 3);
+    EXPECT_EQ(dialogs.aboutOptionSets, std::vector<int32_t>{3});
 }
 
 TEST_F(StartupSequence, UpdateLaunchedFromTheClosingAboutDialogKeepsTheResult) {
@@ -163,7 +211,6 @@ TEST_F(StartupSequence, UpdateLaunchedFromTheClosingAboutDialogKeepsTheResult) {
 TEST_F(StartupSequence, FirstAboutDialogGoesOnHoweverItEndsButByAnUpdate) {
     for (DialogEnding how : {DialogEnding::Ok, DialogEnding::Cancel, DialogEnding::SystemClose}) {
         SCOPED_TRACE(static_cast<int>(how));
-        OptionSet = 0;
         ScriptedDialogs script;
         script.aboutEndings = {how, DialogEnding::Ok};
         script.mainShowings = {Close()};
@@ -193,19 +240,18 @@ TEST_F(StartupSequence, OnlyRunAgainShowsTheMainDialogAgain) {
 TEST_F(StartupSequence, OkWithAnOptionSetThatLooksLikeAnUpdateStillGoesOn) {
     for (const char* args : {"/Q -3", "/Q -2", "/Q &HFFFFFFFD"}) {
         SCOPED_TRACE(args);
-        OptionSet = 0;
         ScriptedDialogs script;
         script.aboutEndings = {EndForCommand(1, ReadSwitches(args).optionSet).how};
         script.mainShowings = {Close()};
         const int32_t exitCode = RunStartup(script, args);
-        EXPECT_EQ(exitCode, OptionSet);
+        EXPECT_EQ(exitCode, ReadSwitches(args).optionSet);
+        EXPECT_EQ(script.aboutOptionSets, std::vector<int32_t>{exitCode});
         ASSERT_EQ(script.calls.size(), 2u);
         EXPECT_EQ(script.calls[1].rfind("main owner 0", 0), 0u);
     }
 }
 
 TEST_F(StartupSequence, OptionSetWithoutQKeepsItsValue) {
-    OptionSet = 0;
     dialogs.aboutEndings = {DialogEnding::Ok, DialogEnding::Ok};
     dialogs.mainShowings = {Close()};
     RunStartup(dialogs, "/H 9");

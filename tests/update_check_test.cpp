@@ -6,6 +6,7 @@
 
 #include "check_for_updates.h"
 #include "fake_update_platform.h"
+#include "list_check_agreement.h"
 #include "test_signing_key.h"
 #include "update_check.h"
 #include "update_list.h"
@@ -34,6 +35,8 @@ protected:
         EXPECT_EQ(platform.cursor, UpdateCursor::Arrow);
         for (const auto& box : platform.boxes) EXPECT_EQ(box.cursor, UpdateCursor::Arrow) << box.text;
         EXPECT_EQ(platform.openHandles, 0);
+        EXPECT_EQ(platform.openTransfers, 0);
+        EXPECT_EQ(platform.transferMisuses, 0);
     }
 };
 
@@ -351,6 +354,7 @@ TEST_F(SignedListTest, ValidSignaturesWithAndWithoutLeadingZerosVerify) {
         fresh.downloads[SIGNATURE_ADDRESS] = {0, {signature}};
         EXPECT_EQ(RunUpdateCheck(fresh, HOST, OWNER, "Brantle", "1.10.1", &key), UpdateLaunched) << what;
         EXPECT_EQ(fresh.opened, std::vector<std::string>{"http://updates.test.example/brantle.html"}) << what;
+        ExpectTheListCheckAgrees(list, signature, key, what);
     }
 }
 
@@ -397,7 +401,16 @@ TEST_F(SignedListTest, ASignatureThatDoesNotVerifyShowsNothingFromTheList) {
         // a signature not at all.
         const uint64_t signatureRead = c.signatureFails || c.signature.size() > 256 ? 0 : c.signature.size();
         EXPECT_EQ(fresh.bytesRead, c.servedList.size() + signatureRead) << c.what;
+        // The maker always has a signature file to give the check.
+        if (!c.signatureFails) ExpectTheListCheckAgrees(c.servedList, c.signature, key, c.what);
     }
+    // Unchanged, the long list verifies, hashed whole.
+    const std::string longSignature = MakerKey().Sign(longList);
+    FakeUpdatePlatform whole;
+    whole.downloads[LIST_ADDRESS] = {0, {longList}};
+    whole.downloads[SIGNATURE_ADDRESS] = {0, {longSignature}};
+    EXPECT_EQ(RunUpdateCheck(whole, HOST, OWNER, "Brantle", "1.10.1", &key), UpdateLaunched);
+    ExpectTheListCheckAgrees(longList, longSignature, key, "a list of 2 MiB");
 }
 
 TEST_F(SignedListTest, WhateverCannotVerifyFailsClosed) {
@@ -427,6 +440,7 @@ TEST_F(SignedListTest, WhateverCannotVerifyFailsClosed) {
     fresh.downloads[SIGNATURE_ADDRESS] = {0, {MakerKey().Sign(list)}};
     EXPECT_EQ(RunUpdateCheck(fresh, HOST, OWNER, "Brantle", "1.10.1", &offCurve), 0);
     ExpectNotVerified(fresh, "a key off the curve");
+    ExpectTheListCheckAgrees(list, MakerKey().Sign(list), offCurve, "a key off the curve");
 }
 
 TEST_F(SignedListTest, ADownloadIsOfferedOnlyWithItsSha256) {
@@ -450,6 +464,18 @@ TEST_F(SignedListTest, ADownloadIsOfferedOnlyWithItsSha256) {
         {"Brantle,1.11,2,https://www.kestrix.example/b\n", UpdateLaunched, "opened"},
         // Nothing is offered when the version is not newer.
         {"Brantle,1.10.1,4,setup.exe\n", 0, "No update available"},
+        // The method is read as the program reads numbers: rounded, halves
+        // to even, and cut to its low 32 bits.
+        {"Brantle,9.9,4294967300,brantle-9.9-setup.exe,5000\n", 0, NOT_VERIFIED},
+        {"Brantle,1.11,3.5,setup.exe,4\n", 0, NOT_VERIFIED},
+        {"Brantle,1.11,4.4,setup.exe,4\n", 0, NOT_VERIFIED},
+        {"Brantle,1.11,4.5,setup.exe,4,  " + std::string(MARKER_SHA256) + "\n", UpdateLaunched, "started"},
+        {"Brantle,1.11,&H4,setup.exe,4," + std::string(MARKER_SHA256) + "\n", 0,
+         "This version does not support that update method\r\n"
+         "Try installing the program again from: updates.test.example\r\n (100)"},
+        // Refused addresses: nothing is opened or fetched.
+        {"Brantle,1.11,2,http://www.kestrix.example/a b\n", 0, "Unexpected error (-9)"},
+        {"Brantle,1.11,4,http://x.example/dir/,4," + std::string(MARKER_SHA256) + "\n", 0, "Unexpected error (-9)"},
     };
     for (const Case& c : cases) {
         FakeUpdatePlatform fresh;
@@ -468,6 +494,7 @@ TEST_F(SignedListTest, ADownloadIsOfferedOnlyWithItsSha256) {
             EXPECT_TRUE(last.text == outcome || last.caption == outcome) << c.line << ": " << last.text;
             EXPECT_TRUE(fresh.started.empty()) << c.line;
         }
+        ExpectTheListCheckAgrees(c.line, MakerKey().Sign(c.line), key, c.line);
     }
 }
 
@@ -488,6 +515,64 @@ TEST_F(SignedListTest, AFailedOrEmptyListIsReportedAsBeforeAndNoSignatureIsFetch
         ASSERT_EQ(fresh.boxes.size(), 1u);
         EXPECT_EQ(fresh.boxes[0].text, c.message);
         for (const std::string& entry : fresh.log) EXPECT_EQ(entry.find(".sig"), std::string::npos) << entry;
+        if (!c.listStages.empty()) ExpectTheListCheckAgrees(c.listStages.back(), MakerKey().Sign(""), key, c.message);
+    }
+}
+
+TEST_F(SignedListTest, ADownloadEndedByItsLimitsIsThatStepsFailureAndNothingFollows) {
+    auto every = [](uint64_t step) {
+        std::vector<uint64_t> times;
+        for (uint64_t at = step; at <= 600000; at += step) times.push_back(at);
+        return times;
+    };
+    struct Case {
+        const char* what;
+        bool keyed;
+        std::string stalled;  // the address that never finishes
+        std::vector<uint64_t> bytesAfter;
+        uint32_t limitSecondMs;
+        std::string message;
+        uint64_t endedAfter;
+        std::string partialPath;
+    };
+    const std::string cannotConnect = "Could not connect to updates.test.example (-2)";
+    const Case cases[] = {
+        {"a list without answer", false, LIST_ADDRESS, {}, 1000, cannotConnect, 30000, LIST_PATH},
+        {"a list trickling", false, LIST_ADDRESS, every(5000), 1000, cannotConnect, 60000, LIST_PATH},
+        {"a list silent after the headers, seconds of 300 ms",
+         false,
+         LIST_ADDRESS,
+         {50},
+         300,
+         cannotConnect,
+         9050,
+         LIST_PATH},
+        {"a keyed build's list without answer", true, LIST_ADDRESS, {}, 1000, cannotConnect, 30000, LIST_PATH},
+        {"a signature without answer", true, SIGNATURE_ADDRESS, {}, 1000, NOT_VERIFIED, 30000, SIGNATURE_PATH},
+        {"a signature trickling", true, SIGNATURE_ADDRESS, every(5000), 1000, NOT_VERIFIED, 60000, SIGNATURE_PATH},
+        {"a signature trickling, seconds of 300 ms", true, SIGNATURE_ADDRESS, every(1500), 300, NOT_VERIFIED, 18000,
+         SIGNATURE_PATH},
+    };
+    for (const Case& c : cases) {
+        FakeUpdatePlatform fresh;
+        const std::string list = "Brantle,1.11,1,p\n";
+        fresh.downloads[LIST_ADDRESS] = {0, {list}};
+        fresh.downloads[SIGNATURE_ADDRESS] = {0, {MakerKey().Sign(list)}};
+        fresh.downloads[c.stalled].finishesAfter = FakeUpdatePlatform::NEVER;
+        fresh.downloads[c.stalled].bytesAfter = c.bytesAfter;
+        EXPECT_EQ(RunUpdateCheck(fresh, HOST, OWNER, "Brantle", "1.10.1", c.keyed ? &key : nullptr, c.limitSecondMs), 0)
+            << c.what;
+        ASSERT_EQ(fresh.boxes.size(), 1u) << c.what;
+        EXPECT_EQ(fresh.boxes[0].text, c.message) << c.what;
+        EXPECT_EQ(fresh.boxes[0].cursor, UpdateCursor::Arrow) << c.what;
+        const FakeUpdatePlatform::Transfer& last = fresh.transfers.back();
+        EXPECT_EQ(last.address, c.stalled) << c.what;
+        EXPECT_EQ(last.endedAt - last.startedAt, c.endedAfter) << c.what;
+        EXPECT_EQ(fresh.openTransfers, 0) << c.what;
+        EXPECT_EQ(fresh.transferMisuses, 0) << c.what;
+        EXPECT_EQ(fresh.files.count(c.partialPath), 0u) << c.what << ": what had come is deleted";
+        for (const std::string& entry : fresh.log) EXPECT_NE(entry, "verify") << c.what;
+        EXPECT_TRUE(fresh.opened.empty()) << c.what;
     }
 }
 

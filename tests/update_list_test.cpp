@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "list_check_agreement.h"
 #include "read_number.h"
+#include "test_signing_key.h"
 #include "update_list.h"
 
 using namespace std::string_literals;
@@ -128,6 +130,13 @@ TEST_P(FindUpdateListEntryTest, FindsTheFirstLineForTheProgram) {
     if (c.found) {
         EXPECT_EQ(entry.version, c.version);
     }
+}
+
+// The maker's check of the same list, signed, finds the same line.
+TEST_P(FindUpdateListEntryTest, TheMakersCheckFindsTheSameLine) {
+    static const TestSigningKey maker;
+    const FindCase& c = GetParam();
+    ExpectTheListCheckAgrees(c.list, maker.Sign(c.list), maker.PublicKey(), c.name);
 }
 
 std::string Lines(int count, const std::string& line) {

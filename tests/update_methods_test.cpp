@@ -49,8 +49,12 @@ protected:
         return platform.boxes[0].text;
     }
 
+    // No download outlives the method.
+    void TearDown() override { EXPECT_EQ(platform.openTransfers, 0); }
+
     void ExpectNothingSavedOrStarted() { ExpectNothingSavedOrStartedBy(platform); }
     static void ExpectNothingSavedOrStartedBy(const FakeUpdatePlatform& fake) {
+        EXPECT_EQ(fake.openTransfers, 0);
         EXPECT_TRUE(fake.written.empty());
         EXPECT_TRUE(fake.started.empty());
         for (const std::string& entry : fake.log) EXPECT_NE(entry.rfind("start ", 0), 0u) << entry;
@@ -193,6 +197,50 @@ TEST_F(UpdateMethodTest, AFailedDownloadGivesTheAdviceWithItsResult) {
     EXPECT_EQ(text.rfind("Download didn't start. \r\n", 0), 0u);
     EXPECT_EQ(text.substr(text.size() - 18), "\r\n\r\n (-2146697208)");
     ExpectNothingSavedOrStarted();
+}
+
+TEST_F(UpdateMethodTest, ADownloadEndedByItsLimitsGivesTheAdviceWithTheLimitsCodeAndStartsNothing) {
+    // Arrivals every `step` milliseconds, for 20 minutes.
+    auto every = [](uint64_t step) {
+        std::vector<uint64_t> times;
+        for (uint64_t at = step; at <= 1200000; at += step) times.push_back(at);
+        return times;
+    };
+    struct Case {
+        const char* what;
+        int32_t size;
+        std::vector<uint64_t> bytesAfter;
+        uint32_t limitSecondMs;
+        const char* code;
+        uint64_t endedAfter;
+    };
+    const Case cases[] = {
+        {"no answer", 5000, {}, 1000, "(-2146697205)", 30000},
+        {"silent after the headers", 5000, {10}, 1000, "(-2146697205)", 30010},
+        {"a byte every 5 s, 5000 bytes", 5000, every(5000), 1000, "(-2147023436)", 61000},
+        {"a byte every 5 s, 1 MiB", 1 << 20, every(5000), 1000, "(-2147023436)", 76000},
+        {"a byte every 5 s, no size", 0, every(5000), 1000, "(-2147023436)", 600000},
+        {"1 MiB in seconds of 300 ms", 1 << 20, every(1500), 300, "(-2147023436)", 22800},
+    };
+    for (const Case& c : cases) {
+        FakeUpdatePlatform fresh;
+        FakeUpdatePlatform::Download& download = fresh.downloads[std::string(BASE) + "setup.exe"];
+        download = {0, {INSTALLER}};
+        download.finishesAfter = FakeUpdatePlatform::NEVER;
+        download.bytesAfter = c.bytesAfter;
+        EXPECT_EQ(RunUpdateMethod(fresh, HOST, Entry(4, "setup.exe", c.size), LIST_PATH, c.limitSecondMs), 0) << c.what;
+        ASSERT_EQ(fresh.boxes.size(), 1u) << c.what;
+        const std::string& text = fresh.boxes[0].text;
+        EXPECT_EQ(text.rfind("Download didn't start. \r\n", 0), 0u) << c.what;
+        EXPECT_EQ(text.substr(text.rfind("\r\n\r\n ") + 5), c.code) << c.what;
+        ASSERT_EQ(fresh.transfers.size(), 1u) << c.what;
+        EXPECT_EQ(fresh.transfers[0].endedAt - fresh.transfers[0].startedAt, c.endedAfter) << c.what;
+        EXPECT_EQ(fresh.transferMisuses, 0) << c.what;
+        // What had come is deleted, and nothing is read, saved or started.
+        EXPECT_EQ(fresh.files.count(LIST_PATH), 0u) << c.what;
+        EXPECT_EQ(fresh.bytesRead, 0u) << c.what;
+        ExpectNothingSavedOrStartedBy(fresh);
+    }
 }
 
 TEST_F(UpdateMethodTest, AnAddressWithoutAUsableFileNameIsRefusedBeforeAnythingIsFetched) {

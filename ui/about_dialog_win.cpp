@@ -6,7 +6,7 @@
 #include "dialog_template.h"
 #include "display_dpi_win.h"
 
-int32_t ShowAboutDialog(uintptr_t owner, int32_t mode, DialogEnding* ending) {
+int32_t ShowAboutDialog(uintptr_t owner, int32_t mode, int32_t optionSet, DialogEnding* ending) {
     const LayoutForDpi layout = [mode](DialogUnits units, uint32_t dpi) {
         return AboutDialogLayoutAt(mode, units, dpi);
     };
@@ -16,7 +16,10 @@ int32_t ShowAboutDialog(uintptr_t owner, int32_t mode, DialogEnding* ending) {
     const OwnedFont font = MakeTextFont(dpi);
     const DialogUnits units = font ? DialogUnitsOf(font.Get()) : DialogUnitsOf(nullptr);
     const std::vector<uint16_t> dialogTemplate = BuildDialogTemplate(layout(units, dpi), DefaultDialogFont, WidenAnsi);
-    const DialogEnd end = RunModalDialog(CreateHiddenDialog(dialogTemplate, owner), owner, layout);
+    // Its "OK" ends it with 1 + the caller's option set, which is all that
+    // it reads of an engine state.
+    EngineState engine(TheRuleTable(), optionSet);
+    const DialogEnd end = RunModalDialog(CreateHiddenDialog(dialogTemplate, owner), owner, layout, engine);
     if (ending) *ending = end.how;
     return end.value;
 }

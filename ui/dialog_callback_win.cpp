@@ -8,8 +8,6 @@
 #include "control_ids.h"
 #include "dialog_ids.h"
 #include "main_dialog_controls_win.h"
-#include "result_record.h"
-#include "rule_table.h"
 #include "rules_engine.h"
 
 namespace {
@@ -21,13 +19,14 @@ bool IsMainDialog(HWND dialog) { return Has(dialog, IDC_LAMP_COLUMN); }
 // The fonts, the link font among them, are made for the dialog's dpi
 // before it is initialised (FitDialogToDpi).
 void Initialise(HWND dialog) {
-    LoadRuleTable();
     SetHandCursor(dialog, IDC_LINK_WEB);
-    if (IsMainDialog(dialog)) {
+    EngineState* engine = EngineStateOf(dialog);
+    if (IsMainDialog(dialog) && engine) {
         // Hides the result lines and the extra tick box, restores the ticks
-        // from OptionSet and posts the first matching of the initial text.
+        // from the showing's option set and posts the first matching of the
+        // initial text.
         WindowControls controls(dialog);
-        InitialiseMainDialogControls(controls);
+        InitialiseMainDialogControls(*engine, controls);
     }
 }
 
@@ -37,17 +36,21 @@ void CheckForUpdatesFrom(HWND dialog) {
 }
 
 INT_PTR OnCommand(HWND dialog, int id, int code) {
+    // The showing's own engine state. A dialog that is not running has none:
+    // IDOK and IDCANCEL still end it, and nothing else is acted on.
+    EngineState* engine = EngineStateOf(dialog);
     WindowControls controls(dialog);
     if (id == IDOK || id == IDCANCEL) {
-        EndModalDialog(dialog, EndForCommand(id, OptionSet));
+        EndModalDialog(dialog, EndForCommand(id, engine ? engine->OptionSet() : 0));
         return 1;
     }
+    if (!engine) return 0;
     if (id == IDC_DIAGRAM_NUMBER) {
-        if (code == EN_CHANGE && Has(dialog, IDC_DIAGRAM_NUMBER)) OnDiagramTextChanged(controls);
+        if (code == EN_CHANGE && Has(dialog, IDC_DIAGRAM_NUMBER)) OnDiagramTextChanged(*engine, controls);
     } else if (id >= IDC_LAMP_COLUMN && id <= IDC_CONDITION) {
-        if (code == BN_CLICKED && IsMainDialog(dialog)) OnOptionClicked(controls, id, controls.IsTicked(id));
+        if (code == BN_CLICKED && IsMainDialog(dialog)) OnOptionClicked(*engine, controls, id, controls.IsTicked(id));
     } else if (id == IDC_NONE) {
-        if (Has(dialog, IDC_NONE)) OnNoneToggled(controls, controls.IsTicked(IDC_NONE));
+        if (Has(dialog, IDC_NONE)) OnNoneToggled(*engine, controls, controls.IsTicked(IDC_NONE));
     } else if (id == IDC_CHECK_UPDATES) {
         if (Has(dialog, IDC_CHECK_UPDATES)) CheckForUpdatesFrom(dialog);
     }

@@ -14,6 +14,7 @@
 #include "dialog_ending.h"
 #include "dialog_layout.h"
 #include "display_scale.h"
+#include "engine_state.h"
 #include "gdi_owner_win.h"
 
 // --- Text at the window boundary (ANSI code page, precomposed) ---
@@ -40,8 +41,14 @@ HWND CreateHiddenDialog(const std::vector<uint16_t>& dialogTemplate, uintptr_t o
 // it to the foreground, initialises it through DialogCallback, disables the
 // owner, shows it and pumps messages with the dialog keyboard handling. It
 // is fitted again to every new dpi (WM_DPICHANGED), and answers
-// WM_GETDPISCALEDSIZE with the size it will take.
-DialogEnd RunModalDialog(HWND dialog, uintptr_t owner, const LayoutForDpi& layout);
+// WM_GETDPISCALEDSIZE with the size it will take. `engine` is the engine
+// state that this showing owns: the callback works on it, and on nothing
+// that another showing could reach.
+DialogEnd RunModalDialog(HWND dialog, uintptr_t owner, const LayoutForDpi& layout, EngineState& engine);
+
+// The engine state of a dialog that RunModalDialog runs; null before it runs
+// and once it has ended.
+EngineState* EngineStateOf(HWND dialog);
 
 // Ends a running dialog: keeps the end for RunModalDialog, re-enables the
 // owner and destroys the window.
@@ -106,10 +113,14 @@ void SetHandCursor(HWND dialog, int id);
 void OpenLink(HWND dialog, int id);
 
 // --- The dialogs ---
-// The main dialog; returns the option set after IDOK, -2 after Esc and -1
-// after a close through the system.
-int32_t BRANTLE(uintptr_t owner, const std::string& initialNumber);
+// The main dialog, one showing; returns the option set after IDOK, -2 after
+// Esc and -1 after a close through the system. The showing owns its engine
+// state, which starts from `record` as the caller's earlier showings left it
+// (its option set is shown on the controls; nothing is matched yet). Once
+// the dialog has ended, `record` holds what this showing left: the text
+// typed, the option set and the word.
+int32_t BRANTLE(uintptr_t owner, const std::string& initialNumber, ResultRecord& record);
 
-// The About dialog in `mode`; returns its end value and, through `ending`,
-// how it ended.
-int32_t ShowAboutDialog(uintptr_t owner, int32_t mode, DialogEnding* ending = nullptr);
+// The About dialog in `mode`, whose "OK" and "Close" end it with
+// 1 + `optionSet`; returns its end value and, through `ending`, how it ended.
+int32_t ShowAboutDialog(uintptr_t owner, int32_t mode, int32_t optionSet, DialogEnding* ending = nullptr);

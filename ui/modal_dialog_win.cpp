@@ -21,6 +21,7 @@ struct ModalState {
     bool ended = false;
     DialogEnd end = SYSTEM_CLOSE_END;
     const LayoutForDpi* layout = nullptr;
+    EngineState* engine = nullptr;  // the showing's own
     DialogDisplay display;
 };
 
@@ -130,11 +131,12 @@ const DialogDisplay* DisplayOf(HWND dialog) {
     return state ? &state->display : nullptr;
 }
 
-DialogEnd RunModalDialog(HWND dialog, uintptr_t ownerValue, const LayoutForDpi& layout) {
+DialogEnd RunModalDialog(HWND dialog, uintptr_t ownerValue, const LayoutForDpi& layout, EngineState& engine) {
     if (!dialog) return SYSTEM_CLOSE_END;
     ModalState state;
     state.owner = OwnerWindowOf(ownerValue);
     state.layout = &layout;
+    state.engine = &engine;
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&state));
     // Laid out for the screen it has come up on before it is first shown:
     // the dialog manager may have made it for another dpi, or (Windows
@@ -174,6 +176,11 @@ DialogEnd RunModalDialog(HWND dialog, uintptr_t ownerValue, const LayoutForDpi& 
     }
     if (state.owner) SetFocus(state.owner);
     return state.end;
+}
+
+EngineState* EngineStateOf(HWND dialog) {
+    const ModalState* state = StateOf(dialog);
+    return state ? state->engine : nullptr;
 }
 
 void EndModalDialog(HWND dialog, DialogEnd end) {

@@ -38,12 +38,13 @@ bool ReadAndHash(UpdatePlatform& platform, const SettledFile& settled, uint32_t 
 }
 
 // Fetches the signature to `path` and reads it; false when the download
-// fails or the file is empty, longer than LIST_SIGNATURE_MAX_BYTES or not
-// one well-formed DER signature.
-bool FetchSignature(UpdatePlatform& platform, std::string_view host, const std::string& path,
-                    P256Signature& signature) {
+// fails or its limits end it, or the file is empty, longer than
+// LIST_SIGNATURE_MAX_BYTES or not one well-formed DER signature.
+bool FetchSignature(UpdatePlatform& platform, std::string_view host, const std::string& path, P256Signature& signature,
+                    uint32_t limitSecondMs) {
     platform.RemoveFile(path);
-    if (platform.DownloadToFile(ListSignatureAddress(host), path) != 0) return false;
+    if (DownloadWithinLimits(platform, ListSignatureAddress(host), path, ListTransferLimits(limitSecondMs)) != 0)
+        return false;
     SettledFile settled = WaitForSettledFile(platform, path);
     if (settled.size > LIST_SIGNATURE_MAX_BYTES) {
         // Too long to be a signature: closed without reading a byte.
@@ -59,14 +60,15 @@ bool FetchSignature(UpdatePlatform& platform, std::string_view host, const std::
 std::string ListSignatureAddress(std::string_view host) { return UpdateListAddress(host) + ".sig"; }
 
 int32_t ReadSignedList(UpdatePlatform& platform, std::string_view host, const std::string& directory,
-                       const std::string& listPath, const P256PublicKey& key, uint32_t maxBytes, std::string& list) {
+                       const std::string& listPath, const P256PublicKey& key, uint32_t maxBytes, std::string& list,
+                       uint32_t limitSecondMs) {
     uint8_t digest[SHA256_DIGEST_BYTES];
     std::string head;
     bool hashed = ReadAndHash(platform, WaitForSettledFile(platform, listPath), maxBytes, head, digest);
     list.clear();
     if (head.empty()) return FAILURE_LIST_EMPTY;
     P256Signature signature;
-    if (!hashed || !FetchSignature(platform, host, directory + LOCAL_SIGNATURE_NAME, signature) ||
+    if (!hashed || !FetchSignature(platform, host, directory + LOCAL_SIGNATURE_NAME, signature, limitSecondMs) ||
         !platform.VerifyP256Signature(key, digest, signature))
         return FAILURE_LIST_SIGNATURE;
     list = std::move(head);

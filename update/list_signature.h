@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "transfer_limits.h"
 #include "update_platform.h"
 
 // The name of the local copy of the signature in the temporary directory.
@@ -24,10 +25,13 @@ std::string ListSignatureAddress(std::string_view host);
 // `key`: waits for the list file, hashes all of it in pieces (however long;
 // only its first `maxBytes` are kept in `list`), fetches the signature into
 // `directory` + LOCAL_SIGNATURE_NAME (deleting an old one first) and has the
-// platform verify it. Returns 0 when the list is verified;
-// FAILURE_LIST_EMPTY when it has no bytes (nothing else is fetched); and
-// FAILURE_LIST_SIGNATURE when the signature is missing, empty, malformed or
-// not valid, or the list could not be read and hashed whole. `list` is empty
-// unless the result is 0.
+// platform verify it. The signature's download is held to the list's time
+// limits, counted in seconds of `limitSecondMs`. Returns 0 when the list is
+// verified; FAILURE_LIST_EMPTY when it has no bytes (nothing else is
+// fetched); and FAILURE_LIST_SIGNATURE when the signature is missing (its
+// download failed or was ended), empty, malformed or not valid, or the list
+// could not be read and hashed whole. `list` is empty unless the result is
+// 0.
 int32_t ReadSignedList(UpdatePlatform& platform, std::string_view host, const std::string& directory,
-                       const std::string& listPath, const P256PublicKey& key, uint32_t maxBytes, std::string& list);
+                       const std::string& listPath, const P256PublicKey& key, uint32_t maxBytes, std::string& list,
+                       uint32_t limitSecondMs = LIMIT_SECOND_MS);

@@ -34,3 +34,8 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
     // system directory too.
     return LoadLibraryExW(path, nullptr, SystemDirectoryOnly ? 0 : LOAD_WITH_ALTERED_SEARCH_PATH);
 }
+
+FARPROC SystemLibraryEntry(HMODULE& module, const wchar_t* library, const char* name) {
+    if (!module) module = LoadSystemLibrary(library);
+    return module ? GetProcAddress(module, name) : nullptr;
+}

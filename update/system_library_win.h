@@ -18,3 +18,8 @@ void RestrictLibrarySearch();
 // its full path, so that no file of that name in the program's folder or
 // the current folder is loaded instead. Null when it cannot be loaded.
 HMODULE LoadSystemLibrary(const wchar_t* name);
+
+// Loads the system library `library` into `module` once (LoadSystemLibrary)
+// and looks up `name` in it; null when either fails. The library stays
+// loaded until the process ends.
+FARPROC SystemLibraryEntry(HMODULE& module, const wchar_t* library, const char* name);

@@ -4,6 +4,7 @@
 
 #include "download_wait.h"
 #include "list_signature.h"
+#include "transfer_limits.h"
 #include "update_address.h"
 #include "update_failure.h"
 #include "update_list.h"
@@ -13,7 +14,7 @@
 namespace {
 
 int32_t CheckSteps(UpdatePlatform& platform, std::string_view host, uintptr_t ownerWindow, std::string_view programName,
-                   std::string_view currentVersion, const P256PublicKey* listKey) {
+                   std::string_view currentVersion, const P256PublicKey* listKey, uint32_t limitSecondMs) {
     std::string directory;
     if (uint32_t error = platform.TemporaryDirectory(directory)) {
         ReportUpdateFailure(platform, host, FAILURE_TEMP_DIRECTORY, {}, static_cast<int32_t>(error));
@@ -28,10 +29,12 @@ int32_t CheckSteps(UpdatePlatform& platform, std::string_view host, uintptr_t ow
     platform.SetCursorShape(UpdateCursor::Wait);
     std::string list;
     int32_t failure = 0;
-    if (platform.DownloadToFile(UpdateListAddress(host), localListPath) != 0) {
+    if (DownloadWithinLimits(platform, UpdateListAddress(host), localListPath, ListTransferLimits(limitSecondMs)) !=
+        0) {
         failure = FAILURE_LIST_DOWNLOAD;
     } else if (listKey) {
-        failure = ReadSignedList(platform, host, directory, localListPath, *listKey, UPDATE_LIST_MAX_BYTES, list);
+        failure = ReadSignedList(platform, host, directory, localListPath, *listKey, UPDATE_LIST_MAX_BYTES, list,
+                                 limitSecondMs);
     } else {
         list = WaitForDownloadedFile(platform, localListPath, UPDATE_LIST_MAX_BYTES);
         if (list.empty()) failure = FAILURE_LIST_EMPTY;
@@ -47,9 +50,7 @@ int32_t CheckSteps(UpdatePlatform& platform, std::string_view host, uintptr_t ow
 
     std::string current(currentVersion);
     if (IsNewerVersion(entry.version, current)) {
-        // The signature vouches for the list; only the list's SHA-256 ties
-        // a download's bytes to it. A download without one is not offered.
-        if (listKey && entry.method == 4 && entry.sha256.empty()) {
+        if (listKey && !IsOfferedFromSignedList(entry)) {
             ReportUpdateFailure(platform, host, FAILURE_LIST_SIGNATURE, {}, 0);
             return 0;
         }
@@ -58,7 +59,7 @@ int32_t CheckSteps(UpdatePlatform& platform, std::string_view host, uintptr_t ow
         int32_t answer = platform.ShowMessageBox(ownerWindow, question.c_str(), "Newer version available",
                                                  UPDATE_MB_YESNO | UPDATE_MB_ICONQUESTION);
         if (answer != UPDATE_IDYES) return 0;
-        return RunUpdateMethod(platform, host, entry, localListPath);
+        return RunUpdateMethod(platform, host, entry, localListPath, limitSecondMs);
     }
     std::string latest = "You're already running the latest version: " + current;
     platform.ShowMessageBox(ownerWindow, latest.c_str(), "No update available", UPDATE_MB_OK);
@@ -67,14 +68,17 @@ int32_t CheckSteps(UpdatePlatform& platform, std::string_view host, uintptr_t ow
 
 }  // namespace
 
+bool IsOfferedFromSignedList(const UpdateListEntry& entry) { return entry.method != 4 || !entry.sha256.empty(); }
+
 int32_t RunUpdateCheck(UpdatePlatform& platform, std::string_view host, uintptr_t ownerWindow,
-                       std::string_view programName, std::string_view currentVersion, const P256PublicKey* listKey) {
+                       std::string_view programName, std::string_view currentVersion, const P256PublicKey* listKey,
+                       uint32_t limitSecondMs) {
     // Out of memory, or any other error of the standard library, ends the
     // check and nothing else: the message is shown without building any
     // text, and the files and hashes under way have been closed on the way
     // out.
     try {
-        return CheckSteps(platform, host, ownerWindow, programName, currentVersion, listKey);
+        return CheckSteps(platform, host, ownerWindow, programName, currentVersion, listKey, limitSecondMs);
     } catch (...) {
         platform.SetCursorShape(UpdateCursor::Arrow);
         platform.ShowMessageBox(0, UNEXPECTED_ERROR_TEXT, UPDATE_FAILURE_CAPTION, UPDATE_FAILURE_STYLE);

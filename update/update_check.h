@@ -4,7 +4,14 @@
 #include <cstdint>
 #include <string_view>
 
+#include "transfer_limits.h"
+#include "update_list.h"
 #include "update_platform.h"
+
+// The signature vouches for the list; only the list's SHA-256 ties a
+// download's bytes to it. So a signed list offers its line unless that
+// downloads a file (method 4) without giving the file's SHA-256.
+bool IsOfferedFromSignedList(const UpdateListEntry& entry);
 
 // Downloads the update list from `host` into the temporary directory, finds
 // the line for `programName` and, when its version is newer than
@@ -15,9 +22,12 @@
 // none) the list counts only once its signature verifies, all of it hashed,
 // and a download (method 4) is offered only with its SHA-256; otherwise
 // nothing from it is shown and "Could not verify the update list" is
-// reported. Failures are reported, running out of memory as "Unexpected
-// error"; no exception leaves the check. The wait cursor shown during the
-// list download gives way to the arrow on every way out. Returns
+// reported. Every download is held to its time limits (transfer_limits.h),
+// counted in seconds of `limitSecondMs`; one that a limit ends is that
+// step's failure. Failures are reported, running out of memory as
+// "Unexpected error"; no exception leaves the check. The wait cursor shown
+// during the list download gives way to the arrow on every way out. Returns
 // UpdateLaunched (-2) or 0.
 int32_t RunUpdateCheck(UpdatePlatform& platform, std::string_view host, uintptr_t ownerWindow,
-                       std::string_view programName, std::string_view currentVersion, const P256PublicKey* listKey);
+                       std::string_view programName, std::string_view currentVersion, const P256PublicKey* listKey,
+                       uint32_t limitSecondMs = LIMIT_SECOND_MS);

@@ -91,7 +91,7 @@ DownloadCheck StartHeldCopy(UpdatePlatform& platform, const std::string& savedPa
 // and once more while it is held for the start. A saved file that fails is
 // removed, so nothing unchecked is left to run.
 int32_t DownloadAndStart(UpdatePlatform& platform, std::string_view host, const UpdateListEntry& entry,
-                         const std::string& localListPath) {
+                         const std::string& localListPath, uint32_t limitSecondMs) {
     std::string address = CompleteDownloadAddress(entry.address, host);
     if (!AcceptAddress(platform, host, address)) return 0;
     // A name that could reach outside the temporary directory, that Windows
@@ -111,7 +111,10 @@ int32_t DownloadAndStart(UpdatePlatform& platform, std::string_view host, const 
     }
     const Sha256Digest* hash = hasHash ? &expectedHash : nullptr;
 
-    int32_t result = platform.DownloadToFile(address, localListPath);
+    // A download that its limits end is reported as one that failed, with
+    // the code of the limit; what it had written is gone by then.
+    int32_t result =
+        DownloadWithinLimits(platform, address, localListPath, DownloadTransferLimits(entry.size, limitSecondMs));
     if (result != 0) {
         ReportUpdateFailure(platform, host, FAILURE_DOWNLOAD, address, result);
         return 0;
@@ -144,13 +147,13 @@ int32_t DownloadAndStart(UpdatePlatform& platform, std::string_view host, const 
 }  // namespace
 
 int32_t RunUpdateMethod(UpdatePlatform& platform, std::string_view host, const UpdateListEntry& entry,
-                        const std::string& localListPath) {
+                        const std::string& localListPath, uint32_t limitSecondMs) {
     switch (entry.method) {
         case 1:
         case 2:
             return OpenInBrowser(platform, host, entry);
         case 4:
-            return DownloadAndStart(platform, host, entry, localListPath);
+            return DownloadAndStart(platform, host, entry, localListPath, limitSecondMs);
         default:
             // 100 + method, wrapped as unsigned so that no method overflows.
             ReportUpdateFailure(platform, host, FAILURE_METHOD, {},

@@ -14,6 +14,17 @@ using UpdateFileHandle = uintptr_t;
 // A SHA-256 computation under way; 0 stands for none.
 using UpdateHashHandle = uintptr_t;
 
+// A download under way; 0 stands for none.
+using UpdateTransferHandle = uintptr_t;
+
+// What a download under way has done, as WaitForDownload finds it. Times
+// are Milliseconds() readings.
+struct TransferProgress {
+    bool finished = false;    // it has ended by itself
+    int32_t result = 0;       // once finished: 0 on success, otherwise the failure code
+    uint64_t lastByteAt = 0;  // when the server last sent something; 0 before it first has
+};
+
 constexpr uint32_t SHA256_DIGEST_BYTES = 32;
 
 // One coordinate or one half of a signature on the P-256 curve.
@@ -27,10 +38,18 @@ using P256Signature = std::array<uint8_t, 2 * P256_NUMBER_BYTES>;
 struct UpdatePlatform {
     virtual ~UpdatePlatform() = default;
 
-    // Downloads `address` into the file `path`, replacing what it holds, and
-    // returns when the transfer has ended: 0 on success, otherwise the
-    // failure code.
-    virtual int32_t DownloadToFile(const std::string& address, const std::string& path) = 0;
+    // Starts downloading `address` into the file `path`, which it creates or
+    // empties, and returns at once while the transfer goes on. Returns 0 and
+    // sets `error` to the failure code when the transfer cannot start.
+    virtual UpdateTransferHandle StartDownload(const std::string& address, const std::string& path, int32_t& error) = 0;
+    // Waits until the download has finished or `milliseconds` have passed,
+    // whichever comes first, and tells where it stands.
+    virtual TransferProgress WaitForDownload(UpdateTransferHandle transfer, uint32_t milliseconds) = 0;
+    // Ends the download, whether it has finished or not, and frees it: once
+    // this returns its file is closed and nothing more is written to it.
+    virtual void EndDownload(UpdateTransferHandle transfer) = 0;
+    // A clock in milliseconds that never goes back, from any starting point.
+    virtual uint64_t Milliseconds() = 0;
 
     // Hands `address` to the shell's "open" verb, shown maximised. Returns the
     // shell's result; more than 32 is success.

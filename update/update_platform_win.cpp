@@ -5,27 +5,17 @@
 #include <bcrypt.h>
 
 #include "ansi_text_win.h"
+#include "download_transfer_win.h"
 #include "shell_open_win.h"
 #include "system_library_win.h"
 
 namespace {
 
-using UrlDownloadToFileFunction = HRESULT(WINAPI*)(void* caller, const char* address, const char* path, DWORD reserved,
-                                                   void* statusCallback);
-
-// Loads the system library `library` once and looks up `name` in it; null
-// when either fails. The library stays loaded until the process ends.
-FARPROC LoadOnce(HMODULE& module, const wchar_t* library, const char* name) {
-    if (!module) module = LoadSystemLibrary(library);
-    return module ? GetProcAddress(module, name) : nullptr;
-}
-
-HMODULE UrlMon;
 HMODULE BCrypt;
 
 template <typename Function>
 Function BCryptEntry(const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(LoadOnce(BCrypt, L"bcrypt.dll", name)));
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(SystemLibraryEntry(BCrypt, L"bcrypt.dll", name)));
 }
 
 using OpenAlgorithmFunction = NTSTATUS(WINAPI*)(BCRYPT_ALG_HANDLE*, LPCWSTR, LPCWSTR, ULONG);
@@ -59,12 +49,18 @@ HANDLE AsHandle(UpdateFileHandle file) { return reinterpret_cast<HANDLE>(file); 
 
 }  // namespace
 
-int32_t Win32UpdatePlatform::DownloadToFile(const std::string& address, const std::string& path) {
-    auto download = reinterpret_cast<UrlDownloadToFileFunction>(
-        reinterpret_cast<void*>(LoadOnce(UrlMon, L"urlmon.dll", "URLDownloadToFileA")));
-    if (!download) return static_cast<int32_t>(HRESULT_FROM_WIN32(LastErrorOr(ERROR_PROC_NOT_FOUND)));
-    return static_cast<int32_t>(download(nullptr, address.c_str(), path.c_str(), 0, nullptr));
+UpdateTransferHandle Win32UpdatePlatform::StartDownload(const std::string& address, const std::string& path,
+                                                        int32_t& error) {
+    return StartDownloadTransfer(address, path, error);
 }
+
+TransferProgress Win32UpdatePlatform::WaitForDownload(UpdateTransferHandle transfer, uint32_t milliseconds) {
+    return WaitForDownloadTransfer(transfer, milliseconds);
+}
+
+void Win32UpdatePlatform::EndDownload(UpdateTransferHandle transfer) { EndDownloadTransfer(transfer); }
+
+uint64_t Win32UpdatePlatform::Milliseconds() { return GetTickCount64(); }
 
 uint32_t Win32UpdatePlatform::OpenAddress(const std::string& address) { return ShellOpen(address.c_str()); }
 
@@ -191,8 +187,8 @@ UpdateFileHandle Win32UpdatePlatform::OpenFileToStart(const std::string& path, u
     // Without FILE_SHARE_WRITE and FILE_SHARE_DELETE no other handle may
     // write the file, and it can be neither renamed nor deleted; starting it
     // only reads it, which FILE_SHARE_READ allows.
-    HANDLE file =
-        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) return reinterpret_cast<UpdateFileHandle>(file);
     error = LastErrorOr(ERROR_SHARING_VIOLATION);
     return 0;
@@ -211,8 +207,8 @@ uint32_t Win32UpdatePlatform::StartProgram(const std::string& path) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(Wide(program), reinterpret_cast<wchar_t*>(&commandLine[0]), nullptr, nullptr, FALSE, 0,
-                        nullptr, nullptr, &startup, &process))
+    if (!CreateProcessW(Wide(program), reinterpret_cast<wchar_t*>(&commandLine[0]), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process))
         return LastErrorOr(ERROR_INVALID_PARAMETER);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);

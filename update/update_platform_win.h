@@ -6,7 +6,10 @@
 // urlmon, shell32 and bcrypt are loaded from the system directory on first
 // use, so that the program's start-up does not load them.
 struct Win32UpdatePlatform final : UpdatePlatform {
-    int32_t DownloadToFile(const std::string& address, const std::string& path) override;
+    UpdateTransferHandle StartDownload(const std::string& address, const std::string& path, int32_t& error) override;
+    TransferProgress WaitForDownload(UpdateTransferHandle transfer, uint32_t milliseconds) override;
+    void EndDownload(UpdateTransferHandle transfer) override;
+    uint64_t Milliseconds() override;
     uint32_t OpenAddress(const std::string& address) override;
     uint32_t TemporaryDirectory(std::string& directory) override;
     void RemoveFile(const std::string& path) override;

@@ -59,8 +59,41 @@ var Page = (function () {
     return document.querySelector('label[for="' + node.id + '"]');
   }
 
+  // The answer's lines (heading, result word, note) are shown in one step:
+  // a copy of them with the new texts takes the place of the old, so that
+  // the live region around them announces a new verdict once and whole,
+  // and a keystroke that leaves the verdict as it was announces nothing.
+  function showLines(lines) {
+    var same = lines.every(function (e) {
+      return e.node.hidden === !e.shown && e.node.textContent === e.text;
+    });
+    if (same) return;
+    var old = lines[0].node.parentNode;
+    var fresh = old.cloneNode(true);
+    lines.forEach(function (e) {
+      e.node = fresh.querySelector('#' + e.name);
+      e.node.hidden = !e.shown;
+      e.node.textContent = e.text;
+    });
+    old.replaceWith(fresh);
+  }
+
   // Copies every control's state and text from the engine where it changed.
   function render() {
+    // A radio group holds one tick. Where the engine keeps several
+    // mountings ticked (an option set from a link may hold several mounting
+    // bits, as /Q may), the buttons leave their group, so that each shows
+    // its own tick, and join it again once at most one is ticked.
+    var radios = elements.filter(function (e) {
+      return e.node.type === 'radio';
+    });
+    var several = radios.filter(function (e) {
+      return (_brantle_element_state(e.index) & TICKED) !== 0;
+    }).length > 1;
+    if (several) radios.forEach(function (e) {
+      e.node.name = '';
+    });
+    var lines = [];
     for (var i = 0; i < elements.length; ++i) {
       var e = elements[i];
       var state = _brantle_element_state(i);
@@ -72,14 +105,18 @@ var Page = (function () {
         e.row.hidden = (state & SHOWN) === 0;
         if (e.text !== text) e.label.textContent = text;
       } else if (e.kind === 'line') {
-        e.node.hidden = (state & SHOWN) === 0;
-        if (e.text !== text) e.node.textContent = text;
+        e.shown = (state & SHOWN) !== 0;
+        lines.push(e);
       } else {
         if (e.kind === 'none') e.node.checked = (state & TICKED) !== 0;
         e.node.disabled = (state & ENABLED) === 0;
       }
       e.text = text;
     }
+    if (!several) radios.forEach(function (e) {
+      e.node.name = 'mounting';
+    });
+    showLines(lines);
   }
 
   function writeFragment() {
@@ -136,7 +173,9 @@ var Page = (function () {
   }
 
   // Arrow keys move through the mounting buttons, as in the dialog: to the
-  // next one that is enabled, clicking it.
+  // next one that is enabled, clicking it. The browser's own handling of a
+  // radio group does the same; this also covers the buttons while they are
+  // out of their group (several ticked).
   function onMountingKey(event) {
     var step = { ArrowDown: 1, ArrowRight: 1, ArrowUp: -1, ArrowLeft: -1 }[event.key];
     if (!step) return;
@@ -199,28 +238,54 @@ var Page = (function () {
     if (window.performance && performance.mark) performance.mark('brantle-first-verdict');
   }
 
-  return { start: start, put: put, takeBytes: takeBytes, decoder: decoder };
+  return { start: start, decoder: decoder };
 })();
 
-// "Check a schedule": the file is read piece by piece into the engine, and
-// the answer is kept as the pieces that it writes, ready to download.
+// "Check a schedule": each file is checked in a worker of its own, so that
+// the page answers every key and click meanwhile; the worker's script
+// travels inside this one (ScheduleWorkerSource), so that the page works
+// from file:// too. Where no worker can start, the page checks the file
+// itself, in slices short enough to keep it responsive. A file picked or
+// dropped during a check ends that check.
 var Schedule = (function () {
-  var PIECE = 1 << 16;
+  var SLICE_MS = 8;
+  var workerAddress = null; // one object address for the worker's script
+  var current = null; // the check under way: {name, cancel}
   var download = null; // the object address of the last answer
 
-  function status(text) {
-    document.getElementById('schedule-status').textContent = text;
+  // The status line is a live region, so that screen readers announce
+  // progress, the answer and errors; an error is also marked as one.
+  function status(text, failed) {
+    var line = document.getElementById('schedule-status');
+    line.textContent = text;
+    line.classList.toggle('failed', !!failed);
+    var input = document.getElementById('schedule-file');
+    if (failed) input.setAttribute('aria-invalid', 'true');
+    else input.removeAttribute('aria-invalid');
   }
 
-  function showTable(records) {
+  function showTable(result) {
     var table = document.getElementById('schedule-table');
     table.textContent = '';
     // A file that starts with the UTF-8 mark is shown as UTF-8, any other as
     // the engine's own code page.
-    var decoder = records.utf8 ? new TextDecoder('utf-8') : Page.decoder;
+    var decoder = result.utf8 ? new TextDecoder('utf-8') : Page.decoder;
+    var records = result.preview;
+    var gapAt = records.length > 0 ? records[0].length - 6 : 0;
     for (var r = 0; r < records.length; ++r) {
       var tr = document.createElement('tr');
       for (var f = 0; f < records[r].length; ++f) {
+        if (f === gapAt && result.columnsLeftOut > 0) {
+          // The schedule's columns that the table leaves out, as one cell.
+          var gap = document.createElement(r === 0 ? 'th' : 'td');
+          gap.textContent = '\u2026';
+          gap.title = result.columnsLeftOut + ' more columns';
+          if (r === 0) {
+            gap.scope = 'col';
+            gap.setAttribute('aria-label', gap.title);
+          }
+          tr.appendChild(gap);
+        }
         var cell = document.createElement(r === 0 ? 'th' : 'td');
         if (r === 0) cell.scope = 'col';
         cell.textContent = decoder.decode(records[r][f]);
@@ -230,75 +295,119 @@ var Schedule = (function () {
     }
   }
 
-  function previewRecords() {
-    var records = [];
-    for (var r = 0; r < _brantle_preview_records(); ++r) {
-      var fields = [];
-      for (var f = 0; f < _brantle_preview_fields(r); ++f) {
-        _brantle_preview_field(r, f);
-        fields.push(Page.takeBytes().slice());
+  // A worker of its own for one check, or null where none can start.
+  function startWorker() {
+    if (typeof Worker === 'undefined' || typeof ScheduleWorkerSource === 'undefined') return null;
+    try {
+      if (!workerAddress) {
+        workerAddress = URL.createObjectURL(new Blob([ScheduleWorkerSource], { type: 'text/javascript' }));
       }
-      records.push(fields);
+      return new Worker(workerAddress);
+    } catch (error) {
+      return null;
     }
-    return records;
   }
 
-  async function check(file) {
+  // Between the steps of a check in the page: a pause for the page's own
+  // work every few milliseconds.
+  function slices() {
+    var sliceStart = performance.now();
+    return function () {
+      if (performance.now() - sliceStart < SLICE_MS) return null;
+      return new Promise(function (resume) {
+        setTimeout(function () {
+          sliceStart = performance.now();
+          resume();
+        }, 0);
+      });
+    };
+  }
+
+  // The next check in the page ends this one, at its next pause.
+  function checkInPage(file, check, done) {
+    check.cancel = function () {};
+    ScheduleRun.run(file, slices()).then(done, function (error) {
+      done({ stopped: ScheduleRun.messageOf(error) });
+    });
+  }
+
+  function checkInWorker(worker, file, check, done) {
+    var started = false;
+    check.cancel = function () {
+      worker.terminate();
+    };
+    worker.onmessage = function (event) {
+      if (event.data.ready) {
+        started = true;
+        return;
+      }
+      worker.terminate();
+      done(event.data);
+    };
+    worker.onerror = function (event) {
+      event.preventDefault();
+      worker.terminate();
+      // A worker that could not start at all: the page checks the file itself.
+      if (!started) checkInPage(file, check, done);
+      else done({ stopped: event.message || 'the worker stopped' });
+    };
+    worker.postMessage({ file: file });
+  }
+
+  function check(file) {
+    var cancelled = current ? 'The check of ' + current.name + ' was cancelled. ' : '';
+    if (current) current.cancel();
     var link = document.getElementById('schedule-download');
     link.hidden = true;
     if (download) URL.revokeObjectURL(download);
     download = null;
-    status('Checking ' + file.name + '\u2026');
+    document.getElementById('schedule-table').textContent = '';
+    status(cancelled + 'Checking ' + file.name + '\u2026');
     var started = performance.now();
-    var pieces = [];
-    var going = true;
-    var first = true;
-    var utf8 = false;
-    _brantle_schedule_begin();
-    var reader = file.stream().getReader();
-    try {
-      for (;;) {
-        var next = await reader.read();
-        if (next.done) break;
-        for (var at = 0; going && at < next.value.length; at += PIECE) {
-          var piece = next.value.subarray(at, at + PIECE);
-          if (first) utf8 = piece[0] === 0xef && piece[1] === 0xbb && piece[2] === 0xbf;
-          first = false;
-          going = _brantle_schedule_feed(Page.put(piece)) !== 0;
-          pieces.push(Page.takeBytes().slice());
-        }
-        if (!going) break;
-      }
-    } catch (error) {
-      status('The file ' + file.name + ' could not be read: ' + error.message);
-      document.getElementById('schedule-table').textContent = '';
+    var thisCheck = { name: file.name };
+    current = thisCheck;
+    function done(result) {
+      if (current !== thisCheck) return;
+      current = null;
+      show(file, result, cancelled, ((performance.now() - started) / 1000).toFixed(2));
+    }
+    var worker = startWorker();
+    if (worker) checkInWorker(worker, file, thisCheck, done);
+    else checkInPage(file, thisCheck, done);
+  }
+
+  function show(file, result, cancelled, seconds) {
+    var link = document.getElementById('schedule-download');
+    document.documentElement.setAttribute('data-schedule-done', String(Date.now()));
+    if (result.error !== undefined) {
+      status(cancelled + 'The file ' + file.name + ' could not be read: ' + result.error, true);
       return;
     }
-    if (going) {
-      going = _brantle_schedule_finish() !== 0;
-      pieces.push(Page.takeBytes().slice());
+    if (result.stopped !== undefined) {
+      status(cancelled + 'The schedule ' + file.name + ' could not be checked: ' + result.stopped, true);
+      return;
     }
-    var records = previewRecords();
-    records.utf8 = utf8;
-    showTable(records);
-    var rows = _brantle_schedule_rows();
-    var errors = _brantle_schedule_errors();
-    var seconds = ((performance.now() - started) / 1000).toFixed(2);
-    if (!going) {
-      _brantle_schedule_failure();
-      status('The schedule ' + file.name + ' cannot be checked: ' + Page.decoder.decode(Page.takeBytes()) +
-        (rows > 0 ? ' (the ' + rows + ' rows before that were checked)' : '') + '.');
-      if (rows === 0) return;
+    showTable(result);
+    var rows = result.rows;
+    var shownRows = Math.max(result.preview.length - 1, 0);
+    if (result.failure !== null) {
+      status(cancelled + 'The schedule ' + file.name + ' cannot be checked: ' + result.failure +
+        (result.tooLarge ? ' (brantle-rules --csv checks a schedule of any size)' :
+          rows > 0 ? ' (the ' + rows + ' rows before that were checked)' : '') + '.', true);
     } else {
-      status(file.name + ': ' + rows + (rows === 1 ? ' row' : ' rows') + ' checked in ' + seconds + ' s' +
-        (errors > 0 ? ', ' + errors + ' of them not checked (see their error column)' : '') +
-        (records.length - 1 < rows ? '; the table shows the first ' + (records.length - 1) : '') + '.');
+      var table = [];
+      if (shownRows < rows) table.push('shows the first ' + shownRows);
+      if (result.columnsLeftOut > 0) table.push('leaves out ' + result.columnsLeftOut + ' of the columns');
+      status(cancelled + file.name + ': ' + rows + (rows === 1 ? ' row' : ' rows') + ' checked in ' + seconds + ' s' +
+        (result.errors > 0 ? ', ' + result.errors + ' of them not checked (see their error column)' : '') +
+        (table.length > 0 ? '; the table ' + table.join(' and ') : '') + '.');
     }
-    download = URL.createObjectURL(new Blob(pieces, { type: 'text/csv' }));
-    link.href = download;
-    link.download = file.name.replace(/(\.csv)?$/i, '-checked.csv');
-    link.hidden = false;
-    document.documentElement.setAttribute('data-schedule-done', String(Date.now()));
+    if (result.answer) {
+      download = URL.createObjectURL(result.answer);
+      link.href = download;
+      link.download = file.name.replace(/(\.csv)?$/i, '-checked.csv');
+      link.hidden = false;
+    }
   }
 
   function start() {

@@ -1,13 +1,14 @@
 // The page's way into the rules engine: plain functions over the same
-// dialog model and schedule check that brantle-rules uses. Texts cross as
-// 8-bit bytes in one shared buffer; the page converts them to and from its
-// own strings. Nothing here decides anything of its own.
+// dialog model that brantle-rules uses (schedules go through
+// schedule_binding.cpp). Texts cross as 8-bit bytes in one shared buffer;
+// the page converts them to and from its own strings. Nothing here decides
+// anything of its own. The page's dialog owns its engine state, so a
+// schedule checked beside it, in a worker or in slices on the page, leaves
+// the dialog as it was.
 #include <emscripten/emscripten.h>
 
 #include <cstdint>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "control_ids.h"
 #include "dialog_layout.h"
@@ -15,7 +16,6 @@
 #include "read_number.h"
 #include "result_record.h"
 #include "rule_table.h"
-#include "schedule_check.h"
 
 namespace {
 
@@ -52,12 +52,6 @@ std::string Buffer;  // bytes from the page to the engine
 std::string Text;    // bytes from the engine to the page
 
 bool Valid(int element) { return element >= 0 && element < ELEMENT_COUNT; }
-
-// The schedule being checked, and the first records of its answer, kept
-// for the page to show as a table.
-constexpr size_t PREVIEW_RECORDS = 101;  // the header and 100 rows
-std::unique_ptr<ScheduleCheck> Schedule;
-std::vector<std::vector<std::string>> Preview;
 
 }  // namespace
 
@@ -120,61 +114,17 @@ EMSCRIPTEN_KEEPALIVE int32_t brantle_read_options(size_t length) {
 // A fresh showing of the dialog, as the program starts with DIAGRAM /Q
 // OPTIONS: the diagram is the buffer's first `length` bytes.
 EMSCRIPTEN_KEEPALIVE void brantle_show(size_t length, int32_t options) {
-    ResetRulesState();
-    OptionSet = options;
+    Dialog.ResetState(options);
     Dialog.Show(std::string_view(Buffer).substr(0, length));
 }
 
-EMSCRIPTEN_KEEPALIVE int32_t brantle_option_set() { return OptionSet; }
-
-// Checking a schedule: begin, feed the file's bytes through the buffer
-// piece by piece, finish. After each step the answer's new bytes are in
-// brantle_text(); false when the run failed (brantle_schedule_failure).
-EMSCRIPTEN_KEEPALIVE void brantle_schedule_begin() {
-    Schedule = std::make_unique<ScheduleCheck>();
-    Preview.clear();
-    Schedule->onRecord = [](const std::vector<std::string_view>& fields) {
-        if (Preview.size() < PREVIEW_RECORDS) Preview.emplace_back(fields.begin(), fields.end());
-    };
-}
-
-EMSCRIPTEN_KEEPALIVE int brantle_schedule_feed(size_t length) {
-    if (!Schedule) return 0;
-    const bool going = Schedule->Feed(std::string_view(Buffer).substr(0, length));
-    Text.swap(Schedule->Output());
-    Schedule->Output().clear();
-    return going;
-}
-
-EMSCRIPTEN_KEEPALIVE int brantle_schedule_finish() {
-    if (!Schedule) return 0;
-    const bool finished = Schedule->Finish();
-    Text.swap(Schedule->Output());
-    Schedule->Output().clear();
-    return finished;
-}
-
-EMSCRIPTEN_KEEPALIVE void brantle_schedule_failure() { Text = Schedule ? Schedule->Failure() : std::string(); }
-EMSCRIPTEN_KEEPALIVE double brantle_schedule_rows() { return Schedule ? static_cast<double>(Schedule->Rows()) : 0; }
-EMSCRIPTEN_KEEPALIVE double brantle_schedule_errors() {
-    return Schedule ? static_cast<double>(Schedule->RowsWithErrors()) : 0;
-}
-
-// The first records of the answer, the header first; a blank line has no fields.
-EMSCRIPTEN_KEEPALIVE int brantle_preview_records() { return static_cast<int>(Preview.size()); }
-EMSCRIPTEN_KEEPALIVE int brantle_preview_fields(int record) {
-    return record >= 0 && record < static_cast<int>(Preview.size()) ? static_cast<int>(Preview[record].size()) : 0;
-}
-EMSCRIPTEN_KEEPALIVE void brantle_preview_field(int record, int field) {
-    Text = field >= 0 && field < brantle_preview_fields(record) ? Preview[record][field] : std::string();
-}
+EMSCRIPTEN_KEEPALIVE int32_t brantle_option_set() { return Dialog.State().OptionSet(); }
 
 }  // extern "C"
 
 int main() {
     // The dialog as a run without arguments first shows it; the page then
     // shows what its address asks for.
-    LoadRuleTable();
     Dialog.Show("");
     return 0;
 }

@@ -1,6 +1,5 @@
 // The update check behind the About dialog's "Check for updates" button,
-// against a local stand-in for the update server (update_server.py, started
-// by scripts/e2e.sh on the host and port that brantle.exe was built for).
+// against a local stand-in for the update server (update_scenario_support.h).
 // Each scenario writes the files the server is to serve, clicks the button
 // and answers the message boxes.
 #include <cctype>
@@ -11,195 +10,14 @@
 
 #include "harness_run.h"
 #include "scenario_support.h"
+#include "update_scenario_support.h"
 #include "update_platform_win.h"
 
 #include <bcrypt.h>
 
 namespace {
 
-const char kLatestCaption[] = "No update available";
-const char kNewerCaption[] = "Newer version available";
-const char kFailureCaption[] = "Software update failed";
-const char kListPath[] = "uploaded/software/updates.txt";
 const char kMarkerExe[] = "brantle_update_marker.exe";
-constexpr DWORD kBoxTimeout = 60000;  // an empty list takes 31 polls, about 3 s
-constexpr DWORD kNoBoxWait = 1500;    // how long "no message" is watched for
-
-std::string Environment(const char* name) {
-    wchar_t buffer[1024];
-    DWORD length = GetEnvironmentVariableW(Widen(name).c_str(), buffer, 1024);
-    return length > 0 && length < 1024 ? Narrow(std::wstring(buffer, length)) : std::string();
-}
-
-// The server's folder (a Windows path) and the host brantle.exe asks.
-const std::string& ServerRoot() {
-    static const std::string root = Environment("BRANTLE_E2E_UPDATE_ROOT");
-    return root;
-}
-const std::string& Host() {
-    static const std::string host = Environment("BRANTLE_E2E_UPDATE_HOST");
-    return host;
-}
-
-bool ServerConfigured() {
-    return Check(!ServerRoot().empty() && !Host().empty(), "the update server stand-in is running",
-                 "BRANTLE_E2E_UPDATE_ROOT and BRANTLE_E2E_UPDATE_HOST are set by scripts/e2e.sh");
-}
-
-std::string WindowsPath(std::string path) {
-    for (char& c : path) {
-        if (c == '/') c = '\\';
-    }
-    return path;
-}
-
-std::string ParentFolder(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
-
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-    CreateDirectoryW(Widen(ParentFolder(path)).c_str(), nullptr);
-    HANDLE file =
-        CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == bytes.size();
-}
-
-bool ReadBytes(const std::string& path, std::string& bytes) {
-    HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    bytes.clear();
-    char buffer[65536];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-    CloseHandle(file);
-    return true;
-}
-
-bool FileExists(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// The files served in this run, removed before each scenario.
-std::vector<std::string>& ServedFiles() {
-    static std::vector<std::string> files;
-    return files;
-}
-
-// Serves `bytes` at `path` (under the server root) the way `mode` says:
-// ok, 404, empty or short (see update_server.py).
-void Serve(const std::string& path, const std::string& bytes, const std::string& mode = "ok") {
-    std::string local = ServerRoot() + "\\" + WindowsPath(path);
-    CreateDirectoryW(Widen(ParentFolder(ParentFolder(local))).c_str(), nullptr);
-    bool ok = WriteBytes(local, bytes) && WriteBytes(local + ".mode", mode);
-    ServedFiles().push_back(local);
-    ServedFiles().push_back(local + ".mode");
-    if (!ok) Check(false, "the test can write " + path + " for the server");
-}
-
-std::string RequestLog() {
-    std::string log;
-    ReadBytes(ServerRoot() + "\\requests.log", log);
-    return log;
-}
-
-bool WasRequested(const std::string& line) { return RequestLog().find(line + "\n") != std::string::npos; }
-
-// Makes the server stop (or start again) listening, so that a connection is
-// refused, and waits until it has.
-bool SetServerDown(bool down) {
-    std::string flag = ServerRoot() + "\\server.down";
-    if (down) {
-        WriteBytes(flag, "");
-    } else {
-        DeleteFileW(Widen(flag).c_str());
-    }
-    const std::string want = down ? "down\n" : "up\n";
-    std::string state;
-    return Check(
-        WaitUntil([&] { return ReadBytes(ServerRoot() + "\\server.state", state) && state == want; }, kStepTimeout),
-        std::string("the server is ") + (down ? "down" : "up again"));
-}
-
-// The temporary folder that brantle.exe, started from here, will use.
-std::string TempFolder() {
-    wchar_t buffer[MAX_PATH + 1];
-    DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
-    return Narrow(std::wstring(buffer, length));
-}
-
-// A fresh start: nothing served, no requests logged, no files of an earlier
-// check in the temporary folder.
-void ResetServerAndTemp(const std::vector<std::string>& savedNames = {}) {
-    if (FileExists(ServerRoot() + "\\server.down")) SetServerDown(false);
-    for (const std::string& file : ServedFiles()) DeleteFileW(Widen(file).c_str());
-    ServedFiles().clear();
-    DeleteFileW(Widen(ServerRoot() + "\\requests.log").c_str());
-    DeleteFileW(Widen(TempFolder() + "UpdateList.txt").c_str());
-    for (const std::string& name : savedNames) {
-        DeleteFileW(Widen(TempFolder() + name).c_str());
-        DeleteFileW(Widen(TempFolder() + name + ".ran").c_str());
-    }
-}
-
-// Starts brantle.exe with `arguments`, waits for the first About dialog and
-// clicks "Check for updates" (posted: the check runs on with its boxes).
-HWND StartAndCheck(ChildProcess& child, const std::string& arguments = "") {
-    if (!StartBrantle(child, arguments)) return nullptr;
-    HWND about = ExpectDialog(child, nullptr, DialogKind::About, "the first About dialog");
-    if (about) ClickLater(about, IDC_CHECK_UPDATES);
-    return about;
-}
-
-// Waits for the message box `caption`, checks its text and owner, and
-// presses `button`. Returns whether the box came.
-bool ExpectBox(ChildProcess& child, const char* caption, const std::string& text, HWND owner, int button,
-               const std::string& what) {
-    HWND box = WaitForMessageBox(child.Pid(), caption, kBoxTimeout);
-    if (!Check(box != nullptr, what + ": \"" + caption + "\" box appears")) return false;
-    CheckText(MessageBoxText(box), text, what + ": message");
-    Check(GetWindow(box, GW_OWNER) == owner, what + ": owner of the box",
-          owner ? "expected the About dialog" : "expected none");
-    AnswerMessageBox(box, button);
-    return true;
-}
-
-// The question of the prompt for the newer version `version`, which the
-// running 1.10.1 asks.
-std::string UpgradeQuestion(const std::string& version) {
-    return "Do you wish to upgrade your installed version 1.10.1\r\nto version " + version + " ?";
-}
-
-// Waits for the prompt for the newer version `version`, owned by `owner`,
-// checks its text and presses `button`. Returns whether it came.
-bool ExpectUpgradePrompt(ChildProcess& child, const std::string& version, HWND owner, int button,
-                         const std::string& what) {
-    return ExpectBox(child, kNewerCaption, UpgradeQuestion(version), owner, button, what);
-}
-
-// Watches for any of the update check's boxes for a while; true if none came.
-bool NoBoxAppears(ChildProcess& child) {
-    return !WaitUntil(
-        [&] {
-            for (const char* caption : {kLatestCaption, kNewerCaption, kFailureCaption}) {
-                if (!FindDialogs(child.Pid(), caption).empty()) return true;
-            }
-            return false;
-        },
-        kNoBoxWait);
-}
-
-// After a check that launched nothing: the About dialog is still open and
-// works; OK leads to the main dialog, and Esc ends the program.
-void ExpectAboutStaysOpen(ChildProcess& child, HWND about, const std::string& what) {
-    WaitUntil([&] { return IsWindowEnabled(about) != FALSE; }, kStepTimeout);
-    if (!Check(IsWindow(about) && IsWindowVisible(about), what + ": the About dialog stays open")) return;
-    Click(about, IDOK);
-    HWND main = ExpectDialog(child, about, DialogKind::Main, what + ": OK then opens the main dialog");
-    if (!main) return;
-    PressKey(main, VK_ESCAPE);
-    ExpectExit(child, main, -2, what + ": Esc ends the program");
-}
 
 // Clicks "Check for updates" in the first About dialog, answers Yes to the
 // prompt for version 1.11 when `asksFirst` (running `beforeYes` first), and
@@ -659,44 +477,9 @@ E2E_SCENARIO(update_list_of_20_mb) {
 
 // ---------------------------------------------------------------- signed lists
 //
-// The same program built with a test key (BRANTLE_UPDATE_PUBLIC_KEY), given
-// to the harness with --signed-brantle. The server signs the list with that
-// key's private half, by openssl, when the signature is served in the mode
-// "signed" (update_server.py).
+// The build that carries a test key (UsingSignedBuild).
 
 namespace {
-
-const char kSignaturePath[] = "uploaded/software/updates.txt.sig";
-
-bool SignedBuildGiven() {
-    return Check(!Config.signedBrantleExe.empty(), "a brantle.exe built with a test key is given",
-                 "scripts/e2e.sh passes --signed-brantle when BRANTLE_E2E_SIGNED_BUILD names such a build");
-}
-
-// While it lives, the programs that the scenario starts are the build that
-// carries the test key.
-class UsingSignedBuild {
-public:
-    UsingSignedBuild() : saved_(Config.brantleExe) { Config.brantleExe = Config.signedBrantleExe; }
-    UsingSignedBuild(const UsingSignedBuild&) = delete;
-    UsingSignedBuild& operator=(const UsingSignedBuild&) = delete;
-    ~UsingSignedBuild() { Config.brantleExe = saved_; }
-
-private:
-    std::wstring saved_;
-};
-
-// ResetServerAndTemp, and no signature of an earlier check left behind.
-void ResetForSignedList(const std::vector<std::string>& savedNames = {}) {
-    ResetServerAndTemp(savedNames);
-    DeleteFileW(Widen(TempFolder() + "UpdateList.sig").c_str());
-}
-
-// Serves the list's signature in `mode` ("signed", "signed-by-other").
-void ServeSignature(const std::string& mode) {
-    Serve(kSignaturePath, "", mode);
-    ServedFiles().push_back(ServerRoot() + "\\" + WindowsPath(kSignaturePath) + ".served");
-}
 
 std::string NotVerified() { return "Could not verify the update list from " + Host() + " (-8)"; }
 

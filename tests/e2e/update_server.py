@@ -19,6 +19,16 @@ decided afresh for every request, so a test controls it by writing files:
                            without ".sig", as it is on disk; the signature
                            served is also written to PATH.served
                     signed-by-other  the same with the --other-key key
+                  and three that never finish, each holding the connection
+                  open until the client closes it:
+                    stall-after-headers  send the headers, promising the
+                           whole body, and its first 10 bytes, then nothing
+                    stall-silent  read the request and answer nothing at all
+                    trickle  send the headers and the body's first 4 KiB,
+                           then the rest one byte every 5 seconds (urlmon
+                           hands on the first bytes only once it has enough
+                           of them to tell their type, so a trickle from the
+                           first byte would look like silence to the client)
 
 While the file ROOT/server.down exists the server does not listen at all, so
 a connection is refused: the state "down" or "up" that it is in is written to
@@ -40,7 +50,13 @@ import socket
 import subprocess
 import sys
 import threading
+import time
 import urllib.parse
+
+NEVER_FINISHING = ("stall-after-headers", "stall-silent", "trickle")
+TRICKLE_SECONDS = 5  # between the bytes of a trickle
+TRICKLE_BURST = 4096  # sent at once before a trickle
+HOLD_SECONDS = 900  # the longest a stalled answer keeps its connection open
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -87,6 +103,49 @@ class Handler(http.server.BaseHTTPRequestHandler):
         except OSError:
             pass
 
+    def _hold_open(self, seconds):
+        """Keeps the connection open for `seconds` or until the client
+        closes it or the server stops; returns whether it is still open."""
+        until = time.monotonic() + seconds
+        while not self.server.stopping.is_set():
+            left = until - time.monotonic()
+            if left <= 0:
+                return True
+            readable, _, _ = select.select([self.connection], [], [], min(left, 0.5))
+            if readable:
+                try:
+                    if not self.connection.recv(4096):
+                        return False
+                except OSError:
+                    return False
+        return False
+
+    def _never_finish(self, mode, body):
+        self.close_connection = True
+        try:
+            if mode != "stall-silent":
+                self.send_response(200)
+                self.send_header("Content-Type", "application/octet-stream")
+                self.send_header("Content-Length", str(len(body)))
+                self.send_header("Cache-Control", "no-cache, no-store")
+                self.end_headers()
+                self.wfile.flush()
+            if mode == "trickle":
+                self.wfile.write(body[:TRICKLE_BURST])
+                self.wfile.flush()
+                for byte in body[TRICKLE_BURST:]:
+                    if not self._hold_open(TRICKLE_SECONDS):
+                        return
+                    self.wfile.write(bytes([byte]))
+                    self.wfile.flush()
+            else:
+                if mode == "stall-after-headers":
+                    self.wfile.write(body[:10])
+                    self.wfile.flush()
+                self._hold_open(HOLD_SECONDS)
+        except OSError:
+            pass
+
     def _signature(self, local, key):
         """The DER signature of the file that the .sig path `local` names, or
         None when there is no such file or key."""
@@ -115,6 +174,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return
         if mode == "404" or (not exists and mode in ("ok", "short")):
             self._answer(404, b"<html><body>404 Not Found</body></html>\n", content_type="text/html")
+            return
+        if mode in NEVER_FINISHING:
+            body = b""
+            if exists:
+                with open(local, "rb") as f:
+                    body = f.read()
+            self._never_finish(mode, body)
             return
         if mode == "empty":
             self._answer(200, b"")

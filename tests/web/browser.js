@@ -14,6 +14,8 @@ const TYPES = {
   '.css': 'text/css',
   '.ico': 'image/x-icon',
   '.wasm': 'application/wasm',
+  '.png': 'image/png',
+  '.webmanifest': 'application/manifest+json',
 };
 
 // Serves the files of `root` on 127.0.0.1 (port 0: any free one), as any

@@ -1,0 +1,106 @@
+// What the update scenarios share: the update server stand-in
+// (update_server.py, started by scripts/e2e.sh on the host and port that
+// brantle.exe was built for), the files it serves and the temporary folder,
+// starting a check and answering its message boxes, and the build that
+// carries a test key.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "e2e.h"
+
+extern const char* const kLatestCaption;   // "No update available"
+extern const char* const kNewerCaption;    // "Newer version available"
+extern const char* const kFailureCaption;  // "Software update failed"
+extern const char* const kListPath;        // the list's path on the server
+extern const char* const kSignaturePath;   // its signature's
+constexpr DWORD kBoxTimeout = 60000;       // an empty list takes 31 polls, about 3 s
+constexpr DWORD kNoBoxWait = 1500;         // how long "no message" is watched for
+
+// The server's folder (a Windows path) and the host brantle.exe asks.
+const std::string& ServerRoot();
+const std::string& Host();
+bool ServerConfigured();
+
+std::string WindowsPath(std::string path);
+std::string ParentFolder(const std::string& path);
+bool WriteBytes(const std::string& path, const std::string& bytes);
+bool ReadBytes(const std::string& path, std::string& bytes);
+bool FileExists(const std::string& path);
+
+// The files served in this run, removed before each scenario.
+std::vector<std::string>& ServedFiles();
+
+// Serves `bytes` at `path` (under the server root) the way `mode` says
+// (see update_server.py).
+void Serve(const std::string& path, const std::string& bytes, const std::string& mode = "ok");
+
+std::string RequestLog();
+bool WasRequested(const std::string& line);
+
+// Makes the server stop (or start again) listening, so that a connection is
+// refused, and waits until it has.
+bool SetServerDown(bool down);
+
+// The temporary folder that brantle.exe, started from here, will use.
+std::string TempFolder();
+
+// A fresh start: nothing served, no requests logged, no files of an earlier
+// check in the temporary folder.
+void ResetServerAndTemp(const std::vector<std::string>& savedNames = {});
+
+// Starts brantle.exe with `arguments`, waits for the first About dialog and
+// clicks "Check for updates" (posted: the check runs on with its boxes).
+HWND StartAndCheck(ChildProcess& child, const std::string& arguments = "");
+
+// Waits for the message box `caption`, checks its text and owner, and
+// presses `button`. Returns whether the box came.
+bool ExpectBox(ChildProcess& child, const char* caption, const std::string& text, HWND owner, int button,
+               const std::string& what);
+
+// The question of the prompt for the newer version `version`, which the
+// running 1.10.1 asks.
+std::string UpgradeQuestion(const std::string& version);
+
+// Waits for the prompt for the newer version `version`, owned by `owner`,
+// checks its text and presses `button`. Returns whether it came.
+bool ExpectUpgradePrompt(ChildProcess& child, const std::string& version, HWND owner, int button,
+                         const std::string& what);
+
+// Watches for any of the update check's boxes for a while; true if none came.
+bool NoBoxAppears(ChildProcess& child);
+
+// After a check that launched nothing: the About dialog is still open and
+// works; OK leads to the main dialog, and Esc ends the program.
+void ExpectAboutStaysOpen(ChildProcess& child, HWND about, const std::string& what);
+
+// ---------------------------------------------------------------- signed lists
+//
+// The same program built with a test key (BRANTLE_UPDATE_PUBLIC_KEY), given
+// to the harness with --signed-brantle. The server signs the list with that
+// key's private half, by openssl, when the signature is served in the mode
+// "signed" (update_server.py).
+
+bool SignedBuildGiven();
+
+// While it lives, the programs that the scenario starts are the build that
+// carries the test key.
+class UsingSignedBuild {
+public:
+    UsingSignedBuild() : saved_(Config.brantleExe) { Config.brantleExe = Config.signedBrantleExe; }
+    UsingSignedBuild(const UsingSignedBuild&) = delete;
+    UsingSignedBuild& operator=(const UsingSignedBuild&) = delete;
+    ~UsingSignedBuild() { Config.brantleExe = saved_; }
+
+private:
+    std::wstring saved_;
+};
+
+// ResetServerAndTemp, and no signature of an earlier check left behind.
+void ResetForSignedList(const std::vector<std::string>& savedNames = {});
+
+// Serves the list's signature in `mode` ("signed", "signed-by-other").
+void ServeSignature(const std::string& mode);
