@@ -17,10 +17,10 @@
 # --dpi N runs the display-scale group (the scenarios named dpi_..., unless
 # --only names others) with the display at N dpi instead: in a Wine prefix of
 # its own, made once (e2e-state-dpiN/), on a screen large enough for the
-# dialogs at 200 %, with screenshots in e2e-shots-dpiN/, the log in
+# dialogs moved to 250 %, with screenshots in e2e-shots-dpiN/, the log in
 # e2e-dpiN.log and the summary in e2e-summary-dpiN.txt. At 96 dpi the whole
 # suite runs those scenarios too. The CTest tests e2e-dpiN (label e2e) run
-# the group at 120, 144 and 192 dpi.
+# the group at 120, 144, 168 and 192 dpi.
 #
 # With BRANTLE_E2E_SIGNED_BUILD (a build folder of the same kind and update
 # host whose brantle.exe was built with BRANTLE_UPDATE_PUBLIC_KEY) and

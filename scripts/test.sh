@@ -88,7 +88,7 @@ for build in $WINDOWS_BUILDS; do
     skipped+=("$build: $(windows_build_why_not "$build")")
     continue
   fi
-  step "End-to-end tests under Wine, $(windows_build_words "$build") build, at 96 dpi and for the display-scale group at 120, 144 and 192 dpi (ctest -L e2e)"
+  step "End-to-end tests under Wine, $(windows_build_words "$build") build, at 96 dpi and for the display-scale group at 120, 144, 168 and 192 dpi (ctest -L e2e)"
   if BRANTLE_RULES_REFERENCE=$PWD/build/native/cli/brantle-rules BRANTLE_E2E_SIGNED_BUILD=$PWD/build/win-$build-signed \
     BRANTLE_E2E_MAKER_KEY=$keys/maker-key.pem ctest --test-dir "build/win-$build-test" -L e2e --output-on-failure; then
     driven+=("$build")

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "about_texts.h"
 #include "control_ids.h"
 #include "dialog_ids.h"
@@ -235,6 +237,108 @@ TEST(AboutDialogLayout, BannerFollowsItsSize) {
         EXPECT_EQ(bulb.width, c.bulbWidth);
         EXPECT_EQ(bulb.height, c.H + 2);
         EXPECT_EQ(bulb.y, 8);
+    }
+}
+
+// The About dialog as it is shown at a dpi: the spec's layout where its
+// pictures fit, the bulb's and the logo's labels grown about their middle
+// where they do not.
+const ControlLayout& ControlWithId(const DialogLayout& d, int id) {
+    for (const ControlLayout& c : d.controls) {
+        if (c.id == id) return c;
+    }
+    ADD_FAILURE() << "no control " << id;
+    return d.controls.front();
+}
+
+TEST(AboutDialogLayoutAt, IsTheLayoutOfItsBannerWhereThePicturesFit) {
+    // Tahoma 8 at 96 dpi: 6 x 13 pixels per 4 x 8 units on Windows, 6 x 12
+    // under Wine; the 96-dpi dialog stays exactly as it was.
+    const struct {
+        DialogUnits units;
+        uint32_t dpi;
+    } cases[] = {{{6, 13}, 96}, {{6, 12}, 96}};
+    for (const auto& c : cases) {
+        for (int32_t mode : {ABOUT_START, ABOUT_END}) {
+            SCOPED_TRACE(std::to_string(c.units.x) + " x " + std::to_string(c.units.y) + " at " +
+                         std::to_string(c.dpi) + ", mode " + std::to_string(mode));
+            const DialogLayout want = AboutDialogLayout(
+                mode, AboutBannerSize(PixelsPer1024UnitsX(c.units), PixelsPer1024UnitsY(c.units), c.dpi));
+            const DialogLayout got = AboutDialogLayoutAt(mode, c.units, c.dpi);
+            ASSERT_EQ(got.controls.size(), want.controls.size());
+            for (size_t i = 0; i < want.controls.size(); ++i) {
+                EXPECT_EQ(got.controls[i].x, want.controls[i].x) << i;
+                EXPECT_EQ(got.controls[i].y, want.controls[i].y) << i;
+                EXPECT_EQ(got.controls[i].width, want.controls[i].width) << i;
+                EXPECT_EQ(got.controls[i].height, want.controls[i].height) << i;
+            }
+        }
+    }
+}
+
+TEST(AboutDialogLayoutAt, GrowsALabelTooSmallForItsPictureAboutItsMiddle) {
+    struct Case {
+        DialogUnits units;
+        uint32_t dpi;
+        int id;
+        int x, y, w, h;
+    } cases[] = {
+        // 120 units of 7 pixels per 4 are 210 pixels for a logo of 215:
+        // 123 units, the 3 more split 1 left and 2 right.
+        {{7, 15}, 120, IDC_LOGO_ART, 74, 170, 123, 30},
+        // A narrow font at 96 dpi: 150 pixels for the logo's 172.
+        {{5, 13}, 96, IDC_LOGO_ART, 66, 170, 138, 30},
+        // A short one: 30 units of 10 pixels per 8 are 37.5 for its 43.
+        {{6, 10}, 96, IDC_LOGO_ART, 75, 168, 120, 34},
+        // Tahoma 8 at 144 dpi under Wine: the bulb's 35 units of 9 pixels
+        // per 4 are 78.75 for its 80 (79.5); one more unit, on the right.
+        {{9, 17}, 144, IDC_BULB_ART, 183, 8, 36, 42},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.units.x) + " x " + std::to_string(c.units.y) + " at " + std::to_string(c.dpi));
+        const DialogLayout d = AboutDialogLayoutAt(ABOUT_END, c.units, c.dpi);
+        const ControlLayout& label = ControlWithId(d, c.id);
+        EXPECT_EQ(label.x, c.x);
+        EXPECT_EQ(label.y, c.y);
+        EXPECT_EQ(label.width, c.w);
+        EXPECT_EQ(label.height, c.h);
+    }
+}
+
+TEST(AboutDialogLayoutAt, EveryPictureFitsItsLabelFrom96To240Dpi) {
+    // Dialog units vary with the font's metrics at each dpi; every picture
+    // must fit whatever units a Tahoma 8 of about that size gives, and stay
+    // in the middle of where the layout put its label.
+    for (uint32_t dpi = 96; dpi <= 240; dpi += 24) {
+        for (int32_t x = ScaleToDpi(5, dpi); x <= ScaleToDpi(7, dpi); ++x) {
+            for (int32_t y = ScaleToDpi(11, dpi); y <= ScaleToDpi(14, dpi); ++y) {
+                const DialogUnits units{x, y};
+                const DialogLayout spec = AboutDialogLayout(
+                    ABOUT_END, AboutBannerSize(PixelsPer1024UnitsX(units), PixelsPer1024UnitsY(units), dpi));
+                const DialogLayout d = AboutDialogLayoutAt(ABOUT_END, units, dpi);
+                for (const AboutPicture& picture : ABOUT_PICTURES) {
+                    SCOPED_TRACE(std::string(picture.name) + " at " + std::to_string(dpi) + " dpi, " +
+                                 std::to_string(x) + " x " + std::to_string(y));
+                    const ControlLayout& label = ControlWithId(d, picture.id);
+                    const PixelRect r = DialogRectToPixels(label.x, label.y, label.width, label.height, units);
+                    if (picture.id == IDC_PRODUCT_ART) {
+                        // Its label takes the picture's size, from its top-left.
+                        EXPECT_EQ(label.style & W32_SS_CENTERIMAGE, 0u);
+                        continue;
+                    }
+                    ASSERT_GE(r.right - r.left, ScaleToDpi(picture.width, dpi));
+                    ASSERT_GE(r.bottom - r.top, ScaleToDpi(picture.height, dpi));
+                    const ControlLayout& before = ControlWithId(spec, picture.id);
+                    ASSERT_LE(std::abs((2 * label.x + label.width) - (2 * before.x + before.width)), 1);
+                    ASSERT_LE(std::abs((2 * label.y + label.height) - (2 * before.y + before.height)), 1);
+                    // Nothing grows that need not.
+                    if (label.width > before.width) {
+                        ASSERT_LT(DialogRectToPixels(0, 0, label.width - 1, 1, units).right,
+                                  ScaleToDpi(picture.width, dpi));
+                    }
+                }
+            }
+        }
     }
 }
 

@@ -95,26 +95,63 @@ TEST(Fonts, StockFontsFollowTheWindowsDpiFromTheSystems) {
 
 TEST(Fonts, TheTitleIsTheStockSystemFontOnlyAt96DpiAndFitsItsLabelElsewhere) {
     EXPECT_TRUE(TitleUsesStockFont(96, 96));
-    EXPECT_FALSE(TitleUsesStockFont(144, 144)) << "the stock font is narrowed there";
+    EXPECT_FALSE(TitleUsesStockFont(144, 144)) << "a raster font does not scale by 1.5";
     EXPECT_FALSE(TitleUsesStockFont(96, 144)) << "the stock font is made for 144 dpi";
     EXPECT_FALSE(TitleUsesStockFont(120, 96));
+    // Elsewhere a bold TrueType face, Tahoma before Microsoft Sans Serif.
+    ASSERT_EQ(sizeof TITLE_FONT_FACES / sizeof TITLE_FONT_FACES[0], 2u);
+    EXPECT_STREQ(TITLE_FONT_FACES[0], "Tahoma");
+    EXPECT_STREQ(TITLE_FONT_FACES[1], "Microsoft Sans Serif");
 
     struct Case {
         uint32_t dpi;
         int32_t labelHeight;
-        int32_t height, width;
+        int32_t height;
     } cases[] = {
-        {96, 0, 16, 7},    {120, 0, 20, 9}, {144, 0, 24, 11},  // 8.75 and 10.5 go up
-        {192, 0, 32, 14},  {72, 0, 12, 5},                     // 5.25
-        {144, 26, 24, 11},                                     // the About title's label is taller
-        {144, 21, 21, 9},                                      // a shorter label: 9.19 wide
-        {192, 30, 30, 13},                                     // 13.1
-        {120, 20, 20, 9},                                      // exactly as tall
+        {96, 0, 16},   {120, 0, 20},  {144, 0, 24}, {168, 0, 28},
+        {192, 0, 32},  {240, 0, 40},  {72, 0, 12},  {100, 0, 17},  // 16.67
+        {144, 26, 24},                                             // the About title's label is taller
+        {144, 21, 21},                                             // a shorter label
+        {192, 30, 30}, {120, 20, 20},                              // exactly as tall
+        {168, 1, 1},                                               // however short
     };
     for (const Case& c : cases) {
-        const TitleFontSize size = TitleFontSizeFor(c.dpi, c.labelHeight);
-        EXPECT_EQ(size.height, c.height) << c.dpi << " dpi, label " << c.labelHeight;
-        EXPECT_EQ(size.width, c.width) << c.dpi << " dpi, label " << c.labelHeight;
+        EXPECT_EQ(TitleFontHeightFor(c.dpi, c.labelHeight), c.height) << c.dpi << " dpi, label " << c.labelHeight;
+    }
+}
+
+TEST(DialogUnits, TheFewestUnitsThatHoldALength) {
+    struct Case {
+        int32_t pixels, unitPixels, unitCount;
+        int32_t units;
+    } cases[] = {
+        {172, 6, 4, 115},                                // 114 units are 171 pixels, 115 are 172.5, which rounds up
+        {172, 5, 4, 138},                                // 137.6: 137 units are 171.25
+        {215, 7, 4, 123},                                // 122.86
+        {43, 12, 8, 29},                                 // 28.67: 28 units are 42
+        {56, 13, 8, 35},                                 // 34.46: 34 units are 55.25
+        {6, 6, 4, 4},                                    // exactly: 4 units are 6 pixels
+        {5, 6, 4, 3},                                    // 3 units are 4.5, which rounds up to 5
+        {0, 6, 4, 0},     {-3, 6, 4, 0}, {10, 0, 4, 0},  // nothing to hold, or no units
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(UnitsToHold(c.pixels, c.unitPixels, c.unitCount), c.units)
+            << c.pixels << " pixels at " << c.unitPixels << " per " << c.unitCount;
+    }
+    // Whatever the length and the unit size, the answer holds it and one
+    // unit fewer does not, as DialogRectToPixels converts a width.
+    for (int32_t unitPixels = 4; unitPixels <= 20; ++unitPixels) {
+        for (int32_t pixels = 1; pixels <= 600; ++pixels) {
+            const DialogUnits units{unitPixels, unitPixels * 2};
+            const int32_t across = UnitsToHold(pixels, units.x, 4);
+            const int32_t down = UnitsToHold(pixels, units.y, 8);
+            ASSERT_GE(
+                DialogRectToPixels(3, 5, across, 1, units).right - DialogRectToPixels(3, 5, across, 1, units).left,
+                pixels);
+            ASSERT_LT(DialogRectToPixels(0, 0, across - 1, 1, units).right, pixels) << pixels << " / " << unitPixels;
+            ASSERT_GE(DialogRectToPixels(0, 0, 1, down, units).bottom, pixels);
+            ASSERT_LT(DialogRectToPixels(0, 0, 1, down - 1, units).bottom, pixels) << pixels << " / " << unitPixels;
+        }
     }
 }
 

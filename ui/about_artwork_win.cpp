@@ -12,28 +12,13 @@
 
 namespace {
 
-struct Picture {
-    const char* name;       // the 100 % drawing; the others have the per cent after it
-    int id;                 // the label that shows it
-    int32_t width, height;  // at 96 dpi
-};
-
-constexpr Picture PICTURES[] = {
-    {"QVTEXT", IDC_PRODUCT_ART, 184, 57},
-    {"LBULB", IDC_BULB_ART, 53, 56},
-    {"KXLOGO", IDC_LOGO_ART, 172, 43},
-};
-constexpr size_t PICTURE_COUNT = sizeof PICTURES / sizeof PICTURES[0];
-
-// The bitmaps that the labels of the dialog on show hold.
-HBITMAP Shown[PICTURE_COUNT] = {};
-
 // At its own size; the greys of the colour table, the 192,192,192
 // background among them, become the system's 3-D colours. The larger
 // drawings are stored run-length encoded (BI_RLE8, BI_RLE4); LoadImage
 // expands them into the same bitmap that uncompressed pixels would give.
-HBITMAP LoadDrawing(const std::string& name) {
-    return static_cast<HBITMAP>(LoadImageA(ProgramInstance(), name.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
+OwnedBitmap LoadDrawing(const std::string& name) {
+    return OwnedBitmap(
+        static_cast<HBITMAP>(LoadImageA(ProgramInstance(), name.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS)));
 }
 
 BITMAPINFO TopDown32(int32_t width, int32_t height) {
@@ -51,62 +36,53 @@ BITMAPINFO TopDown32(int32_t width, int32_t height) {
 // each pixel the average of the area it covers. The face colour around the
 // picture stays exactly the face colour, and the edges of the drawing
 // blend into it. A bitmap of the screen's kind, like the loaded drawings.
-HBITMAP Resample(HBITMAP drawing, int32_t width, int32_t height) {
+OwnedBitmap Resample(HBITMAP drawing, int32_t width, int32_t height) {
     BITMAP size{};
-    if (!GetObjectW(drawing, sizeof size, &size) || size.bmWidth <= 0 || size.bmHeight <= 0) return nullptr;
+    if (!GetObjectW(drawing, sizeof size, &size) || size.bmWidth <= 0 || size.bmHeight <= 0) return OwnedBitmap();
     HDC screen = GetDC(nullptr);
-    if (!screen) return nullptr;
+    if (!screen) return OwnedBitmap();
     std::vector<uint32_t> source(static_cast<size_t>(size.bmWidth) * static_cast<size_t>(size.bmHeight));
     BITMAPINFO sourceInfo = TopDown32(size.bmWidth, size.bmHeight);
-    HBITMAP made = nullptr;
+    OwnedBitmap made;
     if (GetDIBits(screen, drawing, 0, static_cast<UINT>(size.bmHeight), source.data(), &sourceInfo, DIB_RGB_COLORS) ==
         size.bmHeight) {
         std::vector<uint32_t> target(static_cast<size_t>(width) * static_cast<size_t>(height));
         ResampleByArea(source.data(), size.bmWidth, size.bmHeight, target.data(), width, height);
         BITMAPINFO targetInfo = TopDown32(width, height);
-        made = CreateDIBitmap(screen, &targetInfo.bmiHeader, CBM_INIT, target.data(), &targetInfo, DIB_RGB_COLORS);
+        made.Reset(CreateDIBitmap(screen, &targetInfo.bmiHeader, CBM_INIT, target.data(), &targetInfo, DIB_RGB_COLORS));
     }
     ReleaseDC(nullptr, screen);
     return made;
 }
 
-HBITMAP MakePicture(const Picture& picture, uint32_t dpi) {
+OwnedBitmap MakePicture(const AboutPicture& picture, uint32_t dpi) {
     ArtworkPick pick = PickArtwork(picture.width, picture.height, dpi);
-    HBITMAP drawing = LoadDrawing(ArtworkResourceName(picture.name, pick.percent));
+    OwnedBitmap drawing = LoadDrawing(ArtworkResourceName(picture.name, pick.percent));
     if (!drawing && pick.percent != 100) {
         // Without the larger drawing, the 100 % one resampled.
         drawing = LoadDrawing(picture.name);
         pick.resampled = true;
     }
     if (!drawing || !pick.resampled) return drawing;
-    HBITMAP resampled = Resample(drawing, pick.width, pick.height);
-    DeleteObject(drawing);
-    return resampled;
+    return Resample(drawing.Get(), pick.width, pick.height);
 }
 
 }  // namespace
 
-void PutAboutArtwork(HWND dialog, uint32_t dpi) {
-    for (size_t i = 0; i < PICTURE_COUNT; ++i) {
-        HWND label = GetDlgItem(dialog, PICTURES[i].id);
+void PutAboutArtwork(HWND dialog, DialogDisplay& display, uint32_t dpi) {
+    for (size_t i = 0; i < ABOUT_PICTURE_COUNT; ++i) {
+        HWND label = GetDlgItem(dialog, ABOUT_PICTURES[i].id);
         if (!label) continue;
         // A bitmap that cannot be made leaves the label as it is: empty at
         // first, or with the picture it has.
-        HBITMAP made = MakePicture(PICTURES[i], dpi);
+        OwnedBitmap made = MakePicture(ABOUT_PICTURES[i], dpi);
         if (!made) continue;
-        const auto previous =
-            reinterpret_cast<HBITMAP>(SendMessageW(label, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(made)));
+        const auto previous = reinterpret_cast<HBITMAP>(
+            SendMessageW(label, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(made.Get())));
         // A label that showed a copy of its own (one of a bitmap with alpha)
-        // hands the copy back; that is freed here, the program's own below.
-        if (previous && previous != Shown[i]) DeleteObject(previous);
-        if (Shown[i]) DeleteObject(Shown[i]);
-        Shown[i] = made;
-    }
-}
-
-void ReleaseAboutArtwork() {
-    for (HBITMAP& bitmap : Shown) {
-        if (bitmap) DeleteObject(bitmap);
-        bitmap = nullptr;
+        // hands the copy back, which is freed here; the program's own goes
+        // as the display takes the new one.
+        const OwnedBitmap copy(previous != display.pictures[i].Get() ? previous : nullptr);
+        display.pictures[i] = std::move(made);
     }
 }

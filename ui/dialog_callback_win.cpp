@@ -7,7 +7,6 @@
 #include "about_texts.h"
 #include "control_ids.h"
 #include "dialog_ids.h"
-#include "display_dpi_win.h"
 #include "main_dialog_controls_win.h"
 #include "rules_engine.h"
 
@@ -17,10 +16,9 @@ bool Has(HWND dialog, int id) { return GetDlgItem(dialog, id) != nullptr; }
 
 bool IsMainDialog(HWND dialog) { return Has(dialog, IDC_LAMP_COLUMN); }
 
+// The fonts, the link font among them, are made for the dialog's dpi
+// before it is initialised (FitDialogToDpi).
 void Initialise(HWND dialog) {
-    const uint32_t dpi = WindowDpi(dialog);
-    MakeLinkFont(dpi);
-    GiveLabelsTheirFonts(dialog, dpi);
     SetHandCursor(dialog, IDC_LINK_WEB);
     EngineState* engine = EngineStateOf(dialog);
     if (IsMainDialog(dialog) && engine) {
@@ -76,7 +74,9 @@ INT_PTR CALLBACK DialogCallback(HWND dialog, UINT message, WPARAM wParam, LPARAM
             // in the larger bold system font (made for the dialog's dpi) with
             // the default colours.
             if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == IDC_RESULT) {
-                SelectObject(reinterpret_cast<HDC>(wParam), DialogTitleFont());
+                const DialogDisplay* display = DisplayOf(dialog);
+                SelectObject(reinterpret_cast<HDC>(wParam),
+                             display ? display->TitleFont() : GetStockObject(SYSTEM_FONT));
             }
             break;
         case WM_COMMAND:
@@ -91,7 +91,8 @@ INT_PTR CALLBACK DialogCallback(HWND dialog, UINT message, WPARAM wParam, LPARAM
         if (message == WM_CTLCOLORSTATIC) {
             // Blue and underlined on whatever the dialog shows behind it.
             HDC dc = reinterpret_cast<HDC>(wParam);
-            if (LinkFont) SelectObject(dc, LinkFont);
+            const DialogDisplay* display = DisplayOf(dialog);
+            if (display && display->link) SelectObject(dc, display->link.Get());
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, RGB(0, 0, 255));
             return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));

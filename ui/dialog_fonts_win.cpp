@@ -1,9 +1,7 @@
-// The fonts that the dialog on show draws its texts in, made for its dpi:
-// the default dialog font, for the dialog and every control; the bold
-// title font of the result word and the About title; and LinkFont
-// (links_win.cpp) for the link labels. The default dialog font is kept for
-// the dpi in use and made anew when a dialog needs another; the fonts
-// replaced are freed once no control has them any more.
+// The fonts that a dialog draws its texts in, made for its dpi: the
+// default dialog font, for the dialog and every control; the bold title
+// font of the result word and the About title; and the link font
+// (links_win.cpp) for the link labels.
 #include "dialogs_win.h"
 
 #include "control_ids.h"
@@ -13,112 +11,129 @@
 
 namespace {
 
-struct TextFont {
-    uint32_t dpi = 0;
-    HFONT font = nullptr;
-};
-
-struct TitleFont {
-    uint32_t dpi = 0;
-    int32_t labelHeight = 0;
-    HFONT font = nullptr;  // the stock system font where that serves
-};
-
-TextFont Text;
-TitleFont Title;
-
 HFONT StockSystemFont() { return static_cast<HFONT>(GetStockObject(SYSTEM_FONT)); }
 
-// The default dialog font for `dpi`. The template's font block names only
-// the face and size, and the window system chooses the weight and character
-// set of the font it makes from it (Wine: weight 0 and DEFAULT_CHARSET;
-// from an extended template still DEFAULT_CHARSET); this one is exactly
-// the default dialog font. None before start-up has set a face.
-HFONT MakeTextFont(uint32_t dpi) {
+// What the font mapper made of a request: whether it is TrueType, its
+// face and its cell height.
+struct MadeFont {
+    bool trueType = false;
+    char face[LF_FACESIZE] = {};
+    int32_t cellHeight = 0;
+};
+
+MadeFont Inspect(HFONT font) {
+    MadeFont made;
+    HDC screen = GetDC(nullptr);
+    if (!screen) return made;
+    HGDIOBJ previous = SelectObject(screen, font);
+    TEXTMETRICA metrics{};
+    if (GetTextMetricsA(screen, &metrics)) {
+        made.trueType = (metrics.tmPitchAndFamily & TMPF_TRUETYPE) != 0;
+        made.cellHeight = metrics.tmHeight;
+        GetTextFaceA(screen, LF_FACESIZE, made.face);
+    }
+    SelectObject(screen, previous);
+    ReleaseDC(nullptr, screen);
+    return made;
+}
+
+// `face` in bold TrueType with cells `height` pixels high; none where the
+// system has no TrueType face of that name (the mapper then offers
+// another face, or a raster one). An empty face takes whichever TrueType
+// face the mapper picks.
+OwnedFont MakeBoldTrueType(const char* face, int32_t height, int32_t* cellHeight) {
+    LOGFONTA description{};
+    description.lfHeight = height;  // positive: the cell's height, as the system font's is given
+    description.lfWeight = FW_BOLD;
+    description.lfCharSet = DEFAULT_CHARSET;
+    description.lfOutPrecision = face[0] ? OUT_TT_PRECIS : OUT_TT_ONLY_PRECIS;
+    description.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+    lstrcpynA(description.lfFaceName, face, LF_FACESIZE);
+    OwnedFont font(CreateFontIndirectA(&description));
+    if (!font) return font;
+    const MadeFont made = Inspect(font.Get());
+    if (!made.trueType || (face[0] && lstrcmpiA(made.face, face) != 0)) return OwnedFont();
+    *cellHeight = made.cellHeight;
+    return font;
+}
+
+// The title font for a screen of `dpi` that fits a label `labelHeight`
+// pixels high: the first face of TITLE_FONT_FACES that the system has, or
+// else any TrueType face. The mapper may round a cell height up by a
+// pixel, so a font that comes out taller than its height is made again a
+// pixel smaller, a few times at most.
+OwnedFont MakeTitleFont(uint32_t dpi, int32_t labelHeight) {
+    const int32_t height = TitleFontHeightFor(dpi, labelHeight);
+    const char* const faces[] = {TITLE_FONT_FACES[0], TITLE_FONT_FACES[1], ""};
+    for (const char* face : faces) {
+        OwnedFont font;
+        for (int32_t asked = height, tries = 0; asked > 0 && tries < 4; --asked, ++tries) {
+            int32_t cellHeight = 0;
+            font = MakeBoldTrueType(face, asked, &cellHeight);
+            if (!font || cellHeight <= height) break;
+        }
+        if (font) return font;
+    }
+    return OwnedFont();
+}
+
+// Gives the label `id` the font `font`, where the dialog has the label.
+void GiveFont(HWND dialog, int id, HFONT font) {
+    if (HWND label = GetDlgItem(dialog, id)) SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+}
+
+}  // namespace
+
+HFONT DialogDisplay::TitleFont() const { return title ? title.Get() : StockSystemFont(); }
+
+// The template's font block names only the face and size, and the window
+// system chooses the weight and character set of the font it makes from it
+// (Wine: weight 0 and DEFAULT_CHARSET; from an extended template still
+// DEFAULT_CHARSET); this one is exactly the default dialog font.
+OwnedFont MakeTextFont(uint32_t dpi) {
     const DialogFont& want = DefaultDialogFont;
-    if (!want.face || !want.face[0]) return nullptr;
+    if (!want.face || !want.face[0]) return OwnedFont();
     LOGFONTA description{};
     description.lfHeight = DialogFontHeight(want, static_cast<int32_t>(dpi));
     description.lfWeight = want.weight;
     description.lfItalic = want.italic ? TRUE : FALSE;
     description.lfCharSet = want.charset;
     lstrcpynA(description.lfFaceName, want.face, LF_FACESIZE);
-    return CreateFontIndirectA(&description);
-}
-
-// A copy of the stock system font of `size`, at least bold.
-HFONT MakeTitleFont(TitleFontSize size) {
-    LOGFONTA description{};
-    if (!GetObjectA(StockSystemFont(), sizeof description, &description)) return nullptr;
-    description.lfHeight = size.height;
-    description.lfWidth = size.width;
-    if (description.lfWeight < FW_BOLD) description.lfWeight = FW_BOLD;
-    return CreateFontIndirectA(&description);
-}
-
-// A copy made for `dpi` that fits a label `labelHeight` pixels high. The
-// font mapper may round a cell height up by a pixel, so a font that comes
-// out taller than the label is made again a pixel smaller, a few times at
-// most. (Eight vertical dialog units of a font are its cell height.)
-HFONT MakeTitleFont(uint32_t dpi, int32_t labelHeight) {
-    HFONT font = nullptr;
-    for (int32_t limit = labelHeight, tries = 0; tries < 4; --limit, ++tries) {
-        if (font) DeleteObject(font);
-        font = MakeTitleFont(TitleFontSizeFor(dpi, limit));
-        if (!font || labelHeight <= 0 || limit <= 1 || DialogUnitsOf(font).y <= labelHeight) break;
-    }
-    return font;
-}
-
-// The title font for a label `labelHeight` pixels high on a screen of
-// `dpi`: the stock system font at 96 dpi, elsewhere a copy made for it.
-HFONT TitleFontFor(uint32_t dpi, int32_t labelHeight) {
-    const bool stock = TitleUsesStockFont(dpi, SystemDpi());
-    if (Title.font && Title.dpi == dpi && (stock || Title.labelHeight == labelHeight)) return Title.font;
-    HFONT made = stock ? StockSystemFont() : MakeTitleFont(dpi, labelHeight);
-    if (!made) return Title.font ? Title.font : StockSystemFont();
-    // Only the result word or the title had the old one, and it is given
-    // the new one at once.
-    if (Title.font && Title.font != StockSystemFont()) DeleteObject(Title.font);
-    Title = TitleFont{dpi, labelHeight, made};
-    return made;
-}
-
-}  // namespace
-
-HFONT DialogTextFont() { return Text.font; }
-
-HFONT DialogTitleFont() { return Title.font ? Title.font : StockSystemFont(); }
-
-void GiveControlsTheDialogFont(HWND dialog, uint32_t dpi) {
-    HFONT replaced = nullptr;
-    if (Text.dpi != dpi || !Text.font) {
-        // A font that cannot be made leaves the controls with the one they have.
-        if (HFONT made = MakeTextFont(dpi)) {
-            replaced = Text.font;
-            Text = TextFont{dpi, made};
-        }
-    }
-    if (Text.font) {
-        for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
-            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(Text.font), FALSE);
-        }
-    }
-    // Every control has the new font now; dialogs before this one are gone.
-    if (replaced) DeleteObject(replaced);
+    return OwnedFont(CreateFontIndirectA(&description));
 }
 
 // The fonts that WM_CTLCOLORSTATIC selects, given to the labels themselves
-// as well: Wine draws a label in its own font whatever that message selects.
-void GiveLabelsTheirFonts(HWND dialog, uint32_t dpi) {
+// as well: Wine draws a label in its own font whatever that message
+// selects. Each is made anew for a new dpi or a title label of another
+// height; one that cannot be made leaves the display with the one it has.
+void GiveLabelsTheirFonts(HWND dialog, DialogDisplay& display, uint32_t dpi) {
     if (HWND result = GetDlgItem(dialog, IDC_RESULT)) {
         RECT area{};
         GetClientRect(result, &area);
-        HFONT title = TitleFontFor(dpi, area.bottom - area.top);
-        SendMessageW(result, WM_SETFONT, reinterpret_cast<WPARAM>(title), FALSE);
+        const int32_t labelHeight = area.bottom - area.top;
+        if (TitleUsesStockFont(dpi, SystemDpi())) {
+            GiveFont(dialog, IDC_RESULT, StockSystemFont());
+            display.title.Reset();
+        } else {
+            if (!display.title || display.dpi != dpi || display.titleLabelHeight != labelHeight) {
+                if (OwnedFont made = MakeTitleFont(dpi, labelHeight)) {
+                    GiveFont(dialog, IDC_RESULT, made.Get());
+                    display.title = std::move(made);
+                    display.titleLabelHeight = labelHeight;
+                }
+            }
+            GiveFont(dialog, IDC_RESULT, display.TitleFont());
+        }
     }
-    for (int id = IDC_LINK_WEB; id <= IDC_LINK_MORE; ++id) {
-        HWND link = GetDlgItem(dialog, id);
-        if (link && LinkFont) SendMessageW(link, WM_SETFONT, reinterpret_cast<WPARAM>(LinkFont), FALSE);
+    bool hasLinks = false;
+    for (int id = IDC_LINK_WEB; id <= IDC_LINK_MORE; ++id) hasLinks = hasLinks || GetDlgItem(dialog, id) != nullptr;
+    if (!hasLinks) return;
+    if (!display.link || display.dpi != dpi) {
+        if (OwnedFont made = MakeLinkFont(dpi)) {
+            for (int id = IDC_LINK_WEB; id <= IDC_LINK_MORE; ++id) GiveFont(dialog, id, made.Get());
+            display.link = std::move(made);
+        }
     }
+    if (!display.link) return;
+    for (int id = IDC_LINK_WEB; id <= IDC_LINK_MORE; ++id) GiveFont(dialog, id, display.link.Get());
 }

@@ -52,6 +52,12 @@ constexpr int ABOUT_SIZE = 270;
 
 }  // namespace
 
+const AboutPicture ABOUT_PICTURES[ABOUT_PICTURE_COUNT] = {
+    {"QVTEXT", IDC_PRODUCT_ART, 184, 57},
+    {"LBULB", IDC_BULB_ART, 53, 56},
+    {"KXLOGO", IDC_LOGO_ART, 172, 43},
+};
+
 int RoundRatioHalfEven(int64_t num, int64_t den) {
     int64_t q = num / den;
     int64_t r = num % den;
@@ -125,6 +131,25 @@ DialogLayout AboutDialogFrame() {
     return d;
 }
 
+namespace {
+
+// Grows `label` to hold `width` x `height` pixels at `units`, each way only
+// where it is too small, keeping its middle (an odd unit goes right or down).
+void GrowToHold(ControlLayout& label, int32_t width, int32_t height, DialogUnits units) {
+    const int wide = UnitsToHold(width, units.x, 4);
+    const int high = UnitsToHold(height, units.y, 8);
+    if (wide > label.width) {
+        label.x = static_cast<int16_t>(label.x - (wide - label.width) / 2);
+        label.width = static_cast<int16_t>(wide);
+    }
+    if (high > label.height) {
+        label.y = static_cast<int16_t>(label.y - (high - label.height) / 2);
+        label.height = static_cast<int16_t>(high);
+    }
+}
+
+}  // namespace
+
 DialogLayout AboutDialogLayout(int32_t mode, BannerSize banner) {
     const bool endMode = IsEndMode(mode);
     const int W = banner.width;
@@ -161,6 +186,22 @@ DialogLayout AboutDialogLayout(int32_t mode, BannerSize banner) {
     } else {
         c.push_back(PushButton(IDC_CHECK_UPDATES, "Check for updates", 10, 250, 70, 14));
         c.push_back(PushButton(W32_IDOK, "OK", ABOUT_SIZE - 80, 250, 70, 14, W32_BS_DEFPUSHBUTTON));
+    }
+    return d;
+}
+
+DialogLayout AboutDialogLayoutAt(int32_t mode, DialogUnits units, uint32_t dpi) {
+    DialogLayout d =
+        AboutDialogLayout(mode, AboutBannerSize(PixelsPer1024UnitsX(units), PixelsPer1024UnitsY(units), dpi));
+    for (ControlLayout& c : d.controls) {
+        if (c.classAtom != W32_CLASS_STATIC || (c.style & W32_SS_TYPEMASK) != W32_SS_BITMAP ||
+            (c.style & W32_SS_CENTERIMAGE) == 0)
+            continue;
+        for (const AboutPicture& picture : ABOUT_PICTURES) {
+            if (picture.id == c.id) {
+                GrowToHold(c, ScaleToDpi(picture.width, dpi), ScaleToDpi(picture.height, dpi), units);
+            }
+        }
     }
     return d;
 }

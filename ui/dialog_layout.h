@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "display_scale.h"
+
 // One control of a dialog template.
 struct ControlLayout {
     int id = -1;             // -1 for labels that are never addressed
@@ -39,8 +41,25 @@ BannerSize AboutBannerSize(int pixelsPer1024UnitsX, int pixelsPer1024UnitsY, uin
 // placed by the banner size in dialog units.
 DialogLayout AboutDialogLayout(int32_t mode, BannerSize banner);
 
-// The About dialog's window alone, without controls: what the dialog's unit
-// conversion is measured on before the banner size is known.
+// The About dialog's pictures: the bitmap resource of the 100 % drawing,
+// the label that shows it and the picture's size in pixels at 96 dpi; at
+// another dpi it is shown at dpi / 96 times that size.
+struct AboutPicture {
+    const char* name;
+    int id;
+    int32_t width, height;
+};
+constexpr size_t ABOUT_PICTURE_COUNT = 3;
+extern const AboutPicture ABOUT_PICTURES[ABOUT_PICTURE_COUNT];  // QVTEXT, LBULB, KXLOGO
+
+// The About dialog for `mode` as it is shown on a screen of `dpi` where its
+// font makes `units`: the banner sized from what 1024 units come to there,
+// and each label that centres its picture (the bulb and the logo) made
+// large enough to hold its picture at that dpi whole, grown evenly about
+// its middle. (The name artwork's label takes its picture's size itself.)
+DialogLayout AboutDialogLayoutAt(int32_t mode, DialogUnits units, uint32_t dpi);
+
+// The About dialog's window alone, without controls.
 DialogLayout AboutDialogFrame();
 
 // Rounds num / den (den > 0) to the nearest whole number: halves to the even

@@ -11,10 +11,8 @@ int32_t MulDivRounded(int64_t a, int64_t b, int64_t c) {
     return static_cast<int32_t>(product < 0 ? -magnitude : magnitude);
 }
 
-// The system font at 96 dpi: cells 16 pixels high, characters 7 wide on
-// average, bold.
+// The system font's cell height at 96 dpi.
 constexpr int32_t SYSTEM_FONT_HEIGHT_AT_96 = 16;
-constexpr int32_t SYSTEM_FONT_WIDTH_AT_96 = 7;
 
 }  // namespace
 
@@ -50,12 +48,17 @@ bool TitleUsesStockFont(uint32_t windowDpi, uint32_t systemDpi) {
     return windowDpi == BASE_DPI && systemDpi == BASE_DPI;
 }
 
-TitleFontSize TitleFontSizeFor(uint32_t dpi, int32_t labelHeight) {
-    TitleFontSize size;
-    size.height = ScaleToDpi(SYSTEM_FONT_HEIGHT_AT_96, dpi);
-    if (labelHeight > 0 && size.height > labelHeight) size.height = labelHeight;
-    size.width = MulDivRounded(size.height, SYSTEM_FONT_WIDTH_AT_96, SYSTEM_FONT_HEIGHT_AT_96);
-    return size;
+int32_t TitleFontHeightFor(uint32_t dpi, int32_t labelHeight) {
+    const int32_t height = ScaleToDpi(SYSTEM_FONT_HEIGHT_AT_96, dpi);
+    return labelHeight > 0 && height > labelHeight ? labelHeight : height;
+}
+
+int32_t UnitsToHold(int32_t pixels, int32_t unitPixels, int32_t unitCount) {
+    if (pixels <= 0 || unitPixels <= 0 || unitCount <= 0) return 0;
+    // n units come to (n x unitPixels + unitCount / 2) / unitCount pixels,
+    // rounded down; the fewest n for which that reaches `pixels`.
+    const int64_t least = int64_t{pixels} * unitCount - unitCount / 2;
+    return static_cast<int32_t>((least + unitPixels - 1) / unitPixels);
 }
 
 int32_t ArtworkSize(int32_t length, int32_t percent) { return MulDivRounded(length, percent, 100); }

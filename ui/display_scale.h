@@ -51,20 +51,21 @@ int32_t PixelsPer1024UnitsY(DialogUnits units);
 int32_t StockFontHeightFor(int32_t stockHeight, uint32_t windowDpi, uint32_t systemDpi);
 
 // The result word and the About title are drawn in the bold system font.
-// At 96 dpi (window and system) that is the stock object itself; anywhere
-// else it is a copy made for the window's dpi: the system font's 96-dpi
-// cell height of 16 pixels scaled, but no taller than the label it is drawn
-// in (`labelHeight` pixels, 0 for no limit), so that no line is cut off,
-// with the average character width of 7 pixels in the same proportion, so
-// that it is as bold and as wide for its height as at 96 dpi rather than
-// narrowed.
+// At 96 dpi (window and system) that is the stock object itself. The stock
+// "System" font is a raster font, which the font mapper scales only by
+// whole multiples, so anywhere else the title is a bold TrueType face
+// instead, the first of TITLE_FONT_FACES that the system has: its cell
+// the system font's 96-dpi cell of 16 pixels scaled to the dpi, but no
+// taller than the label it is drawn in (`labelHeight` pixels, 0 for no
+// limit), so that no line is cut off.
 bool TitleUsesStockFont(uint32_t windowDpi, uint32_t systemDpi);
-struct TitleFontSize {
-    int32_t height = 0;  // cell height in pixels (a positive LOGFONT height)
-    int32_t width = 0;   // average character width in pixels
-    bool operator==(const TitleFontSize& other) const { return height == other.height && width == other.width; }
-};
-TitleFontSize TitleFontSizeFor(uint32_t dpi, int32_t labelHeight);
+constexpr const char* TITLE_FONT_FACES[] = {"Tahoma", "Microsoft Sans Serif"};
+int32_t TitleFontHeightFor(uint32_t dpi, int32_t labelHeight);
+
+// How many dialog units of `unitPixels` pixels per `unitCount` units (4
+// across, 8 down) hold at least `pixels`, converted as MapDialogRect
+// converts a width or height: the fewest whose rounded pixels reach it.
+int32_t UnitsToHold(int32_t pixels, int32_t unitPixels, int32_t unitCount);
 
 // --- The About artwork ---
 

@@ -6,23 +6,15 @@
 #include "link_target.h"
 #include "shell_open_win.h"
 
-HFONT LinkFont = nullptr;
-
-void MakeLinkFont(uint32_t dpi) {
+OwnedFont MakeLinkFont(uint32_t dpi) {
     LOGFONTA font{};
     static_assert(sizeof(LOGFONTA) == 60, "the 60-byte LOGFONTA");
-    if (!GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font)) return;
+    if (!GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font)) return OwnedFont();
     font.lfUnderline = TRUE;
     // The stock font is made for the system's dpi; the link font is made
     // for the dialog's.
     font.lfHeight = StockFontHeightFor(font.lfHeight, dpi, SystemDpi());
-    HFONT made = CreateFontIndirectA(&font);
-    if (!made) return;
-    // Only one dialog exists at a time. The previous showing's is gone, and
-    // after a change of dpi the link labels have the default dialog font
-    // until they are given this one, so the old font is selected nowhere.
-    if (LinkFont) DeleteObject(LinkFont);
-    LinkFont = made;
+    return OwnedFont(CreateFontIndirectA(&font));
 }
 
 void SetHandCursor(HWND dialog, int id) {

@@ -14,12 +14,15 @@ namespace {
 HINSTANCE KeptInstance = nullptr;
 
 // What RunModalDialog keeps for a running dialog, found through DWLP_USER.
+// The display outlives the window: RunModalDialog returns once the window
+// has gone.
 struct ModalState {
     HWND owner = nullptr;
     bool ended = false;
     DialogEnd end = SYSTEM_CLOSE_END;
     const LayoutForDpi* layout = nullptr;
     EngineState* engine = nullptr;  // the showing's own
+    DialogDisplay display;
 };
 
 ModalState* StateOf(HWND dialog) { return reinterpret_cast<ModalState*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
@@ -31,26 +34,30 @@ HWND OwnerWindowOf(uintptr_t owner) {
     return window && IsWindow(window) ? window : nullptr;
 }
 
-// The program's icon at a size, loaded once and kept until the process
-// ends: every showing uses it. LoadImage takes the image of the icon group
-// made for that size.
-HICON ProgramIcon(int size) {
-    struct Kept {
-        int size;
-        HICON icon;
-    };
-    static Kept kept[8] = {};
-    for (Kept& entry : kept) {
-        if (entry.icon && entry.size == size) return entry.icon;
-        if (!entry.icon) {
-            entry.size = size;
-            entry.icon = static_cast<HICON>(LoadImageW(ProgramInstance(), L"AMAIN", IMAGE_ICON, size, size, 0));
-            return entry.icon;
-        }
+// The messages of a change of the dialog's dpi, once RunModalDialog has
+// fitted it to its first dpi; earlier ones, during its creation, go to the
+// default handling. Returns whether the message was handled.
+bool OnDpiMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    ModalState* state = StateOf(dialog);
+    const uint32_t dpi = LOWORD(wParam);
+    if (!state || !state->layout || state->display.dpi == 0 || dpi == 0 || !lParam) return false;
+    if (message == WM_GETDPISCALEDSIZE) {
+        // Asked before a move to a screen of `dpi`: the size the layout will
+        // take there, which the system then suggests with WM_DPICHANGED.
+        // Dialog units do not grow in proportion to the dpi, since they
+        // come from a font's rounded metrics.
+        *reinterpret_cast<SIZE*>(lParam) = DialogWindowSizeAt(dialog, dpi, *state->layout);
+        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, TRUE);
+        return true;
     }
-    // Eight sizes are more than the screens of one run ask for; beyond
-    // them the last one kept serves.
-    return kept[7].icon;
+    // Moved to a screen of another dpi (or the screen's dpi changed): the
+    // dialog is fitted to it where the system suggests, its size the
+    // layout's whatever size the suggestion has. The result is 0.
+    const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+    const POINT topLeft{suggested->left, suggested->top};
+    FitDialogToDpi(dialog, state->display, dpi, *state->layout, &topLeft);
+    SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
+    return true;
 }
 
 INT_PTR CALLBACK ModalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -60,20 +67,9 @@ INT_PTR CALLBACK ModalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     // The dialog's own font is the one its controls have, not the system's
     // reading of the template.
     if (message == WM_GETFONT) {
-        HFONT font = DialogTextFont();
-        if (!font) return FALSE;
-        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(font));
-        return TRUE;
-    }
-    // Moved to a screen of another dpi (or the screen's dpi changed): the
-    // dialog is made anew for it. The suggested rectangle comes with the
-    // message; its result is 0.
-    if (message == WM_DPICHANGED) {
-        const ModalState* state = StateOf(dialog);
-        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-        const uint32_t dpi = HIWORD(wParam);
-        if (state && state->layout && suggested && dpi > 0) ApplyNewDpi(dialog, dpi, *suggested, *state->layout);
-        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
+        const DialogDisplay* display = DisplayOf(dialog);
+        if (!display || !display->text) return FALSE;
+        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(display->text.Get()));
         return TRUE;
     }
     // The window can go while a message sent from another thread or process
@@ -84,6 +80,10 @@ INT_PTR CALLBACK ModalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     // Nothing may unwind through the window system's frames: a message whose
     // handling ran out of memory is left to the default handling.
     try {
+        if ((message == WM_GETDPISCALEDSIZE || message == WM_DPICHANGED) &&
+            OnDpiMessage(dialog, message, wParam, lParam)) {
+            return TRUE;
+        }
         if (INT_PTR handled = DialogCallback(dialog, message, wParam, lParam)) return handled;
     } catch (...) {
         return FALSE;
@@ -107,7 +107,7 @@ static_assert(W32_DS_3DLOOK == DS_3DLOOK && W32_DS_NOFAILCREATE == DS_NOFAILCREA
               W32_DS_CENTER == DS_CENTER);
 static_assert(W32_SS_LEFT == SS_LEFT && W32_SS_CENTER == SS_CENTER && W32_SS_BITMAP == SS_BITMAP &&
               W32_SS_NOPREFIX == SS_NOPREFIX && W32_SS_NOTIFY == SS_NOTIFY && W32_SS_CENTERIMAGE == SS_CENTERIMAGE &&
-              W32_ES_AUTOHSCROLL == ES_AUTOHSCROLL);
+              W32_SS_TYPEMASK == SS_TYPEMASK && W32_ES_AUTOHSCROLL == ES_AUTOHSCROLL);
 static_assert(W32_BS_PUSHBUTTON == BS_PUSHBUTTON && W32_BS_DEFPUSHBUTTON == BS_DEFPUSHBUTTON &&
               W32_BS_AUTOCHECKBOX == BS_AUTOCHECKBOX && W32_BS_AUTORADIOBUTTON == BS_AUTORADIOBUTTON);
 static_assert(W32_IDOK == IDOK && W32_IDCANCEL == IDCANCEL);
@@ -122,23 +122,13 @@ HWND CreateHiddenDialog(const std::vector<uint16_t>& dialogTemplate, uintptr_t o
     HWND dialog =
         CreateDialogIndirectParamW(ProgramInstance(), reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()),
                                    OwnerWindowOf(owner), ModalDialogProc, 0);
-    if (!dialog) return nullptr;
-    const uint32_t dpi = WindowDpi(dialog);
-    LeaveDpiChangesToTheProgram(dialog);
-    GiveControlsTheDialogFont(dialog, dpi);
-    SetDialogIcons(dialog, dpi);
+    if (dialog) LeaveDpiChangesToTheProgram(dialog);
     return dialog;
 }
 
-void SetDialogIcons(HWND dialog, uint32_t dpi) {
-    // The title bar shows the small icon, the task switcher the big one:
-    // 16 and 32 pixels at 96 dpi.
-    if (HICON big = ProgramIcon(SystemMetricForDpi(SM_CXICON, dpi))) {
-        SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-    }
-    if (HICON small = ProgramIcon(SystemMetricForDpi(SM_CXSMICON, dpi))) {
-        SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-    }
+const DialogDisplay* DisplayOf(HWND dialog) {
+    const ModalState* state = StateOf(dialog);
+    return state ? &state->display : nullptr;
 }
 
 DialogEnd RunModalDialog(HWND dialog, uintptr_t ownerValue, const LayoutForDpi& layout, EngineState& engine) {
@@ -148,6 +138,14 @@ DialogEnd RunModalDialog(HWND dialog, uintptr_t ownerValue, const LayoutForDpi& 
     state.layout = &layout;
     state.engine = &engine;
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&state));
+    // Laid out for the screen it has come up on before it is first shown:
+    // the dialog manager may have made it for another dpi, or (Windows
+    // 8.1) for the system's. Out of memory, it stays as the dialog manager
+    // made it.
+    try {
+        FitDialogToDpi(dialog, state.display, WindowDpi(dialog), layout, nullptr);
+    } catch (...) {
+    }
 
     SetForegroundWindow(dialog);
     DialogCallback(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(dialog), 0);

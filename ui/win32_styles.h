@@ -32,6 +32,7 @@ constexpr uint32_t W32_SS_BITMAP = 0x000Eu;
 constexpr uint32_t W32_SS_NOPREFIX = 0x0080u;
 constexpr uint32_t W32_SS_NOTIFY = 0x0100u;
 constexpr uint32_t W32_SS_CENTERIMAGE = 0x0200u;
+constexpr uint32_t W32_SS_TYPEMASK = 0x001Fu;  // the kind of label: text, picture, ...
 
 // Edit styles.
 constexpr uint32_t W32_ES_AUTOHSCROLL = 0x0080u;

@@ -216,6 +216,8 @@ struct ReportedFont {
     long style = 0;
     unsigned dpi = 0;
     std::string className;
+    bool trueType = false;  // the font is a TrueType font
+    std::string madeFace;   // the face that the font mapper gave it
 };
 
 // The whole report: the windows (the dialog first, then its controls), the
@@ -227,13 +229,16 @@ struct WindowReport {
     unsigned movedFrom = 0, movedTo = 0;
     RECT suggested{};
     long objectsBefore = 0, objectsGone = 0;
+    bool answeredSize = false;  // the program answered WM_GETDPISCALEDSIZE
+    SIZE answered{};            // with this window size
     const ReportedFont* Find(int id) const;
 };
 
 // Loads the font reporter into `child` and returns its report of the
 // child's visible dialog; with `moveToDpi`, the reporter first moves the
-// dialog to a screen of that dpi. Empty when no report came.
-WindowReport ReportWindows(ChildProcess& child, unsigned moveToDpi = 0);
+// dialog to a screen of that dpi from one of `fromDpi` (0: the dialog
+// window's own dpi). Empty when no report came.
+WindowReport ReportWindows(ChildProcess& child, unsigned moveToDpi = 0, unsigned fromDpi = 0);
 std::vector<ReportedFont> ReportFonts(ChildProcess& child);
 
 // What differs between two fonts (face, height, weight, italic, underline,
@@ -259,8 +264,9 @@ struct ReceivedCopyData {
 HWND OwnerWindow();
 std::string OwnerArgument();  // the window handle in decimal
 std::vector<ReceivedCopyData>& ReceivedRecords();
-// The dpi that the font reporter is told to move the dialog to, 0 for none.
-void SetDpiForTheReporter(unsigned dpi);
+// The answer that the font reporter gets when it asks (font_report.h:
+// kReporterAsks): the dpi to move the dialog to and from, 0 for no move.
+void SetDpiForTheReporter(unsigned answer);
 
 // ---------------------------------------------------------------- the browser stand-in
 

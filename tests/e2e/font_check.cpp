@@ -42,6 +42,8 @@ WindowReport ParseReport(const std::string& text) {
             report.suggested = RECT{Number(f, 3), Number(f, 4), Number(f, 5), Number(f, 6)};
             report.objectsBefore = Number(f, 7);
             report.objectsGone = Number(f, 8);
+            report.answeredSize = Number(f, 9) != 0;
+            report.answered = SIZE{Number(f, 10), Number(f, 11)};
             continue;
         }
         if (f[0] == "icons") {
@@ -73,6 +75,8 @@ WindowReport ParseReport(const std::string& text) {
         w.style = Number(f, 23);
         w.dpi = static_cast<unsigned>(Number(f, 24));
         w.className = f.size() > 25 ? f[25] : "";
+        w.trueType = Number(f, 26) != 0;
+        w.madeFace = f.size() > 27 ? f[27] : "";
         report.windows.push_back(w);
     }
     return report;
@@ -88,11 +92,11 @@ const ReportedFont* WindowReport::Find(int id) const {
     return nullptr;
 }
 
-WindowReport ReportWindows(ChildProcess& child, unsigned moveToDpi) {
+WindowReport ReportWindows(ChildProcess& child, unsigned moveToDpi, unsigned fromDpi) {
     auto& records = ReceivedRecords();
     auto isReport = [](const ReceivedCopyData& r) { return r.dwData == kFontReportData; };
     records.erase(std::remove_if(records.begin(), records.end(), isReport), records.end());
-    SetDpiForTheReporter(moveToDpi);
+    SetDpiForTheReporter(moveToDpi ? MAKELONG(moveToDpi, fromDpi) : 0);
     const bool loaded = LoadLibraryInto(child.Handle(), ReporterPath());
     std::string report;
     if (loaded) {

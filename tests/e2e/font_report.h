@@ -11,7 +11,9 @@ constexpr ULONG_PTR kFontReportData = 0x464E54;
 constexpr const wchar_t* kHarnessWindowClass = L"BrantleE2eOwner";
 
 // Sent by the reporter to the harness's owner window before it reports;
-// the answer is the dpi to move the dialog to first, 0 for none.
+// the answer's low word is the dpi to move the dialog to first, 0 for
+// none, and its high word the dpi that the dialog is at (0: its window's
+// own, which under Wine stays the system's after a move).
 constexpr UINT kReporterAsks = WM_APP + 0x46;
 
 // The reporter, beside the harness's executable.

@@ -6,15 +6,23 @@
 //
 // Before it reports, it asks the harness (kReporterAsks) whether to move
 // the dialog to a screen of another dpi first. A move is what the system
-// does when the dialog is dragged to another monitor: WM_DPICHANGED with
-// the new dpi and a suggested rectangle, the old one scaled by new / old
-// dpi about its top-left corner. The report then says which of the fonts
-// and pictures that the dialog had before are gone (deleted).
+// does when the dialog is dragged to another monitor. Windows 10 (version
+// 1703 on) first asks the window the size it wants at the new dpi
+// (WM_GETDPISCALEDSIZE, offering the old size scaled by new / old dpi),
+// then sends WM_DPICHANGED with the new dpi and a suggested rectangle of
+// the size answered, or of the scaled size where the window does not
+// answer, at the old top-left corner. Windows 8.1 asks nothing and
+// suggests the scaled size; the reporter does as Windows 8.1 where the
+// program was told to find only the dpi functions of Windows 8.1
+// (BRANTLE_DPI_FUNCTIONS=monitor). The report then says which of the
+// fonts and pictures that the dialog had before are gone (deleted).
 //
 // The report goes to the harness's owner window as WM_COPYDATA with dwData
 // kFontReportData, one line per item, fields separated by tabs:
 //   moved   old dpi, new dpi, the suggested rectangle (4), objects that the
-//           dialog had, how many of them are gone         (only after a move)
+//           dialog had, how many of them are gone, whether the program
+//           answered WM_GETDPISCALEDSIZE (0/1) and the size it answered
+//           (2)                                          (only after a move)
 //   icons   the small and the big icon's width
 //   dialog  then the fields of a window (below); its rectangle is the
 //           window's on the screen
@@ -27,8 +35,9 @@
 // at the window's width as a label breaks it (width, height); the
 // rectangle (4); the client area's width and height; the size of the
 // bitmap that a picture label shows (0 0 for none); the style; the
-// window's dpi; its class name. A window without a font has the face
-// "none" and the system font's metrics.
+// window's dpi; its class name; whether the font is TrueType (0/1) and
+// the face that the font mapper gave it. A window without a font has the
+// face "none" and the system font's metrics.
 #include <windows.h>
 
 #include <cwchar>
@@ -40,6 +49,14 @@
 namespace {
 
 HMODULE Self = nullptr;
+
+// Whether the program was told to find only the dpi functions of Windows
+// 8.1, so that the reporter moves its dialog as Windows 8.1 would.
+bool AsOnWindows81() {
+    wchar_t value[16] = {};
+    const DWORD length = GetEnvironmentVariableW(L"BRANTLE_DPI_FUNCTIONS", value, 16);
+    return length > 0 && length < 16 && std::wcscmp(value, L"monitor") == 0;
+}
 
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
 
@@ -117,6 +134,8 @@ std::string WindowLine(const std::string& name, HWND window, HWND dialog) {
     HGDIOBJ previous = SelectObject(dc, hasFont ? font : GetStockObject(SYSTEM_FONT));
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
+    wchar_t madeFace[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, madeFace);
     UINT format = DT_CALCRECT | DT_EXPANDTABS;
     if (IsStatic(window) && (style & SS_NOPREFIX)) format |= DT_NOPREFIX;
     RECT lines{0, 0, 0, 0};
@@ -141,7 +160,9 @@ std::string WindowLine(const std::string& name, HWND window, HWND dialog) {
     GetClassNameW(window, className, 64);
     line += Fields({rect.left, rect.top, rect.right, rect.bottom, client.right, client.bottom, picture.bmWidth,
                     picture.bmHeight, style, static_cast<long>(DpiOf(window))});
-    return line + "\t" + Narrow(className) + "\n";
+    line += "\t" + Narrow(className);
+    line += Fields({(metrics.tmPitchAndFamily & TMPF_TRUETYPE) ? 1L : 0L});
+    return line + "\t" + Narrow(madeFace) + "\n";
 }
 
 BOOL CALLBACK AddControl(HWND control, LPARAM parameter) {
@@ -157,10 +178,10 @@ BOOL CALLBACK CollectObjects(HWND control, LPARAM parameter) {
     return TRUE;
 }
 
-// Moves the dialog to a screen of `dpi` as the system would, and reports
-// the move and which of the dialog's fonts and pictures are gone after it.
-std::string MoveTo(HWND dialog, UINT dpi) {
-    const UINT old = DpiOf(dialog);
+// Moves the dialog from a screen of `old` dpi to one of `dpi` as the
+// system would, and reports the move and which of the dialog's fonts and
+// pictures are gone after it.
+std::string MoveTo(HWND dialog, UINT old, UINT dpi) {
     std::vector<HGDIOBJ> objects;
     if (HFONT font = FontOf(dialog)) objects.push_back(font);
     EnumChildWindows(dialog, CollectObjects, reinterpret_cast<LPARAM>(&objects));
@@ -173,15 +194,27 @@ std::string MoveTo(HWND dialog, UINT dpi) {
     }
     RECT rect{};
     GetWindowRect(dialog, &rect);
-    rect.right = rect.left + MulDiv(rect.right - rect.left, static_cast<int>(dpi), static_cast<int>(old));
-    rect.bottom = rect.top + MulDiv(rect.bottom - rect.top, static_cast<int>(dpi), static_cast<int>(old));
-    SendMessageTimeoutW(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&rect), SMTO_NORMAL, 30000,
-                        nullptr);
+    SIZE size{MulDiv(rect.right - rect.left, static_cast<int>(dpi), static_cast<int>(old)),
+              MulDiv(rect.bottom - rect.top, static_cast<int>(dpi), static_cast<int>(old))};
+    DWORD_PTR answered = 0;
+    if (!AsOnWindows81()) {
+        SIZE asked = size;
+        if (SendMessageTimeoutW(dialog, WM_GETDPISCALEDSIZE, dpi, reinterpret_cast<LPARAM>(&asked), SMTO_NORMAL, 30000,
+                                &answered) &&
+            answered) {
+            size = asked;
+        }
+    }
+    rect.right = rect.left + size.cx;
+    rect.bottom = rect.top + size.cy;
+    SendMessageTimeoutW(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&rect), SMTO_NORMAL,
+                        30000, nullptr);
     long gone = 0;
     for (HGDIOBJ object : own) gone += GetObjectType(object) == 0 ? 1 : 0;
     return "moved" +
            Fields({static_cast<long>(old), static_cast<long>(dpi), rect.left, rect.top, rect.right, rect.bottom,
-                   static_cast<long>(own.size()), gone}) +
+                   static_cast<long>(own.size()), gone, answered ? 1L : 0L, answered ? size.cx : 0L,
+                   answered ? size.cy : 0L}) +
            "\n";
 }
 
@@ -205,7 +238,8 @@ DWORD WINAPI Report(void*) {
     if (search.dialog) {
         DWORD_PTR moveTo = 0;
         if (harness) SendMessageTimeoutW(harness, kReporterAsks, 0, 0, SMTO_NORMAL, 30000, &moveTo);
-        if (moveTo) report.first += MoveTo(search.dialog, static_cast<UINT>(moveTo));
+        const UINT to = LOWORD(moveTo), from = HIWORD(moveTo);
+        if (to) report.first += MoveTo(search.dialog, from ? from : DpiOf(search.dialog), to);
         report.first +=
             "icons" + Fields({IconWidth(search.dialog, ICON_SMALL), IconWidth(search.dialog, ICON_BIG)}) + "\n";
         report.first += WindowLine("dialog", search.dialog, search.dialog);

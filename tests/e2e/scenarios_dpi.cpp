@@ -1,9 +1,17 @@
 // The dialogs at the screen's dpi, whatever it is (scripts/e2e.sh --dpi N
-// runs these at N dpi; the whole suite runs them at 96): each control at
-// its rectangle in dialog units, the fonts made for the dpi, the pictures
-// at dpi / 96 times their size with the face colour around them, no text
-// cut off, the icons at the sizes the dpi asks for; and the same after the
-// dialog has been moved to a screen of another dpi.
+// runs these at N dpi; the whole suite runs them at 96): the client area
+// the layout's size, each control at its rectangle in dialog units and
+// inside the client area, the fonts made for the dpi, the pictures at
+// dpi / 96 times their size inside their labels with the face colour
+// around them, no text cut off, the icons at the sizes the dpi asks for;
+// and all of it again after the dialog has been moved to a screen of a
+// higher dpi, back, to one of a lower dpi and back.
+//
+// Each scenario runs twice: as on Windows 10, and as on Windows 8.1, where
+// the program finds only the monitor's dpi (test builds take
+// BRANTLE_DPI_FUNCTIONS=monitor for that) and the system asks no size
+// before a move and suggests the old size scaled.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -16,19 +24,26 @@ namespace {
 constexpr int32_t kStartMode = 1;
 constexpr int32_t kEndMode = 2;
 
-// Where a dialog at each dpi is moved to: up, further up, down to 96 (with
-// the system still at its own dpi) and down again.
-unsigned MoveTarget(unsigned dpi) {
-    switch (dpi) {
-        case 96:
-            return 144;
-        case 120:
-            return 192;
-        case 192:
-            return 120;
-        default:
-            return 96;
-    }
+// Where a dialog at each dpi is moved to: a higher dpi and a lower one
+// (none below 96), the system staying at its own dpi.
+struct Moves {
+    unsigned up, down;
+};
+Moves MovesFrom(unsigned dpi) {
+    if (dpi <= 96) return {144, 0};
+    if (dpi <= 144) return {192, 96};
+    return {240, 120};
+}
+
+// How the program finds its dpi, and how the system moves its dialogs.
+enum class Windows { Ten, EightPointOne };
+
+void RunAs(Windows windows) {
+    SetEnvironmentVariableW(L"BRANTLE_DPI_FUNCTIONS", windows == Windows::EightPointOne ? L"monitor" : nullptr);
+}
+
+std::string Named(const std::string& kind, Windows windows) {
+    return kind + (windows == Windows::EightPointOne ? " (as on Windows 8.1)" : "");
 }
 
 int SystemDpi() { return ScreenDpi(); }
@@ -116,13 +131,13 @@ bool SameRect(const RECT& a, const RECT& b) {
 // The layout that the program builds its dialog from, for the units and dpi.
 DialogLayout LayoutOf(const std::string& kind, Units units, unsigned dpi) {
     if (kind == "main dialog") return MainDialogLayout("");
-    const BannerSize banner = AboutBannerSize(MulDiv(1024, units.x, 4), MulDiv(1024, units.y, 8), dpi);
-    return AboutDialogLayout(kind == "end mode" ? kEndMode : kStartMode, banner);
+    return AboutDialogLayoutAt(kind == "end mode" ? kEndMode : kStartMode, DialogUnits{units.x, units.y}, dpi);
 }
 
 // Each control at its rectangle of the layout in the dialog's units, the
-// name artwork's label at its picture's size; and, where the dialog has not
-// been moved, the client area at the layout's size.
+// name artwork's label at its picture's size, and the client area the
+// layout's size; each control inside the client area and each picture
+// inside its label.
 void CheckPlaces(const WindowReport& report, const std::string& kind, unsigned dpi, const std::string& what) {
     const Units units = UnitsAt(dpi);
     const DialogLayout layout = LayoutOf(kind, units, dpi);
@@ -148,7 +163,6 @@ void CheckPlaces(const WindowReport& report, const std::string& kind, unsigned d
           what + ": every control is at its rectangle in dialog units (" + std::to_string(units.x) + " x " +
               std::to_string(units.y) + " pixels per 4 x 8)",
           wrong);
-    if (report.moved) return;
     const ReportedFont& dialog = report.windows[0];
     const long width = MulDiv(layout.width, units.x, 4), height = MulDiv(layout.height, units.y, 8);
     Check(dialog.clientWidth == width && dialog.clientHeight == height,
@@ -156,14 +170,48 @@ void CheckPlaces(const WindowReport& report, const std::string& kind, unsigned d
               " units",
           std::to_string(dialog.clientWidth) + " x " + std::to_string(dialog.clientHeight) + ", expected " +
               std::to_string(width) + " x " + std::to_string(height));
-    // The units follow the dpi within what the font's rounded metrics make
-    // of it: a few per cent.
-    const Units at96 = UnitsAt(96);
-    const double across = static_cast<double>(units.x) / at96.x * 96 / dpi;
-    const double down = static_cast<double>(units.y) / at96.y * 96 / dpi;
-    Check(across > 0.9 && across < 1.1 && down > 0.9 && down < 1.1,
-          what + ": the dialog units are dpi / 96 times those at 96 dpi, within 10 %",
-          std::to_string(across) + " across, " + std::to_string(down) + " down");
+
+    std::string outside, cut;
+    for (size_t i = 1; i < report.windows.size(); ++i) {
+        const ReportedFont& w = report.windows[i];
+        if (w.rect.left < 0 || w.rect.top < 0 || w.rect.right > dialog.clientWidth ||
+            w.rect.bottom > dialog.clientHeight) {
+            outside += " " + w.window + " at " + RectText(w.rect) + ";";
+        }
+        if (w.bitmapWidth > w.clientWidth || w.bitmapHeight > w.clientHeight) {
+            cut += " " + w.window + ": " + std::to_string(w.bitmapWidth) + " x " + std::to_string(w.bitmapHeight) +
+                   " in " + std::to_string(w.clientWidth) + " x " + std::to_string(w.clientHeight) + ";";
+        }
+    }
+    Check(outside.empty(), what + ": every control lies inside the client area", outside);
+    Check(cut.empty(), what + ": every picture lies inside its label", cut);
+}
+
+int CALLBACK NoteTrueTypeFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD type, LPARAM found) {
+    if (type & TRUETYPE_FONTTYPE) *reinterpret_cast<bool*>(found) = true;
+    return 1;
+}
+
+// The face that the title is drawn in: the first of the title faces that
+// this system has as a TrueType font; "" where it has none of them (Wine
+// without its own fonts maps Tahoma to another face) and any TrueType
+// face serves.
+std::string TitleFaceOfThisSystem() {
+    HDC screen = GetDC(nullptr);
+    std::string face;
+    for (const char* name : TITLE_FONT_FACES) {
+        LOGFONTW family{};
+        family.lfCharSet = DEFAULT_CHARSET;
+        lstrcpynW(family.lfFaceName, Widen(name).c_str(), LF_FACESIZE);
+        bool found = false;
+        EnumFontFamiliesExW(screen, &family, NoteTrueTypeFamily, reinterpret_cast<LPARAM>(&found), 0);
+        if (found) {
+            face = name;
+            break;
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    return face;
 }
 
 // The default dialog font, the title font and the link font, each made
@@ -187,10 +235,16 @@ void CheckFonts(const WindowReport& report, unsigned dpi, const std::string& wha
                 if (!w.system) wrong += " the title is not the stock system font at 96 dpi;";
                 continue;
             }
-            // Bold; about dpi / 96 times the 16-pixel cell of the system font
-            // at 96 dpi (less only to fit its label); as wide for its height
-            // as that font (7 in 16), not narrowed.
+            // A bold TrueType face, Tahoma or Microsoft Sans Serif where the
+            // system has them: the raster system font does not scale. About dpi / 96 times the
+            // 16-pixel cell of the system font at 96 dpi (less only to fit
+            // its label); as wide for its height as that font (7 in 16),
+            // not narrowed.
             const long least = MulDiv(16 * 8, static_cast<int>(dpi), 96 * 10);
+            if (w.system || !w.trueType) wrong += " the title font is not TrueType;";
+            const std::string face = TitleFaceOfThisSystem();
+            if (!face.empty() && w.madeFace != face)
+                wrong += " title face " + Quoted(w.madeFace) + ", expected " + Quoted(face) + ";";
             if (w.weight < FW_BOLD) wrong += " title weight " + std::to_string(w.weight) + ";";
             if (w.cellHeight < least || w.cellHeight > MulDiv(16, static_cast<int>(dpi), 96))
                 wrong += " title cell height " + std::to_string(w.cellHeight) + ";";
@@ -210,7 +264,9 @@ void CheckFonts(const WindowReport& report, unsigned dpi, const std::string& wha
         }
     }
     Check(titles == 1 && plain > 1 && wrong.empty(),
-          what + ": the fonts are made for " + DpiText(dpi) + " (Tahoma 8, a bold title as wide as at 96 dpi" +
+          what + ": the fonts are made for " + DpiText(dpi) + " (Tahoma 8, " +
+              (dpi == 96 && SystemDpi() == 96 ? "the stock system font for the title"
+                                              : "a bold TrueType title as wide as at 96 dpi") +
               (links ? ", underlined links" : "") + ")",
           wrong + (titles == 1 ? "" : " no title label;"));
 }
@@ -255,17 +311,11 @@ void CheckNothingClipped(const WindowReport& report, unsigned dpi, const std::st
 // The three pictures at dpi / 96 times their 96-dpi size, with the face
 // colour at the corners of each, where the grey of the drawings was.
 void CheckPictures(HWND about, const WindowReport& report, unsigned dpi, const std::string& what) {
-    const struct {
-        int id;
-        const char* name;
-        int width, height;
-    } pictures[] = {
-        {IDC_PRODUCT_ART, "QVTEXT", 184, 57}, {IDC_BULB_ART, "LBULB", 53, 56}, {IDC_LOGO_ART, "KXLOGO", 172, 43}};
     POINT origin{0, 0};
     ClientToScreen(about, &origin);
     const COLORREF face = GetSysColor(COLOR_3DFACE);
     HDC screen = GetDC(nullptr);
-    for (const auto& p : pictures) {
+    for (const AboutPicture& p : ABOUT_PICTURES) {
         const ReportedFont* label = report.Find(p.id);
         if (!Check(label != nullptr, what + ": " + p.name + " is reported")) continue;
         const long width = MulDiv(p.width, static_cast<int>(dpi), 96),
@@ -302,12 +352,9 @@ void CheckIcons(const WindowReport& report, unsigned dpi, const std::string& wha
               what + ": the small and big icons are the sizes for " + DpiText(dpi));
 }
 
-// Everything above for the dialog on show, at the screen's dpi.
-void CheckDialogAtItsDpi(ChildProcess& child, HWND dialog, const std::string& kind) {
-    const unsigned dpi = static_cast<unsigned>(SystemDpi());
-    const std::string what = kind + " at " + DpiText(dpi);
-    const WindowReport report = ReportWindows(child);
-    if (!Check(!report.windows.empty(), what + ": the program reports its windows")) return;
+// Everything above for the dialog on show at `dpi`.
+void CheckDialogAt(HWND dialog, const WindowReport& report, const std::string& kind, unsigned dpi,
+                   const std::string& what) {
     CheckPlaces(report, kind, dpi, what);
     CheckFonts(report, dpi, what);
     CheckNothingClipped(report, dpi, what);
@@ -315,37 +362,79 @@ void CheckDialogAtItsDpi(ChildProcess& child, HWND dialog, const std::string& ki
     CheckIcons(report, dpi, what);
 }
 
-// Moves the dialog on show to a screen of another dpi, checks it there and
-// moves it back.
-void CheckMovedToAnotherDpi(ChildProcess& child, HWND dialog, const std::string& kind) {
-    const unsigned from = static_cast<unsigned>(SystemDpi());
-    const unsigned to = MoveTarget(from);
-    const std::string what = kind + " moved from " + DpiText(from) + " to " + DpiText(to);
-    const WindowReport report = ReportWindows(child, to);
-    if (!Check(report.moved && report.movedTo == to && !report.windows.empty(),
-               what + ": the program reports the move and its windows"))
+// The dialog on show at the screen's dpi; its dialog units follow the dpi
+// within what the font's rounded metrics make of it, a few per cent.
+void CheckDialogAtItsDpi(ChildProcess& child, HWND dialog, const std::string& kind, const std::string& what) {
+    const unsigned dpi = static_cast<unsigned>(SystemDpi());
+    const WindowReport report = ReportWindows(child);
+    if (!Check(!report.windows.empty(), what + ": the program reports its windows")) return;
+    CheckDialogAt(dialog, report, kind, dpi, what);
+    const Units units = UnitsAt(dpi), at96 = UnitsAt(96);
+    const double across = static_cast<double>(units.x) / at96.x * 96 / dpi;
+    const double down = static_cast<double>(units.y) / at96.y * 96 / dpi;
+    Check(across > 0.9 && across < 1.1 && down > 0.9 && down < 1.1,
+          what + ": the dialog units are dpi / 96 times those at 96 dpi, within 10 %",
+          std::to_string(across) + " across, " + std::to_string(down) + " down");
+}
+
+// The window size whose client area is the layout's at `dpi`, with the
+// dialog's styles and the frame that the system gives for that dpi.
+SIZE LayoutWindowSize(HWND dialog, const std::string& kind, unsigned dpi) {
+    const Units units = UnitsAt(dpi);
+    const DialogLayout layout = LayoutOf(kind, units, dpi);
+    RECT rect{0, 0, MulDiv(layout.width, units.x, 4), MulDiv(layout.height, units.y, 8)};
+    AdjustWindowRectExForDpi(&rect, static_cast<DWORD>(GetWindowLongW(dialog, GWL_STYLE)), FALSE,
+                             static_cast<DWORD>(GetWindowLongW(dialog, GWL_EXSTYLE)), dpi);
+    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+// Moves the dialog on show from a screen of `from` dpi to one of `to` and
+// checks it there.
+void CheckMove(ChildProcess& child, HWND dialog, const std::string& kind, Windows windows, unsigned from, unsigned to,
+               const std::string& what) {
+    const WindowReport report = ReportWindows(child, to, from);
+    if (!Check(report.moved && report.movedFrom == from && report.movedTo == to && !report.windows.empty(),
+               what + ": the program reports the move and its windows",
+               std::to_string(report.movedFrom) + " to " + std::to_string(report.movedTo)))
         return;
+    if (windows == Windows::Ten) {
+        // Asked before the move, the program answers with the size that its
+        // layout needs there, not the old size scaled.
+        const SIZE want = LayoutWindowSize(dialog, kind, to);
+        Check(report.answeredSize && report.answered.cx == want.cx && report.answered.cy == want.cy,
+              what + ": the program answers WM_GETDPISCALEDSIZE with its layout's size",
+              (report.answeredSize ? std::to_string(report.answered.cx) + " x " + std::to_string(report.answered.cy)
+                                   : std::string("no answer")) +
+                  ", expected " + std::to_string(want.cx) + " x " + std::to_string(want.cy));
+    }
     RECT rect{};
     GetWindowRect(dialog, &rect);
-    Check(SameRect(rect, report.suggested), what + ": the dialog takes the suggested rectangle",
+    Check(rect.left == report.suggested.left && rect.top == report.suggested.top,
+          what + ": the dialog keeps the suggested top-left corner",
           RectText(rect) + ", suggested " + RectText(report.suggested));
     Check(report.objectsBefore > 0 && report.objectsGone == report.objectsBefore,
           what + ": the fonts and pictures made for " + DpiText(from) + " are freed",
           std::to_string(report.objectsGone) + " of " + std::to_string(report.objectsBefore) + " gone");
-    CheckPlaces(report, kind, to, what);
-    CheckFonts(report, to, what);
-    CheckNothingClipped(report, to, what);
-    if (kind != "main dialog") CheckPictures(dialog, report, to, what);
-    CheckIcons(report, to, what);
-    const WindowReport back = ReportWindows(child, from);
-    Check(back.moved && back.objectsBefore > 0 && back.objectsGone == back.objectsBefore,
-          what + ": and back, freeing those made for " + DpiText(to));
+    CheckDialogAt(dialog, report, kind, to, what);
 }
 
-}  // namespace
-
-E2E_SCENARIO(dpi_main_dialog) {
+// Moves the dialog on show up and back, then down and back, checking it
+// after every move.
+void CheckMovesToOtherDpi(ChildProcess& child, HWND dialog, const std::string& kind, Windows windows) {
     const unsigned dpi = static_cast<unsigned>(SystemDpi());
+    const Moves moves = MovesFrom(dpi);
+    for (unsigned to : {moves.up, moves.down}) {
+        if (to == 0) continue;
+        const std::string what = Named(kind, windows) + " moved from " + DpiText(dpi) + " to " + DpiText(to);
+        CheckMove(child, dialog, kind, windows, dpi, to, what);
+        CheckMove(child, dialog, kind, windows, to, dpi, what + " and back");
+    }
+}
+
+void MainDialogAtEveryDpi(Windows windows) {
+    RunAs(windows);
+    const unsigned dpi = static_cast<unsigned>(SystemDpi());
+    const std::string kind = "main dialog", what = Named(kind, windows) + " at " + DpiText(dpi);
     // The harness measures dialog units as the dialog manager does.
     const Units formula = UnitsAt(dpi), manager = UnitsOfTheDialogManager();
     Check(formula.x == manager.x && formula.y == manager.y,
@@ -358,37 +447,58 @@ E2E_SCENARIO(dpi_main_dialog) {
     Click(main, IDC_CONDITION);
     Settle(main);
     CheckLines(main, kHeading, "internal or external lighting", "", "652 with the junction ticked");
-    CheckDialogAtItsDpi(child, main, "main dialog");
-    SaveScreenshot(main, "dpi-main-dialog");
+    // Where user32 cannot tell a window's dpi, the monitor's comes from
+    // shcore, which is loaded for that alone.
+    const std::vector<std::string> modules = LoadedModules(child.Pid());
+    if (Check(!modules.empty(), what + ": the program's modules can be listed")) {
+        const bool shcore = std::find(modules.begin(), modules.end(), "shcore.dll") != modules.end();
+        Check(shcore == (windows == Windows::EightPointOne),
+              what + (windows == Windows::EightPointOne ? ": shcore.dll is loaded, for the monitor's dpi"
+                                                        : ": shcore.dll is not loaded: user32 tells the window's dpi"));
+    }
+    CheckDialogAtItsDpi(child, main, kind, what);
+    if (windows == Windows::Ten) SaveScreenshot(main, "dpi-main-dialog");
     // The longest heading and note.
     Click(main, IDC_NONE);
     Settle(main);
     CheckText(ControlText(main, IDC_RESULT_HEADER), kHeadingNoNumber, "none ticked: the heading for no number");
-    CheckNothingClipped(ReportWindows(child), dpi, "main dialog with none ticked");
-    CheckMovedToAnotherDpi(child, main, "main dialog");
+    CheckNothingClipped(ReportWindows(child), dpi, what + " with none ticked");
+    CheckMovesToOtherDpi(child, main, kind, windows);
     Settle(main);
     CheckText(ControlText(main, IDC_RESULT_HEADER), kHeadingNoNumber, "after the moves: the same heading");
     PressKey(main, VK_ESCAPE);
     ExpectExit(child, main, -2, "Esc ends the program");
 }
 
-E2E_SCENARIO(dpi_about_dialog_both_modes) {
+void AboutDialogAtEveryDpi(Windows windows) {
+    RunAs(windows);
+    const std::string at = " at " + DpiText(static_cast<unsigned>(SystemDpi()));
     ChildProcess child;
     if (!StartBrantle(child, "")) return;
     HWND about = ExpectDialog(child, nullptr, DialogKind::About, "the first About dialog");
     if (!about) return;
-    CheckDialogAtItsDpi(child, about, "start mode");
-    SaveScreenshot(about, "dpi-about-start");
-    CheckMovedToAnotherDpi(child, about, "start mode");
+    CheckDialogAtItsDpi(child, about, "start mode", Named("start mode", windows) + at);
+    if (windows == Windows::Ten) SaveScreenshot(about, "dpi-about-start");
+    CheckMovesToOtherDpi(child, about, "start mode", windows);
     Click(about, IDOK);
     HWND main = ExpectDialog(child, about, DialogKind::Main, "the main dialog");
     if (!main) return;
     Click(main, IDOK);
     HWND end = ExpectDialog(child, main, DialogKind::About, "the last About dialog");
     if (!end) return;
-    CheckDialogAtItsDpi(child, end, "end mode");
-    SaveScreenshot(end, "dpi-about-end");
-    CheckMovedToAnotherDpi(child, end, "end mode");
+    CheckDialogAtItsDpi(child, end, "end mode", Named("end mode", windows) + at);
+    if (windows == Windows::Ten) SaveScreenshot(end, "dpi-about-end");
+    CheckMovesToOtherDpi(child, end, "end mode", windows);
     Click(end, IDOK);
     ExpectExit(child, end, 0, "Close ends the program");
 }
+
+}  // namespace
+
+E2E_SCENARIO(dpi_main_dialog) { MainDialogAtEveryDpi(Windows::Ten); }
+
+E2E_SCENARIO(dpi_about_dialog_both_modes) { AboutDialogAtEveryDpi(Windows::Ten); }
+
+E2E_SCENARIO(dpi_main_dialog_as_on_windows_8_1) { MainDialogAtEveryDpi(Windows::EightPointOne); }
+
+E2E_SCENARIO(dpi_about_dialog_both_modes_as_on_windows_8_1) { AboutDialogAtEveryDpi(Windows::EightPointOne); }
