@@ -38,8 +38,14 @@ echo "brantle-rules.js: $(grep -c '^ok' build/web/cli-test.log) passed, $(grep -
 step "The page in headless Chromium, judged by the native tool"
 timeout 1200 node tests/web/page_test.js build/web/page build/native/cli/brantle-rules
 
-step "The page for everyone and offline: axe-core's WCAG A and AA rules, the keyboard alone, live regions, reflow, the manifest, the service worker"
+step "The page's schedule check: picked, dropped, refused and bounded, in a worker or in slices"
+timeout 1200 node tests/web/page_schedule_test.js build/web/page build/native/cli/brantle-rules
+
+step "The page for everyone: axe-core's WCAG A and AA rules, the keyboard alone, live regions, reflow"
 timeout 1200 node tests/web/page_a11y_test.js build/web/page build/native/cli/brantle-rules
+
+step "The page installed and offline: the manifest, the service worker, file://"
+timeout 1200 node tests/web/page_offline_test.js build/web/page build/native/cli/brantle-rules
 
 step "Fuzzers, 10 seconds each"
 scripts/fuzz.sh 10 build/fuzz
