@@ -63,9 +63,11 @@ def read_map(path):
         if not line.strip() or line.startswith("Symbol "):
             continue
         if line[0] != " ":
-            parts = line.split()
+            # The symbol, then the first file (which defines it, where a
+            # file does) on the same line; the files that refer to it follow.
+            parts = line.split(None, 1)
             symbol = parts[0]
-            references[symbol] = parts[1:2]
+            references[symbol] = [parts[1].strip()] if len(parts) > 1 else []
         elif symbol is not None:
             references[symbol].append(line.strip())
     return constructors, references
