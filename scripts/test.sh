@@ -15,6 +15,18 @@ step "Shell scripts (shellcheck)"
 shellcheck -x scripts/*.sh tests/*.sh
 echo "shellcheck: no findings"
 
+step "C++ layout (clang-format 14 with .clang-format)"
+unclean=()
+while IFS= read -r -d '' file; do
+  clang-format-14 --style=file "$file" | cmp -s - "$file" || unclean+=("$file")
+done < <(git ls-files -z '*.cpp' '*.h')
+if [ ${#unclean[@]} -gt 0 ]; then
+  printf 'not as clang-format lays it out: %s\n' "${unclean[@]}"
+  echo "clang-format-14 -i <file> lays a file out"
+  exit 1
+fi
+echo "clang-format: every C++ file is clean"
+
 step "Native build and unit tests"
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/native -j2
