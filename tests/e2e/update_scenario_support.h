@@ -84,6 +84,8 @@ void ExpectAboutStaysOpen(ChildProcess& child, HWND about, const std::string& wh
 // key's private half, by openssl, when the signature is served in the mode
 // "signed" (update_server.py).
 
+// Whether the harness was given that program; a scenario that needs it and
+// finds none is reported as skipped.
 bool SignedBuildGiven();
 
 // While it lives, the programs that the scenario starts are the build that
