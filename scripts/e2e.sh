@@ -26,7 +26,12 @@
 # host whose brantle.exe was built with BRANTLE_UPDATE_PUBLIC_KEY) and
 # BRANTLE_E2E_MAKER_KEY (the private half of that key, PEM), the update
 # server signs lists with that key and the signed-list scenarios run against
-# that brantle.exe; without them those scenarios fail.
+# that brantle.exe; without them, or when they do not belong together, those
+# scenarios say why and are counted as skipped. BRANTLE_RULES_REFERENCE names
+# the native brantle-rules that the build's brantle-rules.exe must agree with.
+# Each of the three that the environment does not give is taken from the
+# build folder's CMake cache, where the test command records them, so that
+# `ctest -L e2e` runs on its own as the test command ran it.
 #
 # The stalled-server scenarios start brantle.exe with the switch "/T 300",
 # which only a build configured with BRANTLE_TEST_LIMITS=ON reads (a build
@@ -83,12 +88,19 @@ done
 wine_env_start_for_build_folder "$build" e2e "$state"
 words=$(windows_build_words "$WINE_ENV_BUILD")
 
+# A variable of a build folder's CMake cache: cache_value <folder> <name>.
+cache_value() { sed -n "s/^$2:[A-Z]*=//p" "$1/CMakeCache.txt"; }
+: "${BRANTLE_E2E_SIGNED_BUILD:=$(cache_value "$build" BRANTLE_E2E_SIGNED_BUILD)}"
+: "${BRANTLE_E2E_MAKER_KEY:=$(cache_value "$build" BRANTLE_E2E_MAKER_KEY)}"
+: "${BRANTLE_RULES_REFERENCE:=$(cache_value "$build" BRANTLE_RULES_REFERENCE)}"
+export BRANTLE_RULES_REFERENCE
+
 # The update server stand-in, on the host and port that this build's
 # brantle.exe asks (BRANTLE_UPDATE_HOST, 127.0.0.1:<port> in test builds).
-update_host=$(sed -n 's/^BRANTLE_UPDATE_HOST:STRING=//p' "$build/CMakeCache.txt")
+update_host=$(cache_value "$build" BRANTLE_UPDATE_HOST)
 # Whether a build's brantle.exe reads the switch that shortens the update's
 # time limits: ON or OFF.
-test_limits() { sed -n 's/^BRANTLE_TEST_LIMITS:BOOL=//p' "$1/CMakeCache.txt"; }
+test_limits() { cache_value "$1" BRANTLE_TEST_LIMITS; }
 BRANTLE_E2E_TEST_LIMITS=$(test_limits "$build")
 export BRANTLE_E2E_TEST_LIMITS
 
@@ -96,25 +108,29 @@ export BRANTLE_E2E_TEST_LIMITS
 # half is the maker's key given; a second key, made here, signs as somebody
 # else would.
 server_keys=() signed_args=()
-if [ -n "${BRANTLE_E2E_SIGNED_BUILD:-}" ]; then
-  signed_build=$(cd "$BRANTLE_E2E_SIGNED_BUILD" && pwd) || exit 2
+problem=""
+if [ -z "$BRANTLE_E2E_SIGNED_BUILD" ]; then
+  problem="neither the environment nor $build/CMakeCache.txt gives BRANTLE_E2E_SIGNED_BUILD"
+elif [ ! -f "$BRANTLE_E2E_SIGNED_BUILD/CMakeCache.txt" ]; then
+  problem="BRANTLE_E2E_SIGNED_BUILD: $BRANTLE_E2E_SIGNED_BUILD is not a build folder"
+else
+  signed_build=$(cd "$BRANTLE_E2E_SIGNED_BUILD" && pwd)
   signed_exe=$signed_build/app/brantle.exe
-  signed_key=$(sed -n 's/^BRANTLE_UPDATE_PUBLIC_KEY:FILEPATH=//p' "$signed_build/CMakeCache.txt")
-  problem=""
+  signed_key=$(cache_value "$signed_build" BRANTLE_UPDATE_PUBLIC_KEY)
   if [ ! -f "$signed_exe" ]; then
     problem="$signed_exe is missing"
   elif [ "$(windows_build_of "$signed_exe")" != "$WINE_ENV_BUILD" ]; then
     problem="$signed_exe is not a $(windows_build_words "$WINE_ENV_BUILD") program"
-  elif [ "$(sed -n 's/^BRANTLE_UPDATE_HOST:STRING=//p' "$signed_build/CMakeCache.txt")" != "$update_host" ]; then
+  elif [ "$(cache_value "$signed_build" BRANTLE_UPDATE_HOST)" != "$update_host" ]; then
     problem="$signed_build asks another update host than $build"
-  elif [ -z "$signed_key" ] || [ ! -f "${BRANTLE_E2E_MAKER_KEY:-}" ] ||
+  elif [ -z "$signed_key" ] || [ ! -f "$BRANTLE_E2E_MAKER_KEY" ] ||
     ! cmp -s <(openssl pkey -pubout -in "$BRANTLE_E2E_MAKER_KEY" 2>/dev/null) <(openssl pkey -pubin -in "$signed_key" 2>/dev/null); then
     problem="BRANTLE_E2E_MAKER_KEY (${BRANTLE_E2E_MAKER_KEY:-unset}) is not the private half of the key $signed_build was built with"
   fi
-  if [ -n "$problem" ]; then
-    echo "e2e: BRANTLE_E2E_SIGNED_BUILD: $problem" >&2
-    exit 2
-  fi
+fi
+if [ -n "$problem" ]; then
+  echo "e2e: the signed-list scenarios are skipped: $problem"
+else
   other_key=$state/other-key.pem
   openssl ecparam -name prime256v1 -genkey -noout -out "$other_key" 2>/dev/null ||
     { echo "e2e: openssl could not make a second key" >&2; exit 1; }
@@ -167,7 +183,7 @@ if [ ${#scenarios[@]} -eq 0 ]; then
   exit 1
 fi
 
-passed=0 failed=0 ran=0
+passed=0 failed=0 skipped=0 ran=0
 started=$SECONDS
 output=$state/scenario.out
 harness_arguments=(
@@ -192,12 +208,13 @@ for scenario in "${scenarios[@]}"; do
   # own output files, so nothing here waits for them.
   timeout -k 10 "$scenario_limit" "$WINE_ENV_LOADER" "$harness" "${harness_arguments[@]}" \
     --scenario "$scenario" >"$output" 2>>"$errors" </dev/null || status=$?
-  tr -d '\r' <"$output" | grep -vE '^[0-9]+ passed, [0-9]+ failed$' | tee -a "$log" || true
-  counts=$(tr -d '\r' <"$output" | sed -nE 's/^([0-9]+) passed, ([0-9]+) failed$/\1 \2/p' | tail -n 1)
+  tr -d '\r' <"$output" | grep -vE '^[0-9]+ passed, [0-9]+ failed, [0-9]+ skipped$' | tee -a "$log" || true
+  counts=$(tr -d '\r' <"$output" | sed -nE 's/^([0-9]+) passed, ([0-9]+) failed, ([0-9]+) skipped$/\1 \2 \3/p' | tail -n 1)
   if [ -n "$counts" ]; then
-    read -r scenario_passed scenario_failed <<<"$counts"
+    read -r scenario_passed scenario_failed scenario_skipped <<<"$counts"
     passed=$((passed + scenario_passed))
     failed=$((failed + scenario_failed))
+    skipped=$((skipped + scenario_skipped))
     if [ "$status" -ne 0 ] && [ "$scenario_failed" -eq 0 ]; then
       say "FAIL $scenario: the harness ended with exit status $status"
       failed=$((failed + 1))
@@ -206,6 +223,7 @@ for scenario in "${scenarios[@]}"; do
     # The checks it made before it was ended still count.
     passed=$((passed + $(tr -d '\r' <"$output" | grep -c '^ok ' || true)))
     failed=$((failed + $(tr -d '\r' <"$output" | grep -c '^FAIL ' || true)))
+    skipped=$((skipped + $(tr -d '\r' <"$output" | grep -c '^skip ' || true)))
     if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
       say "FAIL $scenario: did not end within ${scenario_limit} s (hung); ended it"
     else
@@ -220,7 +238,7 @@ if [ "$ran" -eq 0 ] && [ "$failed" -eq 0 ]; then
   say "FAIL harness: no scenario matched \"$only\""
   failed=1
 fi
-summary="$passed passed, $failed failed"
+summary="$passed passed, $failed failed, $skipped skipped"
 echo "$summary" >>"$log"
 
 for bmp in "$shots"/*.bmp; do

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs what building and testing Brantle needs on Debian, skipping what is
 # already there: the native toolchain and test libraries, clang for the
-# fuzzers, shellcheck for the scripts, MinGW-w64 for every Windows build,
-# osslsigncode to sign the release (with SoftHSM and OpenSSL's PKCS#11 engine,
-# which the release check uses as a stand-in for a maker's hardware token),
-# and Wine with Xvfb to run them. Each build's Wine loader (wine32 with the i386
-# architecture for the 32-bit one) only where this machine can run it. For
-# the web build: Emscripten, Chromium and Node from Debian, and the page
-# tests' npm packages (playwright-core, which drives that Chromium and
-# downloads no browser, and axe-core, which checks the page's accessibility).
+# fuzzers, shellcheck for the scripts, clang-format 14 for the C++ layout,
+# MinGW-w64 for every Windows build, osslsigncode to sign the release (with
+# SoftHSM and OpenSSL's PKCS#11 engine, which the release check uses as a
+# stand-in for a maker's hardware token), and Wine with Xvfb to run them. Each
+# build's Wine loader (wine32 with the i386 architecture for the 32-bit one)
+# only where this machine can run it. For the web build: Emscripten, Chromium
+# and Node from Debian, and the page tests' npm packages (playwright-core,
+# which drives that Chromium and downloads no browser, and axe-core, which
+# checks the page's accessibility).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # shellcheck source=windows-builds.sh
@@ -16,7 +17,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
   cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libssl-dev openssl python3 python3-pefile
-  clang libclang-rt-14-dev shellcheck
+  clang libclang-rt-14-dev clang-format-14 shellcheck
   mingw-w64-tools wine xvfb x11-apps imagemagick xdotool zip unzip
   osslsigncode softhsm2 libengine-pkcs11-openssl
 )

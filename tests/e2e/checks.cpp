@@ -10,6 +10,7 @@ namespace {
 
 int Passed = 0;
 int Failed = 0;
+int Skipped = 0;
 std::string CurrentScenario;
 
 std::vector<std::pair<const char*, void (*)()>>& Registry() {
@@ -52,6 +53,12 @@ bool Check(bool passed, const std::string& what, const std::string& detail) {
     return passed;
 }
 
+void Skip(const std::string& why) {
+    ++Skipped;
+    std::printf("skip %s: %s\n", CurrentScenario.c_str(), why.c_str());
+    std::fflush(stdout);
+}
+
 bool CheckText(const std::string& got, const std::string& want, const std::string& what) {
     return Check(got == want, what, got == want ? "" : "got " + Quoted(got) + ", expected " + Quoted(want));
 }
@@ -73,8 +80,8 @@ int RunScenarios(const std::string& only, bool exact) {
         run();
     }
     CurrentScenario = "harness";
-    if (Passed + Failed == 0) Check(false, "no scenario matched " + Quoted(only));
-    std::printf("%d passed, %d failed\n", Passed, Failed);
+    if (Passed + Failed + Skipped == 0) Check(false, "no scenario matched " + Quoted(only));
+    std::printf("%d passed, %d failed, %d skipped\n", Passed, Failed, Skipped);
     std::fflush(stdout);
     return Failed == 0 ? 0 : 1;
 }

@@ -22,6 +22,11 @@ bool Check(bool passed, const std::string& what, const std::string& detail = "")
 bool CheckText(const std::string& got, const std::string& want, const std::string& what);
 bool CheckInt(long long got, long long want, const std::string& what);
 
+// Reports that the running scenario cannot run here because this run lacks
+// something it needs (`why`): prints "skip" with the scenario's name and
+// counts it, neither as passed nor as failed.
+void Skip(const std::string& why);
+
 // Text in double quotes, with bytes outside printable ASCII escaped.
 std::string Quoted(const std::string& text);
 

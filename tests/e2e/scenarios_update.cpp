@@ -1,10 +1,10 @@
 // The update check behind the About dialog's "Check for updates" button,
-// against a local stand-in for the update server (update_scenario_support.h).
+// against a local stand-in for the update server (update_scenario_support.h):
+// the list, each update method and each failure, in a build without a key.
 // Each scenario writes the files the server is to serve, clicks the button
 // and answers the message boxes.
 #include <cctype>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,84 +13,7 @@
 #include "update_scenario_support.h"
 #include "update_platform_win.h"
 
-#include <bcrypt.h>
-
 namespace {
-
-const char kMarkerExe[] = "brantle_update_marker.exe";
-
-// Clicks "Check for updates" in the first About dialog, answers Yes to the
-// prompt for version 1.11 when `asksFirst` (running `beforeYes` first), and
-// expects the failure box with `message` (no owner); the About dialog then
-// stays open. Nothing may be saved or started under `notSaved`.
-void ExpectFailure(bool asksFirst, const std::string& message, const std::string& what,
-                   const std::vector<std::string>& notSaved = {}, const std::function<void()>& beforeYes = {}) {
-    ChildProcess child;
-    HWND about = StartAndCheck(child);
-    if (!about) return;
-    if (asksFirst) {
-        HWND prompt = WaitForMessageBox(child.Pid(), kNewerCaption, kBoxTimeout);
-        if (!Check(prompt != nullptr, what + ": the prompt appears")) return;
-        CheckText(MessageBoxText(prompt), UpgradeQuestion("1.11"), what + ": the prompt's text");
-        if (beforeYes) beforeYes();
-        AnswerMessageBox(prompt, IDYES);
-    }
-    if (!ExpectBox(child, kFailureCaption, message, nullptr, IDOK, what)) return;
-    for (const std::string& name : notSaved) {
-        Check(!FileExists(TempFolder() + name), what + ": nothing saved as " + name);
-        Check(!FileExists(TempFolder() + name + ".ran"), what + ": nothing started");
-    }
-    ExpectAboutStaysOpen(child, about, what);
-}
-
-std::string MarkerExeBytes() {
-    wchar_t self[MAX_PATH + 1];
-    DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH + 1);
-    std::string folder = ParentFolder(Narrow(std::wstring(self, length)));
-    std::string bytes;
-    if (!ReadBytes(folder + "\\" + kMarkerExe, bytes)) Check(false, std::string(kMarkerExe) + " is beside the harness");
-    return bytes;
-}
-
-// The SHA-256 of `bytes` in lower-case hexadecimal, by Windows' own
-// cryptography ("" when it fails), as a maker's sha256sum gives it.
-std::string Sha256Hex(const std::string& bytes) {
-    BCRYPT_ALG_HANDLE algorithm = nullptr;
-    BCRYPT_HASH_HANDLE hash = nullptr;
-    UCHAR digest[32];
-    bool ok = BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) >= 0 &&
-              BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0) >= 0 &&
-              BCryptHashData(hash, reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data())),
-                             static_cast<ULONG>(bytes.size()), 0) >= 0 &&
-              BCryptFinishHash(hash, digest, sizeof digest, 0) >= 0;
-    if (hash) BCryptDestroyHash(hash);
-    if (algorithm) BCryptCloseAlgorithmProvider(algorithm, 0);
-    if (!ok) return {};
-    std::string hex;
-    for (UCHAR byte : digest) {
-        hex += "0123456789abcdef"[byte >> 4];
-        hex += "0123456789abcdef"[byte & 15];
-    }
-    return hex;
-}
-
-// Sha256Hex, checked first against the value that sha256sum gives for "abc".
-std::string CheckedSha256Hex(const std::string& bytes) {
-    if (!CheckText(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",
-                   "the harness's SHA-256 gives sha256sum's value"))
-        return {};
-    return Sha256Hex(bytes);
-}
-
-// Waits for the started marker program's note and checks that exactly
-// `saved` ran, started by its quoted full path.
-void ExpectMarker(const std::string& saved, const std::string& what) {
-    std::string note;
-    WaitUntil([&] { return ReadBytes(saved + ".ran", note) && !note.empty() && note.back() == '\n'; }, kStepTimeout);
-    if (!Check(!note.empty(), what + ": the saved program ran (its marker appeared)")) return;
-    // The marker writes UTF-8; the paths here are ASCII.
-    CheckText(note, saved + "\n\"" + saved + "\"\n", what + ": started as its full path, quoted on the command line");
-}
 
 // The result record's OptionSet (bytes 8 to 11, little-endian) of the last
 // message received.
@@ -121,15 +44,12 @@ HWND ShowLastAboutDialog(ChildProcess& child) {
 }  // namespace
 
 E2E_SCENARIO(update_latest_version_running) {
-    if (!ServerConfigured()) return;
-    ResetServerAndTemp();
+    UpdateScenario s;
+    if (!s.Begin()) return;
     const std::string list = "Pelgrath,9.0,1,pelgrath.html\nBrantle,1.10,1,brantle.html\n";
     Serve(kListPath, list);
-    size_t browserLines = BrowserLogLines().size();
-    ChildProcess child;
-    HWND about = StartAndCheck(child);
-    if (!about) return;
-    if (!ExpectBox(child, kLatestCaption, "You're already running the latest version: 1.10.1", about, IDOK,
+    if (!s.Start()) return;
+    if (!ExpectBox(s.child, kLatestCaption, "You're already running the latest version: 1.10.1", s.about, IDOK,
                    "list version 1.10 against 1.10.1"))
         return;
     Check(WasRequested("GET /uploaded/software/updates.txt ok"), "the list was fetched from /uploaded/software/",
@@ -139,59 +59,48 @@ E2E_SCENARIO(update_latest_version_running) {
           "the list stays in the temporary folder as UpdateList.txt");
     Check(RequestLog().find("updates.txt.sig") == std::string::npos, "a build without a key asks for no signature",
           RequestLog());
-    CheckInt(static_cast<long long>(BrowserLogLines().size()), static_cast<long long>(browserLines),
-             "nothing was opened in the browser");
-    ExpectAboutStaysOpen(child, about, "after the latest-version message");
+    s.ExpectNothingOpened("nothing was opened in the browser");
+    ExpectAboutStaysOpen(s.child, s.about, "after the latest-version message");
 }
 
 E2E_SCENARIO(update_newer_version_answered_no) {
-    if (!ServerConfigured()) return;
-    ResetServerAndTemp();
+    UpdateScenario s;
+    if (!s.Begin()) return;
     Serve(kListPath, "Brantle,1.11,1,brantle.html\r\n");
-    size_t browserLines = BrowserLogLines().size();
-    ChildProcess child;
-    HWND about = StartAndCheck(child);
-    if (!about) return;
-    if (!ExpectUpgradePrompt(child, "1.11", about, IDNO, "list version 1.11")) return;
-    CheckInt(static_cast<long long>(BrowserLogLines().size()), static_cast<long long>(browserLines),
-             "No opens nothing");
-    ExpectAboutStaysOpen(child, about, "after No");
+    if (!s.Start() || !ExpectUpgradePrompt(s.child, "1.11", s.about, IDNO, "list version 1.11")) return;
+    s.ExpectNothingOpened("No opens nothing");
+    ExpectAboutStaysOpen(s.child, s.about, "after No");
 }
 
 E2E_SCENARIO(update_method_1_opens_the_browser_and_ends_the_program) {
-    if (!ServerConfigured()) return;
-    ResetServerAndTemp();
+    UpdateScenario s;
+    if (!s.Begin()) return;
     Serve(kListPath, "Brantle,1.10.2,1,brantle.html\n");
-    size_t browserLines = BrowserLogLines().size();
-    ChildProcess child;
-    HWND about = StartAndCheck(child);
-    if (!about) return;
-    if (!ExpectUpgradePrompt(child, "1.10.2", about, IDYES, "method 1")) return;
-    CheckText(WaitForBrowserLine(browserLines), "http://" + Host() + "/brantle.html",
+    if (!s.Start() || !ExpectUpgradePrompt(s.child, "1.10.2", s.about, IDYES, "method 1")) return;
+    CheckText(WaitForBrowserLine(s.browserLines), "http://" + Host() + "/brantle.html",
               "method 1: a bare page name opens on the update server");
-    ExpectExit(child, about, 0, "method 1 from the first About dialog: the program ends with 0, no main dialog");
+    ExpectExit(s.child, s.about, 0, "method 1 from the first About dialog: the program ends with 0, no main dialog");
 }
 
 E2E_SCENARIO(update_method_2_from_the_last_about_dialog) {
-    if (!ServerConfigured()) return;
-    ResetServerAndTemp();
+    UpdateScenario s;
+    if (!s.Begin()) return;
     Serve(kListPath, "Brantle,2,2,www.kestrix.example/brantle/new\n");
-    size_t browserLines = BrowserLogLines().size();
-    ChildProcess child;
-    HWND last = ShowLastAboutDialog(child);
+    HWND last = ShowLastAboutDialog(s.child);
     if (!last) return;
     int32_t result = LastRecordOptions();
     ClickLater(last, IDC_CHECK_UPDATES);
-    if (!ExpectUpgradePrompt(child, "2", last, IDYES, "method 2")) return;
-    CheckText(WaitForBrowserLine(browserLines), "http://www.kestrix.example/brantle/new",
+    if (!ExpectUpgradePrompt(s.child, "2", last, IDYES, "method 2")) return;
+    CheckText(WaitForBrowserLine(s.browserLines), "http://www.kestrix.example/brantle/new",
               "method 2: an address with a \"/\" gets only http:// in front");
-    ExpectExit(child, last, result,
+    ExpectExit(s.child, last, result,
                "method 2 from the last About dialog: the program ends with the main dialog's result");
 }
 
 E2E_SCENARIO(update_method_4_downloads_saves_and_starts) {
-    if (!ServerConfigured()) return;
     const std::string name = "brantle-1.11-setup.exe";
+    UpdateScenario s;
+    if (!s.Begin({name})) return;
     // A temporary folder with a space in its path, as under a user name with
     // a space: the saved file must still be the program that starts.
     const std::string folder = TempFolder() + "Update Test Folder\\";
@@ -199,7 +108,6 @@ E2E_SCENARIO(update_method_4_downloads_saves_and_starts) {
     DeleteFileW(Widen(folder + name).c_str());
     DeleteFileW(Widen(folder + name + ".ran").c_str());
     DeleteFileW(Widen(folder + "UpdateList.txt").c_str());
-    ResetServerAndTemp({name});
     const std::string installer = MarkerExeBytes();
     if (installer.empty()) return;
     // With its SHA-256 in upper case, on a line with a CR LF end.
@@ -211,12 +119,10 @@ E2E_SCENARIO(update_method_4_downloads_saves_and_starts) {
     wchar_t savedTmp[1024];
     DWORD savedTmpLength = GetEnvironmentVariableW(L"TMP", savedTmp, 1024);
     SetEnvironmentVariableW(L"TMP", Widen(folder).c_str());
-    ChildProcess child;
-    HWND about = StartAndCheck(child);
+    const bool started = s.Start();
     SetEnvironmentVariableW(L"TMP", savedTmpLength ? savedTmp : nullptr);
-    if (!about) return;
-    if (!ExpectUpgradePrompt(child, "1.11", about, IDYES, "method 4")) return;
-    ExpectExit(child, about, 0, "method 4 from the first About dialog: the program ends with 0, no main dialog");
+    if (!started || !ExpectUpgradePrompt(s.child, "1.11", s.about, IDYES, "method 4")) return;
+    ExpectExit(s.child, s.about, 0, "method 4 from the first About dialog: the program ends with 0, no main dialog");
     Check(WasRequested("GET /uploaded/protected/" + name + " ok"),
           "method 4: a bare name is fetched from /uploaded/protected/", RequestLog());
     std::string saved;
@@ -229,20 +135,19 @@ E2E_SCENARIO(update_method_4_downloads_saves_and_starts) {
 }
 
 E2E_SCENARIO(update_method_4_full_address_from_the_last_about_dialog) {
-    if (!ServerConfigured()) return;
     const std::string name = "brantle-setup.exe";
-    ResetServerAndTemp({name});
+    UpdateScenario s;
+    if (!s.Begin({name})) return;
     const std::string installer = MarkerExeBytes();
     if (installer.empty()) return;
     Serve("uploaded/protected/v1.11/" + name, installer);
     Serve(kListPath, "Brantle,1.11,4,http://" + Host() + "/uploaded/protected/v1.11/" + name + ",0\n");
-    ChildProcess child;
-    HWND last = ShowLastAboutDialog(child);
+    HWND last = ShowLastAboutDialog(s.child);
     if (!last) return;
     int32_t result = LastRecordOptions();
     ClickLater(last, IDC_CHECK_UPDATES);
-    if (!ExpectUpgradePrompt(child, "1.11", last, IDYES, "method 4 with a full address")) return;
-    ExpectExit(child, last, result,
+    if (!ExpectUpgradePrompt(s.child, "1.11", last, IDYES, "method 4 with a full address")) return;
+    ExpectExit(s.child, last, result,
                "method 4 from the last About dialog: the program ends with the main dialog's result");
     std::string saved;
     Check(ReadBytes(TempFolder() + name, saved) && saved == installer,
@@ -251,27 +156,27 @@ E2E_SCENARIO(update_method_4_full_address_from_the_last_about_dialog) {
 }
 
 E2E_SCENARIO(update_failure_server_unreachable) {
-    if (!ServerConfigured()) return;
-    ResetServerAndTemp();
+    UpdateScenario s;
+    if (!s.Begin()) return;
     Serve(kListPath, "Brantle,1.11,1,p\n");
     if (!SetServerDown(true)) return;
-    ExpectFailure(false, "Could not connect to " + Host() + " (-2)", "no connection for the list");
+    ExpectFailure(s, false, "Could not connect to " + Host() + " (-2)", "no connection for the list");
     SetServerDown(false);
 }
 
 E2E_SCENARIO(update_failure_empty_list) {
-    if (!ServerConfigured()) return;
-    ResetServerAndTemp();
+    UpdateScenario s;
+    if (!s.Begin()) return;
     Serve(kListPath, "", "empty");
-    ExpectFailure(false, "Could not connect to " + Host() + " (-3)", "an empty list");
+    ExpectFailure(s, false, "Could not connect to " + Host() + " (-3)", "an empty list");
 }
 
 E2E_SCENARIO(update_failure_download_did_not_start) {
-    if (!ServerConfigured()) return;
-    ResetServerAndTemp();
+    UpdateScenario s;
+    if (!s.Begin()) return;
     Serve(kListPath, "Brantle,1.11,4,gone.exe,1000\n");
     Serve("uploaded/protected/gone.exe", std::string(1000, 'M'));
-    ExpectFailure(true,
+    ExpectFailure(s, true,
                   "Download didn't start. \r\n"
                   "You may need to change an option in Internet Explorer:\r\n\r\n"
                   "   Select \"Internet options\", and then the \"Advanced\" tab.\r\n"
@@ -282,32 +187,28 @@ E2E_SCENARIO(update_failure_download_did_not_start) {
 }
 
 E2E_SCENARIO(update_failure_download_incomplete) {
-    if (!ServerConfigured()) return;
-    ResetServerAndTemp();
+    UpdateScenario s;
+    if (!s.Begin()) return;
     Serve(kListPath, "Brantle,1.11,4,half.exe,1000\n");
     Serve("uploaded/protected/half.exe", std::string(1000, 'M'), "short");
-    ExpectFailure(true, "Download incomplete (500)", "a method-4 download cut off halfway", {"half.exe"});
+    ExpectFailure(s, true, "Download incomplete (500)", "a method-4 download cut off halfway", {"half.exe"});
 }
 
 E2E_SCENARIO(update_method_1_address_beginning_with_h_gets_a_scheme) {
-    if (!ServerConfigured()) return;
-    ResetServerAndTemp();
+    UpdateScenario s;
+    if (!s.Begin()) return;
     Serve(kListPath, "Brantle,1.11,1,h/no/such/page\n");
-    size_t browserLines = BrowserLogLines().size();
-    ChildProcess child;
-    HWND about = StartAndCheck(child);
-    if (!about) return;
-    if (!ExpectUpgradePrompt(child, "1.11", about, IDYES, "an address beginning with \"h\"")) return;
-    CheckText(WaitForBrowserLine(browserLines), "http://h/no/such/page",
+    if (!s.Start() || !ExpectUpgradePrompt(s.child, "1.11", s.about, IDYES, "an address beginning with \"h\"")) return;
+    CheckText(WaitForBrowserLine(s.browserLines), "http://h/no/such/page",
               "an address beginning with \"h\" but not with http:// gets http:// in front");
-    ExpectExit(child, about, 0, "an address beginning with \"h\": the program ends with 0");
+    ExpectExit(s.child, s.about, 0, "an address beginning with \"h\": the program ends with 0");
 }
 
 E2E_SCENARIO(update_failure_unsupported_method) {
-    if (!ServerConfigured()) return;
-    ResetServerAndTemp();
+    UpdateScenario s;
+    if (!s.Begin()) return;
     Serve(kListPath, "Brantle,1.11,3,brantle.html\n");
-    ExpectFailure(true,
+    ExpectFailure(s, true,
                   "This version does not support that update method\r\n"
                   "Try installing the program again from: " +
                       Host() + "\r\n (103)",
@@ -315,10 +216,10 @@ E2E_SCENARIO(update_failure_unsupported_method) {
 }
 
 E2E_SCENARIO(update_failure_address_without_a_file_name) {
-    if (!ServerConfigured()) return;
-    ResetServerAndTemp();
+    UpdateScenario s;
+    if (!s.Begin()) return;
     Serve(kListPath, "Brantle,1.11,4,http://" + Host() + "/uploaded/protected/,0\n");
-    ExpectFailure(true, "Unexpected error (-9)", "a method-4 address ending in \"/\"");
+    ExpectFailure(s, true, "Unexpected error (-9)", "a method-4 address ending in \"/\"");
     Check(!WasRequested("GET /uploaded/protected/ 404"), "nothing was fetched for it", RequestLog());
 }
 
@@ -327,7 +228,8 @@ E2E_SCENARIO(update_failure_address_without_a_file_name) {
 // local list file in any case: each is refused with kind 9 before anything
 // is fetched, opened or saved, and the same About dialog checks again.
 E2E_SCENARIO(update_failure_unclean_address_or_list_name) {
-    if (!ServerConfigured()) return;
+    UpdateScenario s;
+    if (!s.Begin({"setup.exe", "my setup.exe", "\xe9t\xe9.exe"})) return;
     const std::string base = "http://" + Host() + "/uploaded/protected/";
     struct Case {
         std::string line;   // after "Brantle,1.11,"
@@ -345,14 +247,11 @@ E2E_SCENARIO(update_failure_unclean_address_or_list_name) {
         {"4,UpdateList.txt,0", "", "the local list's name"},
         {"4," + base + "updatelist.TXT,0", "", "the local list's name in other case"},
     };
-    ResetServerAndTemp({"setup.exe", "my setup.exe", "\xe9t\xe9.exe"});
     Serve("uploaded/protected/evil.exe", MarkerExeBytes());
     Serve("uploaded/protected/UpdateList.txt", "MZ not this");
-    size_t browserLines = BrowserLogLines().size();
-    ChildProcess child;
-    if (!StartBrantle(child, "")) return;
-    HWND about = ExpectDialog(child, nullptr, DialogKind::About, "the first About dialog");
-    if (!about) return;
+    if (!s.Open()) return;
+    ChildProcess& child = s.child;
+    HWND about = s.about;
     for (const Case& c : cases) {
         DeleteFileW(Widen(ServerRoot() + "\\requests.log").c_str());
         Serve(kListPath, "Brantle,1.11," + c.line + "\n");
@@ -366,22 +265,21 @@ E2E_SCENARIO(update_failure_unclean_address_or_list_name) {
         if (!c.saved.empty()) Check(!FileExists(TempFolder() + c.saved), std::string(c.what) + ": nothing saved");
         WaitUntil([&] { return IsWindowEnabled(about) != FALSE; }, kStepTimeout);
     }
-    CheckInt(static_cast<long long>(BrowserLogLines().size()), static_cast<long long>(browserLines),
-             "nothing was opened in the browser");
+    s.ExpectNothingOpened("nothing was opened in the browser");
     ExpectAboutStaysOpen(child, about, "after the refused addresses");
 }
 
 E2E_SCENARIO(update_failure_saved_file_cannot_start) {
-    if (!ServerConfigured()) return;
-    ResetServerAndTemp({"notes.exe"});
+    UpdateScenario s;
+    if (!s.Begin({"notes.exe"})) return;
     Serve(kListPath, "Brantle,1.11,4,notes.exe,0\n");
     Serve("uploaded/protected/notes.exe", "This is a text file, not a program.\r\n");
-    ExpectFailure(true, "Unexpected error (193)", "a saved file that is not a program");
+    ExpectFailure(s, true, "Unexpected error (193)", "a saved file that is not a program");
 }
 
 E2E_SCENARIO(update_lines_that_are_never_found) {
-    if (!ServerConfigured()) return;
-    ResetServerAndTemp();
+    UpdateScenario s;
+    if (!s.Begin()) return;
     std::string fifty;
     for (int i = 1; i <= 50; ++i) fifty += "Other" + std::to_string(i) + ",9.0,1,x\n";
     struct Case {
@@ -393,10 +291,9 @@ E2E_SCENARIO(update_lines_that_are_never_found) {
         {"Pelgrath,9.0,1,x\n\nBrantle,9.0,1,x\n", "the program's line after an empty line"},
         {fifty + "Brantle,9.0,1,x\n", "the program's line as line 51"},
     };
-    ChildProcess child;
-    if (!StartBrantle(child, "")) return;
-    HWND about = ExpectDialog(child, nullptr, DialogKind::About, "the first About dialog");
-    if (!about) return;
+    if (!s.Open()) return;
+    ChildProcess& child = s.child;
+    HWND about = s.about;
     for (const Case& c : cases) {
         DeleteFileW(Widen(ServerRoot() + "\\requests.log").c_str());
         Serve(kListPath, c.list);
@@ -413,9 +310,9 @@ E2E_SCENARIO(update_lines_that_are_never_found) {
 }
 
 E2E_SCENARIO(update_failure_sha256_differs) {
-    if (!ServerConfigured()) return;
     const std::string name = "brantle-tampered-setup.exe";
-    ResetServerAndTemp({name});
+    UpdateScenario s;
+    if (!s.Begin({name})) return;
     const std::string installer = MarkerExeBytes();
     if (installer.empty()) return;
     // The list names the SHA-256 of other bytes than those served.
@@ -423,15 +320,15 @@ E2E_SCENARIO(update_failure_sha256_differs) {
     if (hash.empty()) return;
     Serve("uploaded/protected/" + name, installer);
     Serve(kListPath, "Brantle,1.11,4," + name + ",0," + hash + "\n");
-    ExpectFailure(true, "Download incomplete (-6)", "a download without the list's SHA-256", {name});
+    ExpectFailure(s, true, "Download incomplete (-6)", "a download without the list's SHA-256", {name});
     Check(WasRequested("GET /uploaded/protected/" + name + " ok"), "it was downloaded before it was refused",
           RequestLog());
 }
 
 E2E_SCENARIO(update_method_4_file_address_is_never_fetched) {
-    if (!ServerConfigured()) return;
     const std::string name = "brantle-share-setup.exe";
-    ResetServerAndTemp({name});
+    UpdateScenario s;
+    if (!s.Begin({name})) return;
     // A program on the file system, where a file: address would reach it.
     const std::string installer = MarkerExeBytes();
     if (installer.empty()) return;
@@ -442,9 +339,8 @@ E2E_SCENARIO(update_method_4_file_address_is_never_fetched) {
         if (c == '\\') c = '/';
     }
     Serve(kListPath, "Brantle,1.11,4," + url + ",0\n");
-    ChildProcess child;
-    HWND about = StartAndCheck(child);
-    if (!about) return;
+    if (!s.Start()) return;
+    ChildProcess& child = s.child;
     HWND prompt = WaitForMessageBox(child.Pid(), kNewerCaption, kBoxTimeout);
     if (!Check(prompt != nullptr, "a file: address: the prompt appears")) return;
     AnswerMessageBox(prompt, IDYES);
@@ -457,112 +353,19 @@ E2E_SCENARIO(update_method_4_file_address_is_never_fetched) {
     }
     Check(!FileExists(TempFolder() + name), "a file: address: nothing saved");
     Check(!FileExists(TempFolder() + name + ".ran") && !FileExists(share + ".ran"), "a file: address: nothing started");
-    ExpectAboutStaysOpen(child, about, "after a file: address");
+    ExpectAboutStaysOpen(child, s.about, "after a file: address");
     DeleteFileW(Widen(share).c_str());
 }
 
 E2E_SCENARIO(update_list_of_20_mb) {
-    if (!ServerConfigured()) return;
-    ResetServerAndTemp();
+    UpdateScenario s;
+    if (!s.Begin()) return;
     // One line of 20 MB: only its first MiB is read, and the version in the
     // question is cut to 200 characters.
     const std::string version = "1.11" + std::string(20 * 1024 * 1024, 'x');
     Serve(kListPath, "Brantle," + version + ",1,brantle.html\n");
-    ChildProcess child;
-    HWND about = StartAndCheck(child);
-    if (!about) return;
-    if (!ExpectUpgradePrompt(child, version.substr(0, 200), about, IDNO, "a list of 20 MB")) return;
-    ExpectAboutStaysOpen(child, about, "after a list of 20 MB");
-}
-
-// ---------------------------------------------------------------- signed lists
-//
-// The build that carries a test key (UsingSignedBuild).
-
-namespace {
-
-std::string NotVerified() { return "Could not verify the update list from " + Host() + " (-8)"; }
-
-}  // namespace
-
-E2E_SCENARIO(update_signed_list_offers_the_update) {
-    if (!ServerConfigured() || !SignedBuildGiven()) return;
-    UsingSignedBuild signedBuild;
-    ResetForSignedList();
-    Serve(kListPath, "Brantle,1.11,1,brantle.html\n");
-    ServeSignature("signed");
-    ChildProcess child;
-    HWND about = StartAndCheck(child);
-    if (!about) return;
-    if (!ExpectUpgradePrompt(child, "1.11", about, IDNO, "a signed list")) return;
-    Check(WasRequested("GET /uploaded/software/updates.txt.sig signed"), "the signature was fetched beside the list",
-          RequestLog());
-    std::string served;
-    std::string kept;
-    Check(ReadBytes(ServerRoot() + "\\" + WindowsPath(kSignaturePath) + ".served", served) && !served.empty() &&
-              ReadBytes(TempFolder() + "UpdateList.sig", kept) && kept == served,
-          "the signature stays in the temporary folder as UpdateList.sig");
-    ExpectAboutStaysOpen(child, about, "after a signed list");
-}
-
-E2E_SCENARIO(update_signed_method_4_with_its_hash_starts_the_installer) {
-    if (!ServerConfigured() || !SignedBuildGiven()) return;
-    UsingSignedBuild signedBuild;
-    const std::string name = "brantle-signed-setup.exe";
-    ResetForSignedList({name});
-    const std::string installer = MarkerExeBytes();
-    const std::string hash = CheckedSha256Hex(installer);
-    if (installer.empty() || hash.empty()) return;
-    Serve("uploaded/protected/" + name, installer);
-    Serve(kListPath, "Brantle,1.11,4," + name + "," + std::to_string(installer.size()) + "," + hash + "\n");
-    ServeSignature("signed");
-    ChildProcess child;
-    HWND about = StartAndCheck(child);
-    if (!about) return;
-    if (!ExpectUpgradePrompt(child, "1.11", about, IDYES, "a signed method-4 line")) return;
-    ExpectExit(child, about, 0, "a signed method-4 line: the program ends with 0");
-    std::string saved;
-    Check(ReadBytes(TempFolder() + name, saved) && saved == installer,
-          "a signed method-4 line: the download is saved whole");
-    ExpectMarker(TempFolder() + name, "a signed method-4 line");
-}
-
-E2E_SCENARIO(update_signed_list_that_does_not_verify_starts_nothing) {
-    if (!ServerConfigured() || !SignedBuildGiven()) return;
-    UsingSignedBuild signedBuild;
-    const std::string name = "brantle-unverified-setup.exe";
-    const std::string installer = MarkerExeBytes();
-    if (installer.empty()) return;
-    const std::string browserLine = "Brantle,1.11,1,brantle.html\n";
-    struct Case {
-        const char* what;
-        std::string list;
-        const char* listMode;
-        const char* signatureMode;  // null: no signature on the server, which answers 404
-    };
-    const Case cases[] = {
-        {"one byte of the signed list changed", browserLine, "altered", "signed"},
-        {"the last byte of a signed list of 2 MB changed", browserLine + std::string(2 << 20, 'x'), "altered",
-         "signed"},
-        {"no signature on the server", browserLine, "ok", nullptr},
-        {"a signature by another key", browserLine, "ok", "signed-by-other"},
-        {"a signed method-4 line without a SHA-256",
-         "Brantle,1.11,4," + name + "," + std::to_string(installer.size()) + "\n", "ok", "signed"},
-    };
-    for (const Case& c : cases) {
-        ResetForSignedList({name});
-        Serve("uploaded/protected/" + name, installer);
-        Serve(kListPath, c.list, c.listMode);
-        if (c.signatureMode) ServeSignature(c.signatureMode);
-        size_t browserLines = BrowserLogLines().size();
-        ExpectFailure(false, NotVerified(), c.what, {name});
-        Check(RequestLog().find("GET /uploaded/software/updates.txt.sig ") != std::string::npos,
-              std::string(c.what) + ": the signature was asked for", RequestLog());
-        Check(RequestLog().find("/uploaded/protected/") == std::string::npos,
-              std::string(c.what) + ": nothing was downloaded", RequestLog());
-        CheckInt(static_cast<long long>(BrowserLogLines().size()), static_cast<long long>(browserLines),
-                 std::string(c.what) + ": nothing was opened in the browser");
-    }
+    if (!s.Start() || !ExpectUpgradePrompt(s.child, version.substr(0, 200), s.about, IDNO, "a list of 20 MB")) return;
+    ExpectAboutStaysOpen(s.child, s.about, "after a list of 20 MB");
 }
 
 int TryToChangeFile(const std::wstring& path) {

@@ -1,12 +1,15 @@
 // What the update scenarios share: the update server stand-in
 // (update_server.py, started by scripts/e2e.sh on the host and port that
 // brantle.exe was built for), the files it serves and the temporary folder,
-// starting a check and answering its message boxes, and the build that
-// carries a test key.
+// starting a check and answering its message boxes, the build that carries
+// a test key, a scenario's start, and the program that stands in for a
+// download.
 #pragma once
 
 #include <windows.h>
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -84,6 +87,8 @@ void ExpectAboutStaysOpen(ChildProcess& child, HWND about, const std::string& wh
 // key's private half, by openssl, when the signature is served in the mode
 // "signed" (update_server.py).
 
+// Whether the harness was given that program; a scenario that needs it and
+// finds none is reported as skipped.
 bool SignedBuildGiven();
 
 // While it lives, the programs that the scenario starts are the build that
@@ -104,3 +109,53 @@ void ResetForSignedList(const std::vector<std::string>& savedNames = {});
 
 // Serves the list's signature in `mode` ("signed", "signed-by-other").
 void ServeSignature(const std::string& mode);
+
+// ---------------------------------------------------------------- a scenario's start
+//
+// What an update scenario begins with. Begin() checks that the stand-in
+// runs, makes the server and the temporary folder fresh (`savedNames`: the
+// files that a download may leave there) and notes how far the browser's
+// log goes; the scenario then serves its files, and Start() starts
+// brantle.exe and clicks "Check for updates" in its first About dialog, or
+// Open() only finds that dialog. BeginSigned() also checks that the build
+// that carries a test key was given, and ResetSigned() makes the server and
+// the folder fresh for it; the scenario uses that build with
+// UsingSignedBuild.
+struct UpdateScenario {
+    ChildProcess child;
+    HWND about = nullptr;     // the first About dialog, once found
+    size_t browserLines = 0;  // lines in the browser's log before the scenario
+
+    bool Begin(const std::vector<std::string>& savedNames = {});
+    bool BeginSigned(const std::vector<std::string>& savedNames = {});
+    void ResetSigned(const std::vector<std::string>& savedNames = {});
+    bool Open(const std::string& arguments = "");
+    bool Start(const std::string& arguments = "");
+    // Checks that nothing was opened in the browser since the scenario began.
+    void ExpectNothingOpened(const std::string& what) const;
+};
+
+// Starts the scenario's check, answers Yes to the prompt for version 1.11
+// when `asksFirst` (running `beforeYes` first), and expects the failure box
+// with `message` (no owner); the About dialog then stays open. Nothing may
+// be saved or started under `notSaved`.
+void ExpectFailure(UpdateScenario& s, bool asksFirst, const std::string& message, const std::string& what,
+                   const std::vector<std::string>& notSaved = {}, const std::function<void()>& beforeYes = {});
+
+// ---------------------------------------------------------------- downloads
+//
+// The marker program (brantle_update_marker.exe, beside the harness) stands
+// in for a downloaded installer: started, it notes its path and command line
+// in "<its path>.ran".
+
+// The marker program's bytes; a failed check when it cannot be read.
+std::string MarkerExeBytes();
+
+// The SHA-256 of `bytes` in lower-case hexadecimal, by Windows' own
+// cryptography, as a maker's sha256sum gives it; "" (and a failed check)
+// when the harness's hashing does not give sha256sum's value for "abc".
+std::string CheckedSha256Hex(const std::string& bytes);
+
+// Waits for the started marker program's note and checks that exactly
+// `saved` ran, started by its quoted full path.
+void ExpectMarker(const std::string& saved, const std::string& what);

@@ -1,75 +1,22 @@
-// The page for everyone and everywhere, in headless Chromium:
+// The page for everyone, in headless Chromium:
 //
 //   node tests/web/page_a11y_test.js <page folder> <native brantle-rules>
 //
 // - axe-core's WCAG 2.0, 2.1 and 2.2 A and AA rules in the light and the
 //   dark scheme: fresh, after typing and ticking, after a schedule check
-//   (and one refused), with the notice of a new version;
+//   (and one refused);
 // - the keyboard alone through every control and the schedule part, with
 //   a visible focus at every stop and the focus never trapped;
 // - the live regions: one announcement per new verdict, none for a key
 //   that leaves it, the schedule's status and errors;
 // - 320 CSS px and text spacing: no sideways scroll, nothing clipped or
-//   overlapping, targets of 24 px;
-// - the manifest and its icons, as Chromium reads them;
-// - offline: served from 127.0.0.1, the server gone, reloaded, a number
-//   typed and answered; a new version offered and taken, a half-copied
-//   one refused;
-// - file://: the page answers with no console error.
+//   overlapping, targets of 24 px.
 // Prints "ok:" / "FAILED:" lines and a closing "N passed, N failed".
 'use strict';
 
-const childProcess = require('child_process');
-const crypto = require('crypto');
 const fs = require('fs');
-const os = require('os');
 const path = require('path');
-const { serve, launch } = require('./browser');
-
-const args = process.argv.slice(2);
-const pageDir = path.resolve(args[0] || '');
-const native = path.resolve(args[1] || '');
-const axeSource = fs.readFileSync(require.resolve('axe-core/axe.min.js'), 'utf8');
-const WCAG_AA = ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'wcag22aa'];
-// Long enough for a busy two-core machine; nothing waits this long when
-// the page works.
-const PATIENCE = 60000;
-
-let passed = 0;
-let failed = 0;
-function check(name, expected, actual) {
-  const e = JSON.stringify(expected);
-  const a = JSON.stringify(actual);
-  if (e === a) {
-    ++passed;
-    console.log(`ok: ${name}`);
-  } else {
-    ++failed;
-    console.log(`FAILED: ${name}\n  expected: ${e}\n  actual:   ${a}`);
-  }
-}
-
-// The native tool's answer for one --batch line: the texts the page shows.
-function batch(line) {
-  const run = childProcess.spawnSync(native, ['--batch'], { input: Buffer.from(line + '\n', 'latin1') });
-  if (run.status !== 0) throw new Error(`the native tool refused "${line}": ${run.stderr.toString().trim()}`);
-  const fields = run.stdout.toString('latin1').split('\n')[0].split('\t');
-  return { options: Number(fields[1]), heading: fields[3], result: fields[4], note: fields[5] };
-}
-
-async function open(page, url) {
-  await page.goto(url);
-  await page.waitForSelector('html[data-ready]', { state: 'attached' });
-}
-
-// What the page shows, in the terms of batch().
-function shown(page) {
-  return page.evaluate(() => {
-    const text = (id) => (document.getElementById(id).hidden ? '' : document.getElementById(id).textContent);
-    const q = /[#&]q=(-?[0-9]+)/.exec(location.hash);
-    return { options: q ? Number(q[1]) : NaN, heading: text('heading'), result: text('result'), note: text('note') };
-  });
-}
+const { PATIENCE, check, nativeRun, answerOf, shown, open, axe, runPageTests } = require('./page_support');
 
 function scratchCsv(scratch, name, text) {
   const file = path.join(scratch, name);
@@ -77,26 +24,12 @@ function scratchCsv(scratch, name, text) {
   return file;
 }
 
-async function pickSchedule(page, file) {
+// Picks `file` and waits until the page has answered it or refused it.
+async function pickAndWait(page, file) {
   await page.evaluate(() => document.documentElement.removeAttribute('data-schedule-done'));
   await page.setInputFiles('#schedule-file', file);
   await page.waitForFunction(() => document.documentElement.hasAttribute('data-schedule-done') ||
     /cannot be/.test(document.getElementById('schedule-status').textContent), null, { timeout: PATIENCE });
-}
-
-// axe-core's AA rules on the page as it stands. Only the rules' verdicts
-// count; a run in which the contrast rule judged no text would prove
-// nothing, so that count is returned too.
-async function axe(page) {
-  await page.evaluate(axeSource); // evaluated, not a script tag: the page's policy forbids inline scripts
-  return page.evaluate(async (tags) => {
-    const results = await window.axe.run(document, { runOnly: { type: 'tag', values: tags } });
-    const contrast = results.passes.find((rule) => rule.id === 'color-contrast');
-    return {
-      violations: results.violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`),
-      contrastJudged: contrast ? contrast.nodes.map((n) => n.target.join(' ')) : [],
-    };
-  }, WCAG_AA);
 }
 
 // Whether the page's background is dark, and whether the focus ring of
@@ -134,8 +67,8 @@ async function testAxe(browser, origin, scratch) {
       await page.click('#opt-11');
     }],
     ['with "none" ticked', async (page) => page.click('#none')],
-    ['after a schedule check', async (page) => pickSchedule(page, schedule)],
-    ['after a refused schedule', async (page) => pickSchedule(page, refused)],
+    ['after a schedule check', async (page) => pickAndWait(page, schedule)],
+    ['after a refused schedule', async (page) => pickAndWait(page, refused)],
   ];
   for (const scheme of ['light', 'dark']) {
     for (const width of [1024, 320]) {
@@ -222,7 +155,7 @@ async function testKeyboard(browser, origin, scratch) {
   await key('Tab'); // the extra condition: Repeater sign is disabled for 652
   await key('Space');
   check('by keys alone the page shows what --batch gives for the same keys and clicks',
-    batch('0\t\ttype=6\ttype=65\ttype=652\tnone=1\tnone=0\tclick=0\tclick=4\tclick=1\tclick=4\tclick=11'), await shown(page));
+    answerOf('0\t\ttype=6\ttype=65\ttype=652\tnone=1\tnone=0\tclick=0\tclick=4\tclick=1\tclick=4\tclick=11'), await shown(page));
 
   // The schedule part: the picker opens with Space, the answer is offered
   // as a link that Enter downloads, and its table scrolls by keys.
@@ -291,7 +224,7 @@ async function testLiveRegions(browser, origin, scratch) {
     }));
   };
   const spoken = (line) => {
-    const a = batch(line);
+    const a = answerOf(line);
     return [a.heading, a.result, a.note].filter(Boolean).join(' ').replace(/\s+/g, ' ').trim();
   };
   await page.focus('#diagram');
@@ -321,15 +254,14 @@ async function testLiveRegions(browser, origin, scratch) {
   // The schedule part says what happened, errors marked as such and tied
   // to the picker.
   const status = async (file) => {
-    await pickSchedule(page, file);
+    await pickAndWait(page, file);
     return page.evaluate(() => {
       const line = document.getElementById('schedule-status');
       return [line.textContent.replace(/[0-9.]+ s/, 'T s'), line.classList.contains('failed'),
         document.getElementById('schedule-file').getAttribute('aria-invalid')];
     });
   };
-  const reason = childProcess.spawnSync(native, ['--csv'], { input: 'number,opts\r\n652,1\r\n' }).stderr.toString()
-    .replace(/^brantle-rules: --csv: /, '').trim();
+  const reason = nativeRun('--csv', 'number,opts\r\n652,1\r\n').stderr.replace(/^brantle-rules: --csv: /, '').trim();
   check('a refused schedule: brantle-rules\' reason, marked as an error on the picker',
     [`The schedule bad.csv cannot be checked: ${reason}.`, true, 'true'],
     await status(scratchCsv(scratch, 'bad.csv', 'number,opts\r\n652,1\r\n')));
@@ -391,243 +323,15 @@ async function testReflow(browser, origin, scratch) {
     check(`${label}: the answer, all its lines shown`, [true, true],
       await page.evaluate(() => [!document.getElementById('heading').hidden, !document.getElementById('note').hidden]));
     check(`${label}: nothing scrolls sideways, clips, overlaps or is smaller than 24 px`, none, await layoutFaults(page));
-    await pickSchedule(page, file);
+    await pickAndWait(page, file);
     check(`${label}, with a wide schedule: only its table scrolls`, none, await layoutFaults(page));
     await page.close();
   }
 }
 
-// Whether the page's service worker is active within our patience; a
-// worker that never installs would otherwise keep the test waiting.
-function workerReady(page) {
-  return page.evaluate((patience) => Promise.race([
-    navigator.serviceWorker.ready.then(() => true),
-    new Promise((done) => setTimeout(() => done(false), patience)),
-  ]), PATIENCE);
-}
-
-// The manifest as Chromium reads it, its icons as images, and whether
-// Chromium would install the page.
-async function testManifest(browser, origin) {
-  const context = await browser.newContext();
-  const page = await context.newPage();
-  await open(page, `${origin}/index.html?manifest`);
-  check('the service worker is ready', true, await workerReady(page));
-  const cdp = await context.newCDPSession(page);
-  const { url, errors, data } = await cdp.send('Page.getAppManifest');
-  check('the page links its manifest', `${origin}/brantle.webmanifest`, url);
-  check('Chromium reads the manifest without an error', [], errors);
-  const manifest = JSON.parse(data);
-  check('the manifest: names, start address in the folder, standalone, theme colours', {
-    name: 'Brantle sign illumination tool', short_name: 'Brantle', start: `${origin}/index.html`, scope: `${origin}/`,
-    display: 'standalone', colours: [true, true],
-  }, {
-    name: manifest.name, short_name: manifest.short_name, start: new URL(manifest.start_url, url).href,
-    scope: new URL(manifest.scope, url).href, display: manifest.display,
-    colours: [manifest.theme_color, manifest.background_color].map((c) => /^#[0-9a-f]{6}$/.test(c)),
-  });
-  const icons = [];
-  for (const icon of manifest.icons) {
-    const src = new URL(icon.src, url).href;
-    // As an image of the page (which may load images of its own origin),
-    // and its corner's opacity: clear on the tile, opaque on the full-bleed
-    // maskable one.
-    const image = await page.evaluate(async (address) => {
-      const img = new Image();
-      img.src = address;
-      await img.decode();
-      const canvas = new OffscreenCanvas(img.naturalWidth, img.naturalHeight);
-      const context2d = canvas.getContext('2d');
-      context2d.drawImage(img, 0, 0);
-      return { size: `${img.naturalWidth}x${img.naturalHeight}`, corner: context2d.getImageData(0, 0, 1, 1).data[3] };
-    }, src);
-    const response = await context.request.get(src);
-    const signature = (await response.body()).subarray(0, 8).toString('latin1');
-    icons.push({ purpose: icon.purpose, sizes: icon.sizes, type: icon.type, loaded: { png: signature === '\x89PNG\r\n\x1a\n', ...image } });
-  }
-  const png = (size, corner) => ({ png: true, size, corner });
-  check('the icons: 192 and 512 px PNG, and a maskable one opaque to its corners', [
-    { purpose: 'any', sizes: '192x192', type: 'image/png', loaded: png('192x192', 0) },
-    { purpose: 'any', sizes: '512x512', type: 'image/png', loaded: png('512x512', 0) },
-    { purpose: 'maskable', sizes: '512x512', type: 'image/png', loaded: png('512x512', 255) },
-  ], icons);
-  // A test's browser context is a private window, in which Chromium
-  // installs nothing; that is the one reason allowed.
-  const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
-  check('Chromium finds nothing in the page that keeps it from being installed', [],
-    installabilityErrors.map((e) => e.errorId).filter((id) => id !== 'in-incognito'));
-  await context.close();
-}
-
-// A copy of the page's folder served under /brantle/, as on a site with
-// other pages; the tests change it to make new versions.
-function copyOfPage(scratch) {
-  const site = path.join(scratch, 'site');
-  const dir = path.join(site, 'brantle');
-  fs.mkdirSync(dir, { recursive: true });
-  fs.writeFileSync(path.join(site, 'other.html'), '<!doctype html><link rel="icon" href="data:,"><title>Another page of the site</title>');
-  for (const name of fs.readdirSync(pageDir)) fs.copyFileSync(path.join(pageDir, name), path.join(dir, name));
-  return { site, dir };
-}
-
-// A new version of the copy: `name` gets `text` at its end, and the
-// service worker names its new hash (or, with `wrongHash`, names a hash
-// that the served file does not have, as a half-copied folder would).
-function newVersion(dir, name, text, wrongHash) {
-  fs.appendFileSync(path.join(dir, name), text);
-  const file = path.join(dir, 'service-worker.js');
-  const worker = fs.readFileSync(file, 'utf8');
-  const files = JSON.parse(/^const FILES = (.*);$/m.exec(worker)[1]);
-  files[name] = crypto.createHash('sha256').update(wrongHash ? 'another file' : fs.readFileSync(path.join(dir, name))).digest('hex');
-  const version = crypto.createHash('sha256').update(JSON.stringify(files)).digest('hex').slice(0, 16);
-  fs.writeFileSync(file, worker.replace(/^const FILES = .*;$/m, () => `const FILES = ${JSON.stringify(files)};`)
-    .replace(/^const CACHE = PREFIX \+ '[0-9a-f]+';$/m, `const CACHE = PREFIX + '${version}';`));
-}
-
-// The version the page runs, by a custom property that newVersion() adds
-// to the style sheet.
-const VERSION_MARK = (n) => `\n:root { --test-version: ${n}; }\n`;
-const runningVersion = (page) => page.evaluate(() => getComputedStyle(document.documentElement).getPropertyValue('--test-version').trim() || '1');
-
-async function testOffline(browser, scratch) {
-  const { site, dir } = copyOfPage(scratch);
-  let server = await serve(site);
-  const origin = server.origin;
-  const context = await browser.newContext();
-  const errors = [];
-  context.on('page', (p) => {
-    p.on('pageerror', (error) => errors.push(error.message));
-    p.on('console', (message) => message.type() === 'error' && errors.push(message.text()));
-  });
-  let page = await context.newPage();
-  await open(page, `${origin}/brantle/index.html?first`);
-  const controlled = (await workerReady(page)) && await page.evaluate(async () => {
-    if (!navigator.serviceWorker.controller) {
-      await new Promise((done) => navigator.serviceWorker.addEventListener('controllerchange', done, { once: true }));
-    }
-    return new URL(navigator.serviceWorker.controller.scriptURL).pathname;
-  });
-  check('the first visit installs the service worker, which takes the page at once', '/brantle/service-worker.js', controlled);
-  if (!controlled) throw new Error('no service worker: the offline tests cannot go on');
-
-  // The network gone: the server stopped, and the browser offline.
-  await server.close();
-  await context.setOffline(true);
-  await page.reload();
-  await page.waitForSelector('html[data-ready]', { state: 'attached' });
-  await page.focus('#diagram');
-  await page.keyboard.type('652');
-  check('offline, reloaded: a typed number is answered as --batch answers it', batch('0\t652'), await shown(page));
-  const other = await context.newPage();
-  await open(other, `${origin}/brantle/?another#d=501&q=1`);
-  check('offline, the folder\'s own address with another number opens the page', batch('1\t501'), await shown(other));
-  await other.close();
-
-  // Online again with a new version: it is fetched in the background and
-  // offered; the page goes on as it was until the user takes it.
-  await context.setOffline(false);
-  server = await serve(site, new URL(origin).port);
-  newVersion(dir, 'brantle.css', VERSION_MARK(2));
-  await open(page, `${origin}/brantle/index.html?second#d=652&q=1`);
-  await page.waitForSelector('#update-notice button', { timeout: PATIENCE });
-  check('a new version on the server is offered, while the page runs the old one',
-    ['A new version of this page is ready. Use it now', '1'],
-    [await page.textContent('#update-notice'), await runningVersion(page)]);
-  const result = await axe(page);
-  check('axe: the offer has no WCAG A or AA violation', [], result.violations);
-  // The offer is the first stop of the page, and Enter takes it.
-  await page.evaluate(() => document.body.focus());
-  await page.keyboard.press('Tab');
-  check('the offer\'s button is the first stop', 'Use it now', await page.evaluate(() => document.activeElement.textContent));
-  await Promise.all([page.waitForNavigation(), page.keyboard.press('Enter')]);
-  await page.waitForSelector('html[data-ready]', { state: 'attached' });
-  check('taking it reloads the page as the new version, with its number and options', ['2', '', batch('1\t652')],
-    [await runningVersion(page), await page.textContent('#update-notice'), await shown(page)]);
-
-  // A folder caught half-copied: the worker names a file that the server
-  // does not have; nothing of it is taken, and the page stays whole.
-  newVersion(dir, 'brantle.css', VERSION_MARK(3), true);
-  const outcome = await page.evaluate(async () => {
-    const registration = await navigator.serviceWorker.getRegistration();
-    const found = new Promise((done) => registration.addEventListener('updatefound', () => done(registration.installing), { once: true }));
-    await registration.update().catch(() => {});
-    const worker = await found;
-    return new Promise((done) => {
-      const settled = () => ['installed', 'redundant'].includes(worker.state) && done(worker.state);
-      worker.addEventListener('statechange', settled);
-      settled();
-    });
-  });
-  await page.reload();
-  await page.waitForSelector('html[data-ready]', { state: 'attached' });
-  check('a version whose files do not match is refused, and the page stays the last whole one',
-    ['redundant', '2', ''], [outcome, await runningVersion(page), await page.textContent('#update-notice')]);
-
-  // Fixed on the server: taken when the page is next opened, without
-  // asking, once the old one's pages are closed.
-  newVersion(dir, 'brantle.css', VERSION_MARK(4));
-  await page.reload();
-  await page.waitForSelector('#update-notice button', { timeout: PATIENCE });
-  await page.close();
-  const probe = await context.newPage();
-  await probe.goto(`${origin}/other.html`); // outside the page's folder, so no page of it stays open
-  await probe.waitForFunction(async () => {
-    const registration = await navigator.serviceWorker.getRegistration('/brantle/');
-    return registration && registration.active && !registration.waiting && !registration.installing;
-  }, null, { timeout: PATIENCE, polling: 200 });
-  await probe.close();
-  page = await context.newPage();
-  await open(page, `${origin}/brantle/index.html?reopened`);
-  check('closed and opened again, the page is the new version', ['4', ''], [await runningVersion(page), await page.textContent('#update-notice')]);
-  check('only the version in use is kept', 1, await page.evaluate(async () => (await caches.keys()).length));
-  check('no script errors in the pages', [], errors);
-  await context.close();
-  await server.close();
-}
-
-async function testFileAddress(browser) {
-  const page = await browser.newPage();
-  const messages = [];
-  page.on('pageerror', (error) => messages.push(error.message));
-  page.on('console', (message) => ['error', 'warning'].includes(message.type()) && messages.push(message.text()));
-  await open(page, `file://${pageDir}/index.html#d=652&q=2049`);
-  await page.waitForLoadState('load');
-  // Anything the page would do after loading (registering a worker) has
-  // had its turn once a task queued after the load event has run.
-  await page.evaluate(() => new Promise((done) => setTimeout(done, 500)));
-  check('from file:// the page answers as --batch does', batch('2049\t652'), await shown(page));
-  check('from file:// no console error or warning, no service worker, no notice', [[], false, ''],
-    [messages, await page.evaluate(() => !!navigator.serviceWorker && !!navigator.serviceWorker.controller),
-      await page.textContent('#update-notice')]);
-  await page.close();
-}
-
-async function main() {
-  if (!fs.existsSync(path.join(pageDir, 'index.html')) || !fs.existsSync(native)) {
-    console.error('usage: node tests/web/page_a11y_test.js <page folder> <native brantle-rules>');
-    process.exit(2);
-  }
-  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'brantle-a11y-test-'));
-  const server = await serve(pageDir);
-  const browser = await launch();
-  try {
-    await testAxe(browser, server.origin, scratch);
-    await testKeyboard(browser, server.origin, scratch);
-    await testLiveRegions(browser, server.origin, scratch);
-    await testReflow(browser, server.origin, scratch);
-    await testManifest(browser, server.origin);
-    await testOffline(browser, scratch);
-    await testFileAddress(browser);
-  } catch (error) {
-    ++failed;
-    console.log(`FAILED: the test stopped: ${error.stack}`);
-  } finally {
-    await browser.close();
-    await server.close();
-    fs.rmSync(scratch, { recursive: true, force: true });
-  }
-  console.log(`${passed} passed, ${failed} failed`);
-  process.exit(failed === 0 ? 0 : 1);
-}
-
-main();
+runPageTests('page_a11y_test.js', {}, async ({ browser, server, scratch }) => {
+  await testAxe(browser, server.origin, scratch);
+  await testKeyboard(browser, server.origin, scratch);
+  await testLiveRegions(browser, server.origin, scratch);
+  await testReflow(browser, server.origin, scratch);
+});
