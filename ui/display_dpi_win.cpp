@@ -29,11 +29,6 @@ struct DpiFunctions {
     GetDpiForMonitorFunction dpiForMonitor = nullptr;
 };
 
-template <typename Function>
-Function Lookup(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
-
 // Test builds only: BRANTLE_DPI_FUNCTIONS=monitor leaves user32's
 // per-window functions out, so that the program finds what Windows 8.1
 // has (the monitor's dpi alone) and its fallbacks can be tested on any
@@ -53,17 +48,19 @@ const DpiFunctions& Functions() {
         DpiFunctions f;
         if (!OnlyTheMonitorsDpi()) {
             HMODULE user32 = GetModuleHandleW(L"user32.dll");
-            f.dpiForWindow = Lookup<GetDpiForWindowFunction>(user32, "GetDpiForWindow");
-            f.dpiForSystem = Lookup<GetDpiForSystemFunction>(user32, "GetDpiForSystem");
-            f.systemMetricsForDpi = Lookup<GetSystemMetricsForDpiFunction>(user32, "GetSystemMetricsForDpi");
-            f.adjustWindowRectForDpi = Lookup<AdjustWindowRectExForDpiFunction>(user32, "AdjustWindowRectExForDpi");
+            f.dpiForWindow = SystemFunction<GetDpiForWindowFunction>(user32, "GetDpiForWindow");
+            f.dpiForSystem = SystemFunction<GetDpiForSystemFunction>(user32, "GetDpiForSystem");
+            f.systemMetricsForDpi = SystemFunction<GetSystemMetricsForDpiFunction>(user32, "GetSystemMetricsForDpi");
+            f.adjustWindowRectForDpi =
+                SystemFunction<AdjustWindowRectExForDpiFunction>(user32, "AdjustWindowRectExForDpi");
             f.setDialogDpiChangeBehavior =
-                Lookup<SetDialogDpiChangeBehaviorFunction>(user32, "SetDialogDpiChangeBehavior");
+                SystemFunction<SetDialogDpiChangeBehaviorFunction>(user32, "SetDialogDpiChangeBehavior");
         }
         // shcore is loaded only where it is needed, and kept for the
         // process's life: every dialog asks its monitor's dpi.
         if (!f.dpiForWindow) {
-            f.dpiForMonitor = Lookup<GetDpiForMonitorFunction>(LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
+            f.dpiForMonitor =
+                SystemFunction<GetDpiForMonitorFunction>(LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
         }
         return f;
     }();

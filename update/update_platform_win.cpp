@@ -15,7 +15,7 @@ HMODULE BCrypt;
 
 template <typename Function>
 Function BCryptEntry(const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(SystemLibraryEntry(BCrypt, L"bcrypt.dll", name)));
+    return SystemFunction<Function>(LoadSystemLibraryOnce(BCrypt, L"bcrypt.dll"), name);
 }
 
 using OpenAlgorithmFunction = NTSTATUS(WINAPI*)(BCRYPT_ALG_HANDLE*, LPCWSTR, LPCWSTR, ULONG);
