@@ -139,11 +139,13 @@ int32_t LoadRuleTable(RuleTable& table) { return ParseRuleTable(RuleTableText(),
 
 const RuleTable& TheRuleTable() {
     // Made on first use, also when another program has loaded brantle.exe to
-    // call its export and the program's own start-up code has not run.
-    static const RuleTable table = [] {
-        RuleTable loaded;
-        LoadRuleTable(loaded);
+    // call its export and the program's own start-up code has not run. Never
+    // destroyed: a destructor registered to run at exit would run when that
+    // program ends, after it may have unloaded brantle.exe.
+    static const RuleTable* const table = [] {
+        auto* loaded = new RuleTable;
+        LoadRuleTable(*loaded);
         return loaded;
     }();
-    return table;
+    return *table;
 }

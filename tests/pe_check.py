@@ -118,6 +118,38 @@ def check_file_layout(pe):
           f"8-byte aligned: {[(length, hex(revision), kind) for length, revision, kind in entries]}")
 
 
+def check_library_layout(pe, machine):
+    """What the program needs of its file when a calling program loads it
+    as a library to call BRANTLE: base relocations that Windows can apply
+    (ASLR) and a preferred base of its own, away from the calling program's;
+    for each imported library a lookup list that names its imports, with
+    every thunk in the import address table, which the export binds under
+    one change of protection; and, in the 32-bit build, the DWARF frame
+    table that it registers, found by its section's name."""
+    relocations = pe.OPTIONAL_HEADER.DATA_DIRECTORY[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_BASERELOC"]]
+    stripped = pe.FILE_HEADER.Characteristics & pefile.IMAGE_CHARACTERISTICS["IMAGE_FILE_RELOCS_STRIPPED"]
+    dynamic = pe.OPTIONAL_HEADER.DllCharacteristics & \
+        pefile.DLL_CHARACTERISTICS["IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE"]
+    check(relocations.Size > 0 and not stripped and dynamic,
+          f"base relocations kept ({relocations.Size} bytes) and the base dynamic (ASLR)")
+    base = pe.OPTIONAL_HEADER.ImageBase
+    check(base not in (0x400000, 0x140000000) and base % 0x10000 == 0,
+          f"a preferred base of its own ({base:#x}), not the usual base of programs")
+
+    thunks = pe.OPTIONAL_HEADER.DATA_DIRECTORY[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_IAT"]]
+    width = 8 if pe.OPTIONAL_HEADER.Magic == 0x20B else 4
+    outside = [d.dll.decode() for d in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])
+               if not d.struct.OriginalFirstThunk or d.struct.FirstThunk < thunks.VirtualAddress or
+               d.struct.FirstThunk + (len(d.imports) + 1) * width > thunks.VirtualAddress + thunks.Size]
+    check(thunks.Size > 0 and not outside,
+          f"each imported library has a lookup list and its thunks in the import address table "
+          f"({thunks.Size} bytes at {thunks.VirtualAddress:#x}){': not ' + ', '.join(outside) if outside else ''}")
+    if machine == pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]:
+        frames = [s for s in pe.sections if s.Name.rstrip(b"\0") == b".eh_fram"]
+        check(len(frames) == 1 and frames[0].Misc_VirtualSize > 0,
+              "one DWARF frame table section, named .eh_fram in the section table")
+
+
 def key_coordinates(pem_path):
     """The x and y of a P-256 public key PEM (its DER is 91 bytes: a fixed
     header, 04, then 32 bytes each), or None."""
@@ -175,6 +207,8 @@ def main():
         check(returns == export_return, f"BRANTLE's body {expected} ({returns})")
     else:
         check(False, "BRANTLE is a function of the program, not a forwarder")
+
+    check_library_layout(pe, machine)
 
     table = resource(pe, pefile.RESOURCE_TYPE["RT_RCDATA"], "BRANTLE")
     with open(f"{resources}/rule_table.txt", "rb") as f:

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "library_caller.h"
+
 // Run by hand: About, main dialog, About again; no owner, so no messages.
 E2E_SCENARIO(no_arguments) {
     ChildProcess child;
@@ -368,4 +370,129 @@ E2E_SCENARIO(large_option_sets_read_as_in_every_build) {
         CheckRecord(0, ExpectedRecord().Options(want), "/Q " + text + ": the option set " + std::to_string(want));
     }
     Check(read >= 10, "the table holds its numbers", std::to_string(read) + " read");
+}
+
+namespace {
+
+// Starts the library caller beside the harness: it loads brantle.exe and
+// calls BRANTLE with `arguments` (the initial number, and its options).
+bool StartLibraryCaller(ChildProcess& caller, const std::string& arguments) {
+    ReceivedRecords().clear();
+    wchar_t self[MAX_PATH] = {};
+    const std::wstring folder = FolderOf(std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH)));
+    return Check(caller.Start(folder + L"brantle_library_caller.exe",
+                              "\"" + Narrow(Config.brantleExe) + "\" " + OwnerArgument() + " " + arguments),
+                 "the library caller starts with " + arguments);
+}
+
+// Whether the caller has reported more than `read` lines.
+bool CallerReported(size_t read) {
+    size_t lines = 0;
+    for (const ReceivedCopyData& record : ReceivedRecords()) lines += record.dwData == kLibraryCallerReport;
+    return lines > read;
+}
+
+// The caller's next line after the `read` taken so far; "" when none came.
+std::string NextCallerReport(size_t& read) {
+    WaitUntil([&] { return CallerReported(read); }, kStepTimeout);
+    size_t line = 0;
+    for (const ReceivedCopyData& record : ReceivedRecords()) {
+        if (record.dwData != kLibraryCallerReport || line++ != read) continue;
+        ++read;
+        return std::string(record.bytes.begin(), record.bytes.end());
+    }
+    return "";
+}
+
+bool StartsWith(const std::string& text, const std::string& start) { return text.compare(0, start.size(), start) == 0; }
+
+}  // namespace
+
+// A program that loads brantle.exe as a library and calls BRANTLE: each
+// showing is owned by the caller's window and returns what the command
+// line's showing would, the next one starts with the ticks that the last
+// left, and the caller unloads brantle.exe, loads it again and ends
+// cleanly, with nothing of brantle.exe left to run at its exit.
+E2E_SCENARIO(export_called_by_a_program_that_loads_brantle) {
+    ChildProcess caller;
+    if (!StartLibraryCaller(caller, "652")) return;
+    size_t read = 0;
+    std::string line = NextCallerReport(read);
+    Check(StartsWith(line, "loaded "), "LoadLibraryW loads brantle.exe", line);
+
+    HWND main = ExpectDialog(caller, nullptr, DialogKind::Main, "BRANTLE by name shows the main dialog");
+    if (!main) return;
+    HWND owner = GetWindow(main, GW_OWNER);
+    DWORD ownerProcess = 0;
+    GetWindowThreadProcessId(owner, &ownerProcess);
+    Check(owner && ownerProcess == caller.Pid() && !IsWindowEnabled(owner),
+          "the caller's window owns the dialog and is disabled while it shows");
+    Settle(main);
+    CheckText(EditText(main, IDC_DIAGRAM_NUMBER), "652", "the text box holds the text of the string handle");
+    CheckTickedOptions(main, {1}, "a first showing: normal post(s) is shown ticked");
+    Click(main, IDC_LAMP_COLUMN);
+    Settle(main);
+    CheckLines(main, kHeading, "reflectorised", kNoteJudgement, "652 near a lamp column");
+    Click(main, IDOK);
+    CheckText(NextCallerReport(read), "BRANTLE by name returned 1, owner enabled", "Close returns the option set");
+
+    main = ExpectDialog(caller, main, DialogKind::Main, "BRANTLE by ordinal 1 shows the main dialog again");
+    if (!main) return;
+    Settle(main);
+    CheckText(EditText(main, IDC_DIAGRAM_NUMBER), "652", "the number starts again from the caller's");
+    CheckTickedOptions(main, {0}, "the second showing starts with the ticks that the first left");
+    SetEditText(main, IDC_DIAGRAM_NUMBER, "");
+    TypeKeys(main, IDC_DIAGRAM_NUMBER, "501");
+    Settle(main);
+    CheckLines(main, kHeading, "internal or external lighting", "", "501 typed, near a lamp column");
+    PressKey(main, VK_ESCAPE);
+    CheckText(NextCallerReport(read), "BRANTLE by ordinal returned -2, owner enabled", "Esc returns -2");
+
+    main = ExpectDialog(caller, main, DialogKind::Main, "BRANTLE by name shows it a third time");
+    if (!main) return;
+    Settle(main);
+    CheckTickedOptions(main, {0}, "the ticks carry over an Esc too");
+    CloseBySystem(main);
+    CheckText(NextCallerReport(read), "BRANTLE by name returned -1, owner enabled", "the close box returns -1");
+    CheckText(NextCallerReport(read), "freed, unloaded", "FreeLibrary unloads brantle.exe");
+
+    // Loaded anew: nothing is kept from the first load.
+    line = NextCallerReport(read);
+    Check(StartsWith(line, "loaded "), "LoadLibraryW loads brantle.exe again", line);
+    main = ExpectDialog(caller, main, DialogKind::Main, "BRANTLE by ordinal shows the main dialog after the reload");
+    if (!main) return;
+    Settle(main);
+    CheckTickedOptions(main, {1}, "the first showing of the new load starts afresh");
+    PressKey(main, VK_RETURN);
+    CheckText(NextCallerReport(read), "BRANTLE by ordinal returned 0, owner enabled", "Enter closes like Close");
+    CheckText(NextCallerReport(read), "freed, unloaded", "FreeLibrary unloads it again");
+    ExpectExit(caller, main, 0, "the caller ends cleanly after brantle.exe has gone");
+}
+
+// With the address that brantle.exe prefers taken, the module is placed
+// elsewhere. Windows relocates it there (ASLR), and the dialog shows; a
+// loader that leaves it unrelocated, as Wine's does, leaves its absolute
+// addresses wrong, and BRANTLE returns -1 at once, running nothing else.
+// Either way the caller gets -1 for the close box and ends cleanly.
+E2E_SCENARIO(export_called_where_brantle_is_moved) {
+    ChildProcess caller;
+    if (!StartLibraryCaller(caller, "652 --preferred-base-taken")) return;
+    size_t read = 0;
+    CheckText(NextCallerReport(read), "loaded away from its preferred base",
+              "with its preferred base taken, brantle.exe is loaded elsewhere");
+    HWND shown = nullptr;
+    WaitUntil(
+        [&] {
+            if (!shown) {
+                const std::vector<HWND> dialogs = FindDialogs(caller.Pid(), kDialogCaption);
+                if (!dialogs.empty()) CloseBySystem(shown = dialogs.front());
+            }
+            return CallerReported(read) || !caller.Running();
+        },
+        kStartTimeout);
+    CheckText(NextCallerReport(read), "BRANTLE by name returned -1, owner enabled",
+              shown ? "relocated: the dialog shows, and its close box returns -1"
+                    : "not relocated: BRANTLE returns -1 and shows nothing");
+    CheckText(NextCallerReport(read), "freed, unloaded", "FreeLibrary unloads brantle.exe");
+    ExpectExit(caller, shown, 0, "the caller ends cleanly");
 }
