@@ -4,15 +4,37 @@
 // saved file piece by piece, so a download of any size is never held whole.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "scoped_sha256.h"
 #include "update_platform.h"
 
 // The most bytes read or written at once.
 constexpr uint32_t DOWNLOAD_PIECE_BYTES = 64 * 1024;
+
+// Reads `file` (0: a file that could not be opened, which gives no bytes)
+// from its current position in pieces until `size` bytes are read or a read
+// gives none, adding each piece to `hash` and handing it to
+// `usePiece(data, count)`, which returns false to stop. Returns how many
+// bytes were read.
+template <typename UsePiece>
+uint64_t ReadInPieces(UpdatePlatform& platform, UpdateFileHandle file, uint64_t size, ScopedSha256& hash,
+                      UsePiece usePiece) {
+    std::vector<char> piece(DOWNLOAD_PIECE_BYTES);
+    uint64_t done = 0;
+    while (done < size) {
+        const uint64_t left = size - done;
+        const uint32_t want = left < DOWNLOAD_PIECE_BYTES ? static_cast<uint32_t>(left) : DOWNLOAD_PIECE_BYTES;
+        const uint32_t got = file ? platform.ReadFromFile(file, piece.data(), want) : 0;
+        if (got == 0) break;
+        done += got;
+        hash.Add(piece.data(), got);
+        if (!usePiece(piece.data(), got)) break;
+    }
+    return done;
+}
 
 // Reads the list's SHA-256 field: exactly 64 hexadecimal digits, in either
 // case. Returns whether it is one.

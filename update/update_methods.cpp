@@ -59,8 +59,8 @@ DownloadCheck SaveCheckedCopy(UpdatePlatform& platform, const std::string& local
 // name that the new process is started by can then only reach these bytes.
 // A file that cannot be held, or that no longer passes, is removed and not
 // started.
-DownloadCheck StartHeldCopy(UpdatePlatform& platform, const std::string& savedPath, uint64_t size,
-                            int32_t expectedSize, const Sha256Digest* hash) {
+DownloadCheck StartHeldCopy(UpdatePlatform& platform, const std::string& savedPath, uint64_t size, int32_t expectedSize,
+                            const Sha256Digest* hash) {
     uint32_t error = 0;
     ScopedUpdateFile held(platform, platform.OpenFileToStart(savedPath, error));
     if (!held.Get()) {
