@@ -1,7 +1,6 @@
 #include "download_check.h"
 
 #include "scoped_sha256.h"
-#include "update_failure.h"
 
 namespace {
 
@@ -27,7 +26,7 @@ bool ParseSha256(std::string_view text, Sha256Digest& digest) {
     return true;
 }
 
-DownloadCheck CheckDownload(UpdatePlatform& platform, UpdateFileHandle source, uint64_t sizeOnDisk,
+UpdateFailure CheckDownload(UpdatePlatform& platform, UpdateFileHandle source, uint64_t sizeOnDisk,
                             int32_t expectedSize, const Sha256Digest* expectedHash, UpdateFileHandle target) {
     ScopedSha256 hash(platform, expectedHash != nullptr);
     uint32_t writeError = 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "scoped_sha256.h"
+#include "update_failure.h"
 #include "update_platform.h"
 
 // The most bytes read or written at once.
@@ -40,13 +41,6 @@ uint64_t ReadInPieces(UpdatePlatform& platform, UpdateFileHandle file, uint64_t 
 // case. Returns whether it is one.
 bool ParseSha256(std::string_view text, Sha256Digest& digest);
 
-// The outcome of CheckDownload: 0, or the failure kind to report with its
-// code.
-struct DownloadCheck {
-    int32_t failureKind = 0;
-    int32_t code = 0;
-};
-
 // A count of bytes as a message's code; counts beyond its range show as the
 // largest code.
 int32_t ByteCountCode(uint64_t count);
@@ -56,5 +50,5 @@ int32_t ByteCountCode(uint64_t count);
 // with FAILURE_INCOMPLETE (code: the bytes read) when a read stops short of `sizeOnDisk` or fewer bytes than
 // `expectedSize` were read; with FAILURE_HASH when `expectedHash` is given and the bytes do not have that SHA-256, or
 // it cannot be computed; with FAILURE_SAVE (code: the system's) when a write fails.
-DownloadCheck CheckDownload(UpdatePlatform& platform, UpdateFileHandle source, uint64_t sizeOnDisk,
+UpdateFailure CheckDownload(UpdatePlatform& platform, UpdateFileHandle source, uint64_t sizeOnDisk,
                             int32_t expectedSize, const Sha256Digest* expectedHash, UpdateFileHandle target);

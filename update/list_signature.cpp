@@ -51,18 +51,18 @@ bool FetchSignature(UpdatePlatform& platform, std::string_view host, const std::
 
 std::string ListSignatureAddress(std::string_view host) { return UpdateListAddress(host) + ".sig"; }
 
-int32_t ReadSignedList(UpdatePlatform& platform, std::string_view host, const std::string& directory,
-                       const std::string& listPath, const P256PublicKey& key, uint32_t maxBytes, std::string& list,
-                       uint32_t limitSecondMs) {
+UpdateFailure ReadSignedList(UpdatePlatform& platform, std::string_view host, const std::string& directory,
+                             const std::string& listPath, const P256PublicKey& key, uint32_t maxBytes,
+                             std::string& list, uint32_t limitSecondMs) {
     Sha256Digest digest;
     std::string head;
     bool hashed = ReadAndHash(platform, WaitForSettledFile(platform, listPath), maxBytes, head, digest);
     list.clear();
-    if (head.empty()) return FAILURE_LIST_EMPTY;
+    if (head.empty()) return {FAILURE_LIST_EMPTY, 0};
     P256Signature signature;
     if (!hashed || !FetchSignature(platform, host, directory + LOCAL_SIGNATURE_NAME, signature, limitSecondMs) ||
         !platform.VerifyP256Signature(key, digest, signature))
-        return FAILURE_LIST_SIGNATURE;
+        return {FAILURE_LIST_SIGNATURE, 0};
     list = std::move(head);
-    return 0;
+    return {};
 }
