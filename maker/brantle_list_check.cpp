@@ -19,6 +19,7 @@
 #include "list_check.h"
 #include "update_check.h"
 #include "update_host.h"
+#include "update_methods.h"
 
 namespace {
 

@@ -68,8 +68,6 @@ int32_t CheckSteps(UpdatePlatform& platform, std::string_view host, uintptr_t ow
 
 }  // namespace
 
-bool IsOfferedFromSignedList(const UpdateListEntry& entry) { return entry.method != 4 || !entry.sha256.empty(); }
-
 int32_t RunUpdateCheck(UpdatePlatform& platform, std::string_view host, uintptr_t ownerWindow,
                        std::string_view programName, std::string_view currentVersion, const P256PublicKey* listKey,
                        uint32_t limitSecondMs) {

@@ -146,13 +146,17 @@ int32_t DownloadAndStart(UpdatePlatform& platform, std::string_view host, const 
 
 }  // namespace
 
+bool IsOfferedFromSignedList(const UpdateListEntry& entry) {
+    return entry.method != METHOD_DOWNLOAD_AND_START || !entry.sha256.empty();
+}
+
 int32_t RunUpdateMethod(UpdatePlatform& platform, std::string_view host, const UpdateListEntry& entry,
                         const std::string& localListPath, uint32_t limitSecondMs) {
     switch (entry.method) {
-        case 1:
-        case 2:
+        case METHOD_BROWSER:
+        case METHOD_BROWSER_TOO:
             return OpenInBrowser(platform, host, entry);
-        case 4:
+        case METHOD_DOWNLOAD_AND_START:
             return DownloadAndStart(platform, host, entry, localListPath, limitSecondMs);
         default:
             // 100 + method, wrapped as unsigned so that no method overflows.
