@@ -63,6 +63,11 @@ public:
         const int slot = SlotOf(id);
         return slot < 0 ? Absent() : controls_[slot];
     }
+    // The text that a control shows: its text, or none while it is hidden.
+    std::string_view ShownText(int id) const {
+        const ModelControl& control = Control(id);
+        return control.shown ? std::string_view(control.text) : std::string_view();
+    }
 
     // Changes made from code since the showing began, and how many of them
     // set what the control already had.
