@@ -88,6 +88,10 @@ public:
 
     static constexpr int CONTROL_COUNT = 14;
 
+    // The id of the control at `slot` of the dialog's creation order (0 to
+    // CONTROL_COUNT - 1); -1 outside it.
+    static int ControlId(int slot);
+
     // Where a control is kept: its place in the dialog's creation order,
     // -1 for an id that the dialog does not have.
     static constexpr int SlotOf(int id) {
