@@ -1,5 +1,6 @@
 #include "display_dpi_win.h"
 
+#include "gdi_owner_win.h"
 #include "system_library_win.h"
 
 namespace {
@@ -68,9 +69,8 @@ const DpiFunctions& Functions() {
 }
 
 uint32_t ScreenDeviceDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen) ReleaseDC(nullptr, screen);
+    const ScreenDc screen;
+    const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
     return dpi > 0 ? static_cast<uint32_t>(dpi) : BASE_DPI;
 }
 
@@ -122,15 +122,14 @@ void LeaveDpiChangesToTheProgram(HWND dialog) {
 DialogUnits DialogUnitsOf(HFONT font) {
     static const wchar_t ALPHABET[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     DialogUnits units;
-    HDC screen = GetDC(nullptr);
-    if (!screen) return units;
-    HGDIOBJ previous = SelectObject(screen, font ? font : GetStockObject(SYSTEM_FONT));
+    const ScreenDc screen;
+    if (!screen.Get()) return units;
+    HGDIOBJ previous = SelectObject(screen.Get(), font ? font : GetStockObject(SYSTEM_FONT));
     TEXTMETRICW metrics{};
     SIZE alphabet{};
-    if (GetTextMetricsW(screen, &metrics) && GetTextExtentPoint32W(screen, ALPHABET, 52, &alphabet)) {
+    if (GetTextMetricsW(screen.Get(), &metrics) && GetTextExtentPoint32W(screen.Get(), ALPHABET, 52, &alphabet)) {
         units = DialogUnitsOfFont(alphabet.cx, metrics.tmHeight);
     }
-    SelectObject(screen, previous);
-    ReleaseDC(nullptr, screen);
+    SelectObject(screen.Get(), previous);
     return units;
 }
