@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "dialog_ids.h"
+#include "program_identity.h"
 #include "list_check.h"
 #include "update_check.h"
 #include "update_host.h"
