@@ -6,13 +6,6 @@
 #include <string>
 #include <string_view>
 
-// The command line without the program's name and the spaces after it. The
-// name ends at the second double quote when the line begins with one (at the
-// end of the line when there is no second one), otherwise at the first
-// character whose code is 32 or lower; only spaces (not tabs) are skipped
-// after it.
-std::u16string_view ArgumentText(std::u16string_view commandLine);
-
 struct StartupSwitches {
     bool hasOwner = false;      // "/H" present
     uint32_t owner = 0;         // its value, the low 32 bits

@@ -18,9 +18,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include <string_view>
-
-#include "command_line.h"
+#include "program_arguments.h"
 #include "program_main_win.h"
 #include "system_library_win.h"
 
@@ -33,13 +31,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     controls.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES;
     InitCommonControlsEx(&controls);
 
-    // The arguments by the program's own rule for where its name ends, read
-    // in place: wchar_t is UTF-16 on Windows, so nothing is copied (or
-    // allocated) before ProgramMain, which catches what is thrown.
-    const wchar_t* commandLine = GetCommandLineW();
-    const std::u16string_view line(reinterpret_cast<const char16_t*>(commandLine),
-                                   static_cast<size_t>(lstrlenW(commandLine)));
-    const int32_t exitCode = ProgramMain(instance, nullptr, ArgumentText(line), showCommand);
+    // The arguments, read in place: nothing is copied (or allocated) before
+    // ProgramMain, which catches what is thrown.
+    const int32_t exitCode = ProgramMain(instance, nullptr, ProgramArguments(), showCommand);
     CoUninitialize();
     ExitProcess(static_cast<UINT>(exitCode));
 }

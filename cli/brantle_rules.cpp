@@ -130,12 +130,6 @@ uint32_t CheckedMask(const MainDialogModel& dialog) {
     return mask;
 }
 
-const std::string& ShownText(const MainDialogModel& dialog, int id) {
-    static const std::string none;
-    const ModelControl& control = dialog.Control(id);
-    return control.shown ? control.text : none;
-}
-
 // Appends a number as printf's %d or %u writes it.
 template <typename Number>
 void AppendNumber(std::string& out, Number value) {
@@ -165,10 +159,11 @@ void WriteBatchResult(const MainDialogModel& dialog) {
     AppendNumber(out, state.OptionSet());
     out += '\t';
     if (state.matchedRow != 0) AppendNumber(out, MatchedVerdict(state));
-    for (const std::string* text : {&ShownText(dialog, IDC_RESULT_HEADER), &dialog.Control(IDC_RESULT).text,
-                                    &ShownText(dialog, IDC_RESULT_NOTE), &ShownText(dialog, IDC_CONDITION)}) {
+    for (std::string_view text :
+         {dialog.ShownText(IDC_RESULT_HEADER), std::string_view(dialog.Control(IDC_RESULT).text),
+          dialog.ShownText(IDC_RESULT_NOTE), dialog.ShownText(IDC_CONDITION)}) {
         out += '\t';
-        out += text->c_str();  // up to a zero byte, as printf's %s reads it
+        out += text.substr(0, text.find('\0'));  // up to a zero byte, as printf's %s reads it
     }
     out += '\t';
     AppendNumber(out, EnabledMask(dialog));
@@ -365,7 +360,7 @@ void PrintShowing(const char* what, const MainDialogModel& dialog) {
     const Rule& rule = state.Rules()[state.matchedRow];
     std::printf("%s: row %d, pattern \"%s\"\n", what, state.matchedRow, rule.pattern.c_str());
     for (int id : {IDC_RESULT_HEADER, IDC_RESULT, IDC_RESULT_NOTE}) {
-        const std::string text = ShownText(dialog, id);
+        const std::string text(dialog.ShownText(id));
         if (!text.empty()) std::printf("    %s\n", text.c_str());
     }
     const ModelControl& condition = dialog.Control(IDC_CONDITION);

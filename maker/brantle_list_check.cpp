@@ -15,10 +15,11 @@
 #include <string>
 #include <string_view>
 
-#include "dialog_ids.h"
+#include "program_identity.h"
 #include "list_check.h"
 #include "update_check.h"
 #include "update_host.h"
+#include "update_methods.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "dialog_ids.h"
+#include "program_identity.h"
 #include "local_list_platform.h"
 #include "update_check.h"
 #include "update_failure.h"

@@ -109,11 +109,11 @@ bool LocalListPlatform::AddToSha256(UpdateHashHandle hash, const char* data, uin
     return OpenSslAddToSha256(hash, data, count);
 }
 
-bool LocalListPlatform::FinishSha256(UpdateHashHandle hash, uint8_t (&digest)[SHA256_DIGEST_BYTES]) {
+bool LocalListPlatform::FinishSha256(UpdateHashHandle hash, Sha256Digest& digest) {
     return OpenSslFinishSha256(hash, digest);
 }
 
-bool LocalListPlatform::VerifyP256Signature(const P256PublicKey& key, const uint8_t (&digest)[SHA256_DIGEST_BYTES],
+bool LocalListPlatform::VerifyP256Signature(const P256PublicKey& key, const Sha256Digest& digest,
                                             const P256Signature& signature) {
     verified = OpenSslVerifyP256Signature(key, digest, signature);
     return verified;

@@ -19,16 +19,15 @@ bool OpenSslAddToSha256(UpdateHashHandle hash, const char* data, uint32_t count)
     return EVP_DigestUpdate(reinterpret_cast<EVP_MD_CTX*>(hash), data, count) == 1;
 }
 
-bool OpenSslFinishSha256(UpdateHashHandle hash, uint8_t (&digest)[SHA256_DIGEST_BYTES]) {
+bool OpenSslFinishSha256(UpdateHashHandle hash, Sha256Digest& digest) {
     auto* context = reinterpret_cast<EVP_MD_CTX*>(hash);
     unsigned int length = 0;
-    const bool finished = EVP_DigestFinal_ex(context, digest, &length) == 1 && length == SHA256_DIGEST_BYTES;
+    const bool finished = EVP_DigestFinal_ex(context, digest.data(), &length) == 1 && length == SHA256_DIGEST_BYTES;
     EVP_MD_CTX_free(context);
     return finished;
 }
 
-bool OpenSslVerifyP256Signature(const P256PublicKey& key, const uint8_t (&digest)[SHA256_DIGEST_BYTES],
-                                const P256Signature& signature) {
+bool OpenSslVerifyP256Signature(const P256PublicKey& key, const Sha256Digest& digest, const P256Signature& signature) {
     // The key as a SubjectPublicKeyInfo: the fixed P-256 header, then the
     // uncompressed point. Decoding it checks that the point is on the curve.
     static const uint8_t header[] = {0x30, 0x59, 0x30, 0x13, 0x06, 0x07, 0x2a, 0x86, 0x48, 0xce, 0x3d, 0x02, 0x01, 0x06,
@@ -49,7 +48,7 @@ bool OpenSslVerifyP256Signature(const P256PublicKey& key, const uint8_t (&digest
         const int derLength = i2d_ECDSA_SIG(sig, &der);
         EVP_PKEY_CTX* context = EVP_PKEY_CTX_new(publicKey, nullptr);
         valid = derLength > 0 && context && EVP_PKEY_verify_init(context) == 1 &&
-                EVP_PKEY_verify(context, der, static_cast<size_t>(derLength), digest, SHA256_DIGEST_BYTES) == 1;
+                EVP_PKEY_verify(context, der, static_cast<size_t>(derLength), digest.data(), digest.size()) == 1;
         EVP_PKEY_CTX_free(context);
         OPENSSL_free(der);
     }

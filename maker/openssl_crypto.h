@@ -11,10 +11,9 @@
 // the digest and ends the computation, also when it fails.
 UpdateHashHandle OpenSslStartSha256();
 bool OpenSslAddToSha256(UpdateHashHandle hash, const char* data, uint32_t count);
-bool OpenSslFinishSha256(UpdateHashHandle hash, uint8_t (&digest)[SHA256_DIGEST_BYTES]);
+bool OpenSslFinishSha256(UpdateHashHandle hash, Sha256Digest& digest);
 
 // Whether `signature` (r and s) is a valid ECDSA P-256 signature by `key`
 // (x and y) of the SHA-256 `digest`. False when the key is not a point of
 // the curve, as the system's import of it fails then.
-bool OpenSslVerifyP256Signature(const P256PublicKey& key, const uint8_t (&digest)[SHA256_DIGEST_BYTES],
-                                const P256Signature& signature);
+bool OpenSslVerifyP256Signature(const P256PublicKey& key, const Sha256Digest& digest, const P256Signature& signature);

@@ -44,6 +44,8 @@ bool IsMountingButton(int id) { return id >= IDC_NORMAL_POSTS && id <= IDC_SIGNA
 
 }  // namespace
 
+int MainDialogModel::ControlId(int slot) { return slot >= 0 && slot < CONTROL_COUNT ? CREATED[slot].id : -1; }
+
 MainDialogModel::MainDialogModel(std::string_view initialNumber, int32_t optionSet) {
     state_.OptionSet() = optionSet;
     Show(initialNumber);

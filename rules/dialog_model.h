@@ -63,6 +63,11 @@ public:
         const int slot = SlotOf(id);
         return slot < 0 ? Absent() : controls_[slot];
     }
+    // The text that a control shows: its text, or none while it is hidden.
+    std::string_view ShownText(int id) const {
+        const ModelControl& control = Control(id);
+        return control.shown ? std::string_view(control.text) : std::string_view();
+    }
 
     // Changes made from code since the showing began, and how many of them
     // set what the control already had.
@@ -82,6 +87,10 @@ public:
     void PostDiagramTextChanged() override;
 
     static constexpr int CONTROL_COUNT = 14;
+
+    // The id of the control at `slot` of the dialog's creation order (0 to
+    // CONTROL_COUNT - 1); -1 outside it.
+    static int ControlId(int slot);
 
     // Where a control is kept: its place in the dialog's creation order,
     // -1 for an id that the dialog does not have.

@@ -22,11 +22,6 @@ bool NamesColumn(std::string_view header, std::string_view name) {
     return EqualsIgnoringAsciiCase(TrimSpaces(header), name);
 }
 
-std::string_view ShownText(const MainDialogModel& dialog, int id) {
-    const ModelControl& control = dialog.Control(id);
-    return control.shown ? std::string_view(control.text) : std::string_view();
-}
-
 // A limit as people read it: whole MiB as such, any other in bytes.
 std::string SizeText(uint64_t bytes) {
     constexpr uint64_t MIB = uint64_t{1} << 20;
@@ -54,9 +49,9 @@ void AnswerScheduleRow(std::string_view diagram, std::string_view options, MainD
     if (TrimSpaces(diagram).empty()) dialog.Click(IDC_NONE);
     answer.row = dialog.State().matchedRow;
     if (answer.row != 0) answer.verdict = MatchedVerdict(dialog.State());
-    answer.heading = ShownText(dialog, IDC_RESULT_HEADER);
+    answer.heading = dialog.ShownText(IDC_RESULT_HEADER);
     answer.result = dialog.Control(IDC_RESULT).text;
-    answer.note = ShownText(dialog, IDC_RESULT_NOTE);
+    answer.note = dialog.ShownText(IDC_RESULT_NOTE);
 }
 
 size_t ScheduleCheck::Feed(std::string_view bytes) {

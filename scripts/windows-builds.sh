@@ -28,12 +28,13 @@
 # installed, so each build names its own), the Debian package of that
 # loader, what the machine must run (ia32: 32-bit programs; otherwise the
 # `uname -m` it must have), the PE file format as objdump names it, the PE
-# machine and manifest architecture, and how many bytes of arguments the
+# machine and manifest architecture, how many bytes of arguments the
 # exported BRANTLE removes from the stack (8: __stdcall; 0: the x64 calling
-# convention).
+# convention), and the image base of brantle.exe. The CMake build takes its
+# own columns from here too (cmake/windows_build.cmake).
 WINDOWS_BUILD_TABLE='
-x86 32-bit i686-w64-mingw32   win32 /usr/lib/wine/wine   wine32:i386 ia32   pei-i386   IMAGE_FILE_MACHINE_I386  x86   8
-x64 64-bit x86_64-w64-mingw32 win64 /usr/lib/wine/wine64 wine64      x86_64 pei-x86-64 IMAGE_FILE_MACHINE_AMD64 amd64 0
+x86 32-bit i686-w64-mingw32   win32 /usr/lib/wine/wine   wine32:i386 ia32   pei-i386   IMAGE_FILE_MACHINE_I386  x86   8 0x4D000000
+x64 64-bit x86_64-w64-mingw32 win64 /usr/lib/wine/wine64 wine64      x86_64 pei-x86-64 IMAGE_FILE_MACHINE_AMD64 amd64 0 0x3F0000000
 '
 WINDOWS_BUILDS=$(awk 'NF { printf "%s%s", sep, $1; sep = " " }' <<<"$WINDOWS_BUILD_TABLE")
 

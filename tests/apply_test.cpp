@@ -52,6 +52,28 @@ TEST_F(MainDialogTest, InitialOptionsAreShownOnTheControls) {
     EXPECT_TRUE(Bit(dialog, 20));
 }
 
+// A hidden control shows no text, whatever it holds; a shown one shows its
+// own. The controls are found by their places in the creation order, and
+// there is no control outside it.
+TEST_F(MainDialogTest, ShownTextAndTheCreationOrder) {
+    MainDialogModel dialog("501");
+    dialog.SetText(IDC_RESULT_NOTE, "kept while hidden");
+    dialog.SetShown(IDC_RESULT_NOTE, false);
+    EXPECT_EQ(dialog.ShownText(IDC_RESULT_NOTE), "");
+    EXPECT_EQ(dialog.Control(IDC_RESULT_NOTE).text, "kept while hidden");
+    dialog.SetShown(IDC_RESULT_NOTE, true);
+    EXPECT_EQ(dialog.ShownText(IDC_RESULT_NOTE), "kept while hidden");
+    EXPECT_EQ(dialog.ShownText(IDC_RESULT), "reflectorised");
+    EXPECT_EQ(dialog.ShownText(12345), "");
+
+    EXPECT_EQ(MainDialogModel::ControlId(0), IDC_DIAGRAM_NUMBER);
+    EXPECT_EQ(MainDialogModel::ControlId(MainDialogModel::CONTROL_COUNT - 1), IDC_RESULT_NOTE);
+    for (int slot : {-1, MainDialogModel::CONTROL_COUNT, 1000}) EXPECT_EQ(MainDialogModel::ControlId(slot), -1) << slot;
+    for (int slot = 0; slot < MainDialogModel::CONTROL_COUNT; ++slot) {
+        EXPECT_EQ(MainDialogModel::SlotOf(MainDialogModel::ControlId(slot)), slot);
+    }
+}
+
 TEST_F(MainDialogTest, ABollardFallsBackToNormalPostsWhereItDoesNotApply) {
     MainDialogModel dialog("631");
     dialog.Click(IDC_BOLLARD);

@@ -1,6 +1,7 @@
 // Reading the command line: the program's name, the switches and the
 // initial diagram number.
 #include "command_line.h"
+#include "program_arguments.h"
 
 #include <gtest/gtest.h>
 

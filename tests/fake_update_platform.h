@@ -60,7 +60,7 @@ struct FakeUpdatePlatform : UpdatePlatform {
     std::string temporaryDirectory = "C:\\Users\\Ann Example\\AppData\\Local\\Temp\\";
     uint32_t temporaryDirectoryError = 0;
     std::map<std::string, Download> downloads;  // unknown addresses fail at once
-    bool downloadsCannotStart = false;  // StartDownload fails, with this error:
+    bool downloadsCannotStart = false;          // StartDownload fails, with this error:
     int32_t downloadStartError = 0;
     uint32_t shellResult = 42;
     bool openFails = false;
@@ -257,12 +257,12 @@ struct FakeUpdatePlatform : UpdatePlatform {
     bool AddToSha256(UpdateHashHandle hash, const char* data, uint32_t count) override {
         return OpenSslAddToSha256(hash, data, count);
     }
-    bool FinishSha256(UpdateHashHandle hash, uint8_t (&digest)[SHA256_DIGEST_BYTES]) override {
+    bool FinishSha256(UpdateHashHandle hash, Sha256Digest& digest) override {
         --openHashes;
         return OpenSslFinishSha256(hash, digest);
     }
 
-    bool VerifyP256Signature(const P256PublicKey& key, const uint8_t (&digest)[SHA256_DIGEST_BYTES],
+    bool VerifyP256Signature(const P256PublicKey& key, const Sha256Digest& digest,
                              const P256Signature& signature) override {
         Log("verify");
         return !verifierUnavailable && OpenSslVerifyP256Signature(key, digest, signature);

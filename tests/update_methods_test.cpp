@@ -350,6 +350,30 @@ TEST_F(UpdateMethodTest, OtherMethodsAreNotSupported) {
     }
 }
 
+// A signed list vouches for a download's bytes only through its SHA-256, so
+// only a download without one is held back; every other line is offered.
+TEST(IsOfferedFromSignedList, OnlyADownloadWithoutItsSha256IsHeldBack) {
+    struct Case {
+        int32_t method;
+        const char* sha256;
+        bool offered;
+    };
+    const Case cases[] = {
+        {4, "", false},
+        {4, INSTALLER_SHA256, true},
+        {4, "not hexadecimal", true},  // parsed when it is run
+        {1, "", true},
+        {2, "", true},
+        {0, "", true},
+        {99, "", true},
+        {-4, "", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsOfferedFromSignedList(Entry(c.method, "setup.exe", 0, c.sha256)), c.offered)
+            << c.method << " '" << c.sha256 << "'";
+    }
+}
+
 // Only a download checked whole is saved and started: every byte of the file
 // read, at least the list's size, the list's SHA-256 when it gives one, the
 // same bytes again when copied, and the copy written and closed.

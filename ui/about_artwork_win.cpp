@@ -39,19 +39,19 @@ BITMAPINFO TopDown32(int32_t width, int32_t height) {
 OwnedBitmap Resample(HBITMAP drawing, int32_t width, int32_t height) {
     BITMAP size{};
     if (!GetObjectW(drawing, sizeof size, &size) || size.bmWidth <= 0 || size.bmHeight <= 0) return OwnedBitmap();
-    HDC screen = GetDC(nullptr);
-    if (!screen) return OwnedBitmap();
+    const ScreenDc screen;
+    if (!screen.Get()) return OwnedBitmap();
     std::vector<uint32_t> source(static_cast<size_t>(size.bmWidth) * static_cast<size_t>(size.bmHeight));
     BITMAPINFO sourceInfo = TopDown32(size.bmWidth, size.bmHeight);
     OwnedBitmap made;
-    if (GetDIBits(screen, drawing, 0, static_cast<UINT>(size.bmHeight), source.data(), &sourceInfo, DIB_RGB_COLORS) ==
-        size.bmHeight) {
+    if (GetDIBits(screen.Get(), drawing, 0, static_cast<UINT>(size.bmHeight), source.data(), &sourceInfo,
+                  DIB_RGB_COLORS) == size.bmHeight) {
         std::vector<uint32_t> target(static_cast<size_t>(width) * static_cast<size_t>(height));
         ResampleByArea(source.data(), size.bmWidth, size.bmHeight, target.data(), width, height);
         BITMAPINFO targetInfo = TopDown32(width, height);
-        made.Reset(CreateDIBitmap(screen, &targetInfo.bmiHeader, CBM_INIT, target.data(), &targetInfo, DIB_RGB_COLORS));
+        made.Reset(
+            CreateDIBitmap(screen.Get(), &targetInfo.bmiHeader, CBM_INIT, target.data(), &targetInfo, DIB_RGB_COLORS));
     }
-    ReleaseDC(nullptr, screen);
     return made;
 }
 

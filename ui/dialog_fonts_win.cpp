@@ -23,17 +23,16 @@ struct MadeFont {
 
 MadeFont Inspect(HFONT font) {
     MadeFont made;
-    HDC screen = GetDC(nullptr);
-    if (!screen) return made;
-    HGDIOBJ previous = SelectObject(screen, font);
+    const ScreenDc screen;
+    if (!screen.Get()) return made;
+    HGDIOBJ previous = SelectObject(screen.Get(), font);
     TEXTMETRICA metrics{};
-    if (GetTextMetricsA(screen, &metrics)) {
+    if (GetTextMetricsA(screen.Get(), &metrics)) {
         made.trueType = (metrics.tmPitchAndFamily & TMPF_TRUETYPE) != 0;
         made.cellHeight = metrics.tmHeight;
-        GetTextFaceA(screen, LF_FACESIZE, made.face);
+        GetTextFaceA(screen.Get(), LF_FACESIZE, made.face);
     }
-    SelectObject(screen, previous);
-    ReleaseDC(nullptr, screen);
+    SelectObject(screen.Get(), previous);
     return made;
 }
 

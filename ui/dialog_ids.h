@@ -1,11 +1,11 @@
-// Control ids of the About dialog, its modes, and the program's identity as
-// the About dialog and the update check show it. The main dialog's ids are in
+// Control ids of the About dialog, its modes, and the program's identity
+// (program_identity.h) that it shows. The main dialog's ids are in
 // control_ids.h beside the rules engine that acts on them.
 #pragma once
 
 #include <cstdint>
 
-#include "brantle_version.h"
+#include "program_identity.h"
 
 constexpr int IDC_BULB_ART = 34970;
 constexpr int IDC_LOGO_ART = 34971;
@@ -23,8 +23,3 @@ constexpr bool IsLinkId(int id) { return id >= IDC_LINK_WEB && id <= IDC_LINK_MO
 constexpr int32_t ABOUT_START = 1;
 constexpr int32_t ABOUT_END = 2;
 constexpr bool IsEndMode(int32_t mode) { return (mode & ABOUT_END) != 0; }
-
-// Who the program is, for the About dialog and the update check.
-constexpr const char* PROGRAM_NAME = "Brantle";
-constexpr const char* PROGRAM_VERSION = BRANTLE_VERSION_TEXT;
-constexpr int32_t PROGRAM_BUILD = BRANTLE_BUILD_NUMBER;

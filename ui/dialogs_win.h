@@ -17,9 +17,6 @@
 #include "engine_state.h"
 #include "gdi_owner_win.h"
 
-// --- Text at the window boundary (ANSI code page, precomposed) ---
-std::string WindowText8(HWND window);  // "" for no window
-
 // --- The module the dialogs' resources come from ---
 // Start-up keeps the instance handle; before it has (the exported BRANTLE
 // called by another program) the module this code is linked into is used.

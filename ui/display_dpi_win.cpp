@@ -1,5 +1,6 @@
 #include "display_dpi_win.h"
 
+#include "gdi_owner_win.h"
 #include "system_library_win.h"
 
 namespace {
@@ -29,11 +30,6 @@ struct DpiFunctions {
     GetDpiForMonitorFunction dpiForMonitor = nullptr;
 };
 
-template <typename Function>
-Function Lookup(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
-
 // Test builds only: BRANTLE_DPI_FUNCTIONS=monitor leaves user32's
 // per-window functions out, so that the program finds what Windows 8.1
 // has (the monitor's dpi alone) and its fallbacks can be tested on any
@@ -53,17 +49,19 @@ const DpiFunctions& Functions() {
         DpiFunctions f;
         if (!OnlyTheMonitorsDpi()) {
             HMODULE user32 = GetModuleHandleW(L"user32.dll");
-            f.dpiForWindow = Lookup<GetDpiForWindowFunction>(user32, "GetDpiForWindow");
-            f.dpiForSystem = Lookup<GetDpiForSystemFunction>(user32, "GetDpiForSystem");
-            f.systemMetricsForDpi = Lookup<GetSystemMetricsForDpiFunction>(user32, "GetSystemMetricsForDpi");
-            f.adjustWindowRectForDpi = Lookup<AdjustWindowRectExForDpiFunction>(user32, "AdjustWindowRectExForDpi");
+            f.dpiForWindow = SystemFunction<GetDpiForWindowFunction>(user32, "GetDpiForWindow");
+            f.dpiForSystem = SystemFunction<GetDpiForSystemFunction>(user32, "GetDpiForSystem");
+            f.systemMetricsForDpi = SystemFunction<GetSystemMetricsForDpiFunction>(user32, "GetSystemMetricsForDpi");
+            f.adjustWindowRectForDpi =
+                SystemFunction<AdjustWindowRectExForDpiFunction>(user32, "AdjustWindowRectExForDpi");
             f.setDialogDpiChangeBehavior =
-                Lookup<SetDialogDpiChangeBehaviorFunction>(user32, "SetDialogDpiChangeBehavior");
+                SystemFunction<SetDialogDpiChangeBehaviorFunction>(user32, "SetDialogDpiChangeBehavior");
         }
         // shcore is loaded only where it is needed, and kept for the
         // process's life: every dialog asks its monitor's dpi.
         if (!f.dpiForWindow) {
-            f.dpiForMonitor = Lookup<GetDpiForMonitorFunction>(LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
+            f.dpiForMonitor =
+                SystemFunction<GetDpiForMonitorFunction>(LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
         }
         return f;
     }();
@@ -71,9 +69,8 @@ const DpiFunctions& Functions() {
 }
 
 uint32_t ScreenDeviceDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen) ReleaseDC(nullptr, screen);
+    const ScreenDc screen;
+    const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
     return dpi > 0 ? static_cast<uint32_t>(dpi) : BASE_DPI;
 }
 
@@ -125,15 +122,14 @@ void LeaveDpiChangesToTheProgram(HWND dialog) {
 DialogUnits DialogUnitsOf(HFONT font) {
     static const wchar_t ALPHABET[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     DialogUnits units;
-    HDC screen = GetDC(nullptr);
-    if (!screen) return units;
-    HGDIOBJ previous = SelectObject(screen, font ? font : GetStockObject(SYSTEM_FONT));
+    const ScreenDc screen;
+    if (!screen.Get()) return units;
+    HGDIOBJ previous = SelectObject(screen.Get(), font ? font : GetStockObject(SYSTEM_FONT));
     TEXTMETRICW metrics{};
     SIZE alphabet{};
-    if (GetTextMetricsW(screen, &metrics) && GetTextExtentPoint32W(screen, ALPHABET, 52, &alphabet)) {
+    if (GetTextMetricsW(screen.Get(), &metrics) && GetTextExtentPoint32W(screen.Get(), ALPHABET, 52, &alphabet)) {
         units = DialogUnitsOfFont(alphabet.cx, metrics.tmHeight);
     }
-    SelectObject(screen, previous);
-    ReleaseDC(nullptr, screen);
+    SelectObject(screen.Get(), previous);
     return units;
 }

@@ -1,6 +1,7 @@
 // Owners of the fonts, bitmaps and icons that the dialogs make: each frees
 // its handle when it goes or takes another one. An owner can be moved but
-// not copied, so that no handle is freed twice.
+// not copied, so that no handle is freed twice. The screen's device context
+// has an owner of its own.
 #pragma once
 
 #include <windows.h>
@@ -45,3 +46,21 @@ private:
 using OwnedFont = Owned<HFONT>;
 using OwnedBitmap = Owned<HBITMAP>;
 using OwnedIcon = Owned<HICON>;
+
+// The screen's device context (GetDC of no window) while the owner lives,
+// released when it goes, also when an exception passes; null when the
+// system gives none.
+class ScreenDc {
+public:
+    ScreenDc() : dc_(GetDC(nullptr)) {}
+    ScreenDc(const ScreenDc&) = delete;
+    ScreenDc& operator=(const ScreenDc&) = delete;
+    ~ScreenDc() {
+        if (dc_) ReleaseDC(nullptr, dc_);
+    }
+
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_;
+};

@@ -5,6 +5,7 @@
 #include "display_dpi_win.h"
 #include "link_target.h"
 #include "shell_open_win.h"
+#include "window_text_win.h"
 
 OwnedFont MakeLinkFont(uint32_t dpi) {
     LOGFONTA font{};

@@ -5,51 +5,7 @@
 
 #include "control_ids.h"
 #include "dialogs_win.h"
-
-namespace {
-
-constexpr int LOCAL_UNITS = 256;
-
-// UTF-16 text, zero-terminated, on the stack up to LOCAL_UNITS - 1 units and
-// on the heap beyond: an 8-bit text widened (ANSI code page, precomposed),
-// or a window's text (empty for no window).
-class WideText {
-public:
-    explicit WideText(std::string_view text) {
-        length_ = WidenAnsiInto(text, local_, LOCAL_UNITS);
-        if (length_ < 0) {
-            heap_ = WidenAnsi(text);
-            units_ = reinterpret_cast<wchar_t*>(&heap_[0]);
-            length_ = static_cast<int>(heap_.size());
-            units_[length_] = L'\0';
-        }
-    }
-    explicit WideText(HWND window) {
-        local_[0] = L'\0';
-        const int length = window ? GetWindowTextLengthW(window) : 0;
-        if (length <= 0) return;
-        if (length >= LOCAL_UNITS) {
-            heap_.assign(static_cast<size_t>(length) + 1, u'\0');
-            units_ = reinterpret_cast<wchar_t*>(&heap_[0]);
-        }
-        const int copied = GetWindowTextW(window, units_, length + 1);
-        length_ = copied > 0 ? copied : 0;
-        units_[length_] = L'\0';
-    }
-    WideText(const WideText&) = delete;
-    WideText& operator=(const WideText&) = delete;
-
-    const wchar_t* Units() const { return units_; }
-    int Length() const { return length_; }
-
-private:
-    wchar_t local_[LOCAL_UNITS];
-    std::u16string heap_;
-    wchar_t* units_ = local_;
-    int length_ = 0;
-};
-
-}  // namespace
+#include "window_text_win.h"
 
 size_t WindowControls::Text(int id, char* buffer, size_t capacity) {
     const WideText wide(GetDlgItem(dialog, id));

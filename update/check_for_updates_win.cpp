@@ -7,10 +7,8 @@
 #include "update_public_key.h"
 
 #ifdef BRANTLE_TEST_LIMITS
-#include <windows.h>
-
 #include "ansi_text_win.h"
-#include "command_line.h"
+#include "program_arguments.h"
 #endif
 
 namespace {
@@ -20,11 +18,8 @@ namespace {
 // stalled server need not be waited for at full length.
 uint32_t LimitSecondMs() {
 #ifdef BRANTLE_TEST_LIMITS
-    const wchar_t* commandLine = GetCommandLineW();
-    const std::u16string_view line(reinterpret_cast<const char16_t*>(commandLine),
-                                   static_cast<size_t>(lstrlenW(commandLine)));
     try {
-        return ReadLimitSecondSwitch(NarrowAnsi(ArgumentText(line)));
+        return ReadLimitSecondSwitch(NarrowAnsi(ProgramArguments()));
     } catch (...) {
         return LIMIT_SECOND_MS;
     }

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "update_platform.h"
+#include "update_digests.h"
 
 // Reads `der` as exactly one DER SEQUENCE of two INTEGERs, r and s, with
 // nothing after it, and gives them as 32 big-endian bytes each. Each INTEGER

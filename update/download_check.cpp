@@ -1,9 +1,6 @@
 #include "download_check.h"
 
-#include <vector>
-
 #include "scoped_sha256.h"
-#include "update_failure.h"
 
 namespace {
 
@@ -13,7 +10,6 @@ int HexDigitValue(char c) {
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
-
 
 }  // namespace
 
@@ -30,27 +26,19 @@ bool ParseSha256(std::string_view text, Sha256Digest& digest) {
     return true;
 }
 
-DownloadCheck CheckDownload(UpdatePlatform& platform, UpdateFileHandle source, uint64_t sizeOnDisk,
+UpdateFailure CheckDownload(UpdatePlatform& platform, UpdateFileHandle source, uint64_t sizeOnDisk,
                             int32_t expectedSize, const Sha256Digest* expectedHash, UpdateFileHandle target) {
-    std::vector<char> piece(DOWNLOAD_PIECE_BYTES);
     ScopedSha256 hash(platform, expectedHash != nullptr);
-    uint64_t done = 0;
-    while (done < sizeOnDisk) {
-        uint64_t left = sizeOnDisk - done;
-        uint32_t want = left < DOWNLOAD_PIECE_BYTES ? static_cast<uint32_t>(left) : DOWNLOAD_PIECE_BYTES;
-        uint32_t got = source ? platform.ReadFromFile(source, piece.data(), want) : 0;
-        if (got == 0) break;
-        done += got;
-        if (expectedHash) hash.Add(piece.data(), got);
-        if (target) {
-            if (uint32_t error = platform.WriteToFile(target, piece.data(), got))
-                return {FAILURE_SAVE, static_cast<int32_t>(error)};
-        }
-    }
+    uint32_t writeError = 0;
+    const uint64_t done = ReadInPieces(platform, source, sizeOnDisk, hash, [&](const char* data, uint32_t count) {
+        if (target) writeError = platform.WriteToFile(target, data, count);
+        return writeError == 0;
+    });
+    if (writeError) return {FAILURE_SAVE, static_cast<int32_t>(writeError)};
     // A read that failed part-way, or a file shorter than the list says:
     // the bytes that are missing are never made up.
     if (done < sizeOnDisk || static_cast<int64_t>(done) < static_cast<int64_t>(expectedSize))
         return {FAILURE_INCOMPLETE, ByteCountCode(done)};
-    if (expectedHash && !hash.Finish(*expectedHash)) return {FAILURE_HASH, 0};
+    if (expectedHash && !hash.FinishMatches(*expectedHash)) return {FAILURE_HASH, 0};
     return {};
 }

@@ -31,7 +31,7 @@ HMODULE UrlMon;
 
 template <typename Function>
 Function UrlMonEntry(const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(SystemLibraryEntry(UrlMon, L"urlmon.dll", name)));
+    return SystemFunction<Function>(LoadSystemLibraryOnce(UrlMon, L"urlmon.dll"), name);
 }
 
 int32_t LastErrorCode(DWORD fallback) {

@@ -1,7 +1,6 @@
 #include "list_signature.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "der_signature.h"
 #include "download_check.h"
@@ -18,22 +17,15 @@ namespace {
 // every byte and keeping the first `maxBytes` in `head`; closes the file.
 // Returns whether every byte was read and hashed into `digest`.
 bool ReadAndHash(UpdatePlatform& platform, const SettledFile& settled, uint32_t maxBytes, std::string& head,
-                 uint8_t (&digest)[SHA256_DIGEST_BYTES]) {
+                 Sha256Digest& digest) {
     ScopedUpdateFile file(platform, settled.file);
     head.clear();
     if (!file.Get()) return false;
     ScopedSha256 hash(platform, true);
-    std::vector<char> piece(DOWNLOAD_PIECE_BYTES);
-    uint64_t done = 0;
-    while (done < settled.size) {
-        uint64_t left = settled.size - done;
-        uint32_t want = left < DOWNLOAD_PIECE_BYTES ? static_cast<uint32_t>(left) : DOWNLOAD_PIECE_BYTES;
-        uint32_t got = platform.ReadFromFile(file.Get(), piece.data(), want);
-        if (got == 0) break;
-        hash.Add(piece.data(), got);
-        if (head.size() < maxBytes) head.append(piece.data(), std::min<uint64_t>(got, maxBytes - head.size()));
-        done += got;
-    }
+    const uint64_t done = ReadInPieces(platform, file.Get(), settled.size, hash, [&](const char* data, uint32_t count) {
+        if (head.size() < maxBytes) head.append(data, std::min<uint64_t>(count, maxBytes - head.size()));
+        return true;
+    });
     return hash.Finish(digest) && done == settled.size;
 }
 
@@ -59,18 +51,18 @@ bool FetchSignature(UpdatePlatform& platform, std::string_view host, const std::
 
 std::string ListSignatureAddress(std::string_view host) { return UpdateListAddress(host) + ".sig"; }
 
-int32_t ReadSignedList(UpdatePlatform& platform, std::string_view host, const std::string& directory,
-                       const std::string& listPath, const P256PublicKey& key, uint32_t maxBytes, std::string& list,
-                       uint32_t limitSecondMs) {
-    uint8_t digest[SHA256_DIGEST_BYTES];
+UpdateFailure ReadSignedList(UpdatePlatform& platform, std::string_view host, const std::string& directory,
+                             const std::string& listPath, const P256PublicKey& key, uint32_t maxBytes,
+                             std::string& list, uint32_t limitSecondMs) {
+    Sha256Digest digest;
     std::string head;
     bool hashed = ReadAndHash(platform, WaitForSettledFile(platform, listPath), maxBytes, head, digest);
     list.clear();
-    if (head.empty()) return FAILURE_LIST_EMPTY;
+    if (head.empty()) return {FAILURE_LIST_EMPTY, 0};
     P256Signature signature;
     if (!hashed || !FetchSignature(platform, host, directory + LOCAL_SIGNATURE_NAME, signature, limitSecondMs) ||
         !platform.VerifyP256Signature(key, digest, signature))
-        return FAILURE_LIST_SIGNATURE;
+        return {FAILURE_LIST_SIGNATURE, 0};
     list = std::move(head);
-    return 0;
+    return {};
 }

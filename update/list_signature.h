@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "transfer_limits.h"
+#include "update_failure.h"
 #include "update_platform.h"
 
 // The name of the local copy of the signature in the temporary directory.
@@ -26,12 +27,12 @@ std::string ListSignatureAddress(std::string_view host);
 // only its first `maxBytes` are kept in `list`), fetches the signature into
 // `directory` + LOCAL_SIGNATURE_NAME (deleting an old one first) and has the
 // platform verify it. The signature's download is held to the list's time
-// limits, counted in seconds of `limitSecondMs`. Returns 0 when the list is
-// verified; FAILURE_LIST_EMPTY when it has no bytes (nothing else is
+// limits, counted in seconds of `limitSecondMs`. Returns no failure when the
+// list is verified; FAILURE_LIST_EMPTY when it has no bytes (nothing else is
 // fetched); and FAILURE_LIST_SIGNATURE when the signature is missing (its
 // download failed or was ended), empty, malformed or not valid, or the list
-// could not be read and hashed whole. `list` is empty unless the result is
-// 0.
-int32_t ReadSignedList(UpdatePlatform& platform, std::string_view host, const std::string& directory,
-                       const std::string& listPath, const P256PublicKey& key, uint32_t maxBytes, std::string& list,
-                       uint32_t limitSecondMs = LIMIT_SECOND_MS);
+// could not be read and hashed whole; either with code 0. `list` is empty
+// unless the list is verified.
+UpdateFailure ReadSignedList(UpdatePlatform& platform, std::string_view host, const std::string& directory,
+                             const std::string& listPath, const P256PublicKey& key, uint32_t maxBytes,
+                             std::string& list, uint32_t limitSecondMs = LIMIT_SECOND_MS);

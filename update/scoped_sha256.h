@@ -2,12 +2,10 @@
 // scope, also when an exception passes.
 #pragma once
 
-#include <array>
 #include <cstdint>
 
+#include "update_digests.h"
 #include "update_platform.h"
-
-using Sha256Digest = std::array<uint8_t, SHA256_DIGEST_BYTES>;
 
 class ScopedSha256 {
 public:
@@ -17,7 +15,7 @@ public:
     ScopedSha256(const ScopedSha256&) = delete;
     ScopedSha256& operator=(const ScopedSha256&) = delete;
     ~ScopedSha256() {
-        uint8_t ignored[SHA256_DIGEST_BYTES];
+        Sha256Digest ignored;
         if (hash_) platform_.FinishSha256(hash_, ignored);
     }
 
@@ -26,19 +24,15 @@ public:
     }
     // Ends the computation; whether every piece was hashed and `digest`
     // holds the result.
-    bool Finish(uint8_t (&digest)[SHA256_DIGEST_BYTES]) {
+    bool Finish(Sha256Digest& digest) {
         UpdateHashHandle hash = hash_;
         hash_ = 0;
         return hash && platform_.FinishSha256(hash, digest) && !failed_;
     }
     // Whether the digest could be computed and equals `expected`.
-    bool Finish(const Sha256Digest& expected) {
-        uint8_t digest[SHA256_DIGEST_BYTES];
-        if (!Finish(digest)) return false;
-        for (uint32_t i = 0; i < SHA256_DIGEST_BYTES; ++i) {
-            if (digest[i] != expected[i]) return false;
-        }
-        return true;
+    bool FinishMatches(const Sha256Digest& expected) {
+        Sha256Digest digest;
+        return Finish(digest) && digest == expected;
     }
 
 private:

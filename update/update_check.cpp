@@ -17,7 +17,7 @@ int32_t CheckSteps(UpdatePlatform& platform, std::string_view host, uintptr_t ow
                    std::string_view currentVersion, const P256PublicKey* listKey, uint32_t limitSecondMs) {
     std::string directory;
     if (uint32_t error = platform.TemporaryDirectory(directory)) {
-        ReportUpdateFailure(platform, host, FAILURE_TEMP_DIRECTORY, {}, static_cast<int32_t>(error));
+        ReportUpdateFailure(platform, host, {FAILURE_TEMP_DIRECTORY, static_cast<int32_t>(error)});
         return 0;
     }
     std::string localListPath = directory + LOCAL_LIST_NAME;
@@ -28,20 +28,20 @@ int32_t CheckSteps(UpdatePlatform& platform, std::string_view host, uintptr_t ow
     // outcome.
     platform.SetCursorShape(UpdateCursor::Wait);
     std::string list;
-    int32_t failure = 0;
+    UpdateFailure failure;
     if (DownloadWithinLimits(platform, UpdateListAddress(host), localListPath, ListTransferLimits(limitSecondMs)) !=
         0) {
-        failure = FAILURE_LIST_DOWNLOAD;
+        failure = {FAILURE_LIST_DOWNLOAD, 0};
     } else if (listKey) {
         failure = ReadSignedList(platform, host, directory, localListPath, *listKey, UPDATE_LIST_MAX_BYTES, list,
                                  limitSecondMs);
     } else {
         list = WaitForDownloadedFile(platform, localListPath, UPDATE_LIST_MAX_BYTES);
-        if (list.empty()) failure = FAILURE_LIST_EMPTY;
+        if (list.empty()) failure = {FAILURE_LIST_EMPTY, 0};
     }
     platform.SetCursorShape(UpdateCursor::Arrow);
-    if (failure) {
-        ReportUpdateFailure(platform, host, failure, {}, 0);
+    if (failure.kind) {
+        ReportUpdateFailure(platform, host, failure);
         return 0;
     }
 
@@ -51,7 +51,7 @@ int32_t CheckSteps(UpdatePlatform& platform, std::string_view host, uintptr_t ow
     std::string current(currentVersion);
     if (IsNewerVersion(entry.version, current)) {
         if (listKey && !IsOfferedFromSignedList(entry)) {
-            ReportUpdateFailure(platform, host, FAILURE_LIST_SIGNATURE, {}, 0);
+            ReportUpdateFailure(platform, host, {FAILURE_LIST_SIGNATURE, 0});
             return 0;
         }
         std::string question = "Do you wish to upgrade your installed version " + current + "\r\nto version " +
@@ -67,8 +67,6 @@ int32_t CheckSteps(UpdatePlatform& platform, std::string_view host, uintptr_t ow
 }
 
 }  // namespace
-
-bool IsOfferedFromSignedList(const UpdateListEntry& entry) { return entry.method != 4 || !entry.sha256.empty(); }
 
 int32_t RunUpdateCheck(UpdatePlatform& platform, std::string_view host, uintptr_t ownerWindow,
                        std::string_view programName, std::string_view currentVersion, const P256PublicKey* listKey,

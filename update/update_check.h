@@ -8,11 +8,6 @@
 #include "update_list.h"
 #include "update_platform.h"
 
-// The signature vouches for the list; only the list's SHA-256 ties a
-// download's bytes to it. So a signed list offers its line unless that
-// downloads a file (method 4) without giving the file's SHA-256.
-bool IsOfferedFromSignedList(const UpdateListEntry& entry);
-
 // Downloads the update list from `host` into the temporary directory, finds
 // the line for `programName` and, when its version is newer than
 // `currentVersion`, asks the user (a message box owned by `ownerWindow`) and

@@ -56,3 +56,7 @@ void ReportUpdateFailure(UpdatePlatform& platform, std::string_view host, int32_
     platform.ShowMessageBox(0, UpdateFailureMessage(kind, host, text, code).c_str(), UPDATE_FAILURE_CAPTION,
                             UPDATE_FAILURE_STYLE);
 }
+
+void ReportUpdateFailure(UpdatePlatform& platform, std::string_view host, const UpdateFailure& failure) {
+    ReportUpdateFailure(platform, host, failure.kind, {}, failure.code);
+}

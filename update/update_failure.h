@@ -25,6 +25,12 @@ enum : int32_t {
     FAILURE_METHOD = 99,          // the update method is not supported
 };
 
+// A failure to report: its kind (0 for none: nothing failed) and its code.
+struct UpdateFailure {
+    int32_t kind = 0;
+    int32_t code = 0;
+};
+
 extern const char* const UPDATE_FAILURE_CAPTION;  // "Software update failed"
 extern const char* const UNEXPECTED_ERROR_TEXT;   // "Unexpected error"
 constexpr uint32_t UPDATE_FAILURE_STYLE = UPDATE_MB_OK | UPDATE_MB_ICONEXCLAMATION | UPDATE_MB_TASKMODAL;
@@ -45,3 +51,5 @@ std::string UpdateFailureMessage(int32_t kind, std::string_view host, std::strin
 // Shows UpdateFailureMessage in a task-modal box without owner.
 void ReportUpdateFailure(UpdatePlatform& platform, std::string_view host, int32_t kind, std::string_view text,
                          int32_t code);
+// The same for a failure that names no address.
+void ReportUpdateFailure(UpdatePlatform& platform, std::string_view host, const UpdateFailure& failure);

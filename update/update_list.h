@@ -5,11 +5,19 @@
 #include <string>
 #include <string_view>
 
+// The update methods that this version carries out. A line may name any
+// other number, which is reported as a method that is not supported.
+enum UpdateMethod : int32_t {
+    METHOD_BROWSER = 1,             // open the address in the default browser
+    METHOD_BROWSER_TOO = 2,         // the same
+    METHOD_DOWNLOAD_AND_START = 4,  // download the address and start it
+};
+
 // One line of the update list.
 struct UpdateListEntry {
     std::string program;  // the line is for this program
     std::string version;  // up to four numbers joined by "."
-    int32_t method = 0;   // 1 or 2: open in the browser; 4: download and start
+    int32_t method = 0;   // an UpdateMethod, or any other number
     std::string address;  // web address, server path or bare file name
     int32_t size = 0;     // expected bytes of a download; 0 or less accepts any
     std::string sha256;   // optional: the download's SHA-256 in hexadecimal

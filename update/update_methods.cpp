@@ -12,7 +12,7 @@ namespace {
 // or opened. Returns whether it was clean.
 bool AcceptAddress(UpdatePlatform& platform, std::string_view host, const std::string& address) {
     if (IsCleanAddress(address)) return true;
-    ReportUpdateFailure(platform, host, FAILURE_REFUSED_ADDRESS, {}, 0);
+    ReportUpdateFailure(platform, host, {FAILURE_REFUSED_ADDRESS, 0});
     return false;
 }
 
@@ -30,13 +30,13 @@ int32_t OpenInBrowser(UpdatePlatform& platform, std::string_view host, const Upd
 // reach it under another name (a short name, a link), creating the saved
 // file then fails on the open local file instead of emptying it. A copy
 // that fails, or that an exception interrupts, is removed.
-DownloadCheck SaveCheckedCopy(UpdatePlatform& platform, const std::string& localPath, const std::string& savedPath,
+UpdateFailure SaveCheckedCopy(UpdatePlatform& platform, const std::string& localPath, const std::string& savedPath,
                               uint64_t size, int32_t expectedSize, const Sha256Digest* hash) {
     ScopedUpdateFile source(platform, platform.OpenFileForPolling(localPath));
     uint32_t error = 0;
     ScopedUpdateFile target(platform, platform.CreateNewFile(savedPath, error));
     if (!target.Get()) return {FAILURE_SAVE, static_cast<int32_t>(error)};
-    DownloadCheck copy;
+    UpdateFailure copy;
     try {
         copy = CheckDownload(platform, source.Get(), size, expectedSize, hash, target.Get());
     } catch (...) {
@@ -45,8 +45,8 @@ DownloadCheck SaveCheckedCopy(UpdatePlatform& platform, const std::string& local
         throw;
     }
     uint32_t closeError = target.Close();
-    if (closeError && !copy.failureKind) copy = {FAILURE_SAVE, static_cast<int32_t>(closeError)};
-    if (copy.failureKind) platform.RemoveFile(savedPath);
+    if (closeError && !copy.kind) copy = {FAILURE_SAVE, static_cast<int32_t>(closeError)};
+    if (copy.kind) platform.RemoveFile(savedPath);
     return copy;
 }
 
@@ -59,22 +59,22 @@ DownloadCheck SaveCheckedCopy(UpdatePlatform& platform, const std::string& local
 // name that the new process is started by can then only reach these bytes.
 // A file that cannot be held, or that no longer passes, is removed and not
 // started.
-DownloadCheck StartHeldCopy(UpdatePlatform& platform, const std::string& savedPath, uint64_t size,
-                            int32_t expectedSize, const Sha256Digest* hash) {
+UpdateFailure StartHeldCopy(UpdatePlatform& platform, const std::string& savedPath, uint64_t size, int32_t expectedSize,
+                            const Sha256Digest* hash) {
     uint32_t error = 0;
     ScopedUpdateFile held(platform, platform.OpenFileToStart(savedPath, error));
     if (!held.Get()) {
         platform.RemoveFile(savedPath);
         return {FAILURE_SAVE, static_cast<int32_t>(error)};
     }
-    DownloadCheck check;
+    UpdateFailure check;
     const uint64_t sizeNow = platform.FileSize(held.Get());
     if (sizeNow != size) {
         check = {FAILURE_INCOMPLETE, ByteCountCode(sizeNow)};
     } else {
         check = CheckDownload(platform, held.Get(), size, expectedSize, hash, 0);
     }
-    if (check.failureKind) {
+    if (check.kind) {
         held.Close();
         platform.RemoveFile(savedPath);
         return check;
@@ -99,14 +99,14 @@ int32_t DownloadAndStart(UpdatePlatform& platform, std::string_view host, const 
     // refused before anything is fetched.
     std::string name = SavedFileName(address);
     if (!IsSafeFileName(name) || IsLocalListName(name)) {
-        ReportUpdateFailure(platform, host, FAILURE_REFUSED_ADDRESS, {}, 0);
+        ReportUpdateFailure(platform, host, {FAILURE_REFUSED_ADDRESS, 0});
         return 0;
     }
     // So is a hash that cannot be checked: the maker meant a check.
     Sha256Digest expectedHash{};
     const bool hasHash = !entry.sha256.empty();
     if (hasHash && !ParseSha256(entry.sha256, expectedHash)) {
-        ReportUpdateFailure(platform, host, FAILURE_HASH, {}, 0);
+        ReportUpdateFailure(platform, host, {FAILURE_HASH, 0});
         return 0;
     }
     const Sha256Digest* hash = hasHash ? &expectedHash : nullptr;
@@ -122,23 +122,23 @@ int32_t DownloadAndStart(UpdatePlatform& platform, std::string_view host, const 
     SettledFile settled = WaitForSettledFile(platform, localListPath);
     {
         ScopedUpdateFile source(platform, settled.file);
-        DownloadCheck check = CheckDownload(platform, source.Get(), settled.size, entry.size, hash, 0);
-        if (check.failureKind) {
-            ReportUpdateFailure(platform, host, check.failureKind, {}, check.code);
+        UpdateFailure check = CheckDownload(platform, source.Get(), settled.size, entry.size, hash, 0);
+        if (check.kind) {
+            ReportUpdateFailure(platform, host, check);
             return 0;
         }
     }
 
     std::string directory;
     if (uint32_t error = platform.TemporaryDirectory(directory)) {
-        ReportUpdateFailure(platform, host, FAILURE_TEMP_DIRECTORY, {}, static_cast<int32_t>(error));
+        ReportUpdateFailure(platform, host, {FAILURE_TEMP_DIRECTORY, static_cast<int32_t>(error)});
         return 0;
     }
     std::string savedPath = directory + name;
-    DownloadCheck outcome = SaveCheckedCopy(platform, localListPath, savedPath, settled.size, entry.size, hash);
-    if (!outcome.failureKind) outcome = StartHeldCopy(platform, savedPath, settled.size, entry.size, hash);
-    if (outcome.failureKind) {
-        ReportUpdateFailure(platform, host, outcome.failureKind, {}, outcome.code);
+    UpdateFailure outcome = SaveCheckedCopy(platform, localListPath, savedPath, settled.size, entry.size, hash);
+    if (!outcome.kind) outcome = StartHeldCopy(platform, savedPath, settled.size, entry.size, hash);
+    if (outcome.kind) {
+        ReportUpdateFailure(platform, host, outcome);
         return 0;
     }
     return UpdateLaunched;
@@ -146,18 +146,22 @@ int32_t DownloadAndStart(UpdatePlatform& platform, std::string_view host, const 
 
 }  // namespace
 
+bool IsOfferedFromSignedList(const UpdateListEntry& entry) {
+    return entry.method != METHOD_DOWNLOAD_AND_START || !entry.sha256.empty();
+}
+
 int32_t RunUpdateMethod(UpdatePlatform& platform, std::string_view host, const UpdateListEntry& entry,
                         const std::string& localListPath, uint32_t limitSecondMs) {
     switch (entry.method) {
-        case 1:
-        case 2:
+        case METHOD_BROWSER:
+        case METHOD_BROWSER_TOO:
             return OpenInBrowser(platform, host, entry);
-        case 4:
+        case METHOD_DOWNLOAD_AND_START:
             return DownloadAndStart(platform, host, entry, localListPath, limitSecondMs);
         default:
             // 100 + method, wrapped as unsigned so that no method overflows.
-            ReportUpdateFailure(platform, host, FAILURE_METHOD, {},
-                                static_cast<int32_t>(100u + static_cast<uint32_t>(entry.method)));
+            ReportUpdateFailure(platform, host,
+                                {FAILURE_METHOD, static_cast<int32_t>(100u + static_cast<uint32_t>(entry.method))});
             return 0;
     }
 }

@@ -10,6 +10,12 @@
 #include "update_list.h"
 #include "update_platform.h"
 
+// The signature vouches for the list; only the list's SHA-256 ties a
+// download's bytes to it. So a signed list offers its line unless that
+// downloads a file (METHOD_DOWNLOAD_AND_START) without giving the file's
+// SHA-256.
+bool IsOfferedFromSignedList(const UpdateListEntry& entry);
+
 // By the entry's method: 1 or 2 open the completed address with the shell;
 // 4 downloads it into the local list file, saves it in the temporary
 // directory under the name after the address's last "/" and starts exactly

@@ -2,9 +2,10 @@
 // interface: Win32 in the program, a scripted fake in the tests.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
+
+#include "update_digests.h"
 
 enum class UpdateCursor { Wait, Arrow };
 
@@ -24,16 +25,6 @@ struct TransferProgress {
     int32_t result = 0;       // once finished: 0 on success, otherwise the failure code
     uint64_t lastByteAt = 0;  // when the server last sent something; 0 before it first has
 };
-
-constexpr uint32_t SHA256_DIGEST_BYTES = 32;
-
-// One coordinate or one half of a signature on the P-256 curve.
-constexpr uint32_t P256_NUMBER_BYTES = 32;
-// An ECDSA P-256 public key: its x and then its y coordinate, each
-// big-endian.
-using P256PublicKey = std::array<uint8_t, 2 * P256_NUMBER_BYTES>;
-// An ECDSA P-256 signature: r and then s, each big-endian.
-using P256Signature = std::array<uint8_t, 2 * P256_NUMBER_BYTES>;
 
 struct UpdatePlatform {
     virtual ~UpdatePlatform() = default;
@@ -88,12 +79,12 @@ struct UpdatePlatform {
     // computation, also when it fails.
     virtual UpdateHashHandle StartSha256() = 0;
     virtual bool AddToSha256(UpdateHashHandle hash, const char* data, uint32_t count) = 0;
-    virtual bool FinishSha256(UpdateHashHandle hash, uint8_t (&digest)[SHA256_DIGEST_BYTES]) = 0;
+    virtual bool FinishSha256(UpdateHashHandle hash, Sha256Digest& digest) = 0;
 
     // Whether `signature` is a valid ECDSA P-256 signature by `key` of the
     // SHA-256 `digest`, by the system's own cryptography. False also when
     // that is not available or the key is not a point of the curve.
-    virtual bool VerifyP256Signature(const P256PublicKey& key, const uint8_t (&digest)[SHA256_DIGEST_BYTES],
+    virtual bool VerifyP256Signature(const P256PublicKey& key, const Sha256Digest& digest,
                                      const P256Signature& signature) = 0;
 
     // Opens an existing file for reading only, shared for reading alone: as

@@ -15,7 +15,7 @@ HMODULE BCrypt;
 
 template <typename Function>
 Function BCryptEntry(const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(SystemLibraryEntry(BCrypt, L"bcrypt.dll", name)));
+    return SystemFunction<Function>(LoadSystemLibraryOnce(BCrypt, L"bcrypt.dll"), name);
 }
 
 using OpenAlgorithmFunction = NTSTATUS(WINAPI*)(BCRYPT_ALG_HANDLE*, LPCWSTR, LPCWSTR, ULONG);
@@ -145,16 +145,16 @@ bool Win32UpdatePlatform::AddToSha256(UpdateHashHandle hash, const char* data, u
                                 reinterpret_cast<PUCHAR>(const_cast<char*>(data)), count, 0) >= 0;
 }
 
-bool Win32UpdatePlatform::FinishSha256(UpdateHashHandle hash, uint8_t (&digest)[SHA256_DIGEST_BYTES]) {
+bool Win32UpdatePlatform::FinishSha256(UpdateHashHandle hash, Sha256Digest& digest) {
     auto finishHash = BCryptEntry<FinishHashFunction>("BCryptFinishHash");
     auto destroyHash = BCryptEntry<DestroyHashFunction>("BCryptDestroyHash");
     auto handle = reinterpret_cast<BCRYPT_HASH_HANDLE>(hash);
-    bool finished = finishHash && finishHash(handle, digest, SHA256_DIGEST_BYTES, 0) >= 0;
+    bool finished = finishHash && finishHash(handle, digest.data(), static_cast<ULONG>(digest.size()), 0) >= 0;
     if (destroyHash) destroyHash(handle);
     return finished;
 }
 
-bool Win32UpdatePlatform::VerifyP256Signature(const P256PublicKey& key, const uint8_t (&digest)[SHA256_DIGEST_BYTES],
+bool Win32UpdatePlatform::VerifyP256Signature(const P256PublicKey& key, const Sha256Digest& digest,
                                               const P256Signature& signature) {
     auto openAlgorithm = BCryptEntry<OpenAlgorithmFunction>("BCryptOpenAlgorithmProvider");
     auto importKey = BCryptEntry<ImportKeyPairFunction>("BCryptImportKeyPair");
@@ -175,7 +175,7 @@ bool Win32UpdatePlatform::VerifyP256Signature(const P256PublicKey& key, const ui
                   sizeof blob, 0) < 0)
         return false;
     // The verifier only reads the digest and the signature.
-    NTSTATUS status = verify(publicKey, nullptr, const_cast<PUCHAR>(digest), SHA256_DIGEST_BYTES,
+    NTSTATUS status = verify(publicKey, nullptr, const_cast<PUCHAR>(digest.data()), static_cast<ULONG>(digest.size()),
                              const_cast<PUCHAR>(signature.data()), static_cast<ULONG>(signature.size()), 0);
     destroyKey(publicKey);
     // Only success counts; STATUS_INVALID_SIGNATURE and every other status

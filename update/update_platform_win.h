@@ -21,8 +21,8 @@ struct Win32UpdatePlatform final : UpdatePlatform {
     uint32_t CloseFile(UpdateFileHandle file) override;
     UpdateHashHandle StartSha256() override;
     bool AddToSha256(UpdateHashHandle hash, const char* data, uint32_t count) override;
-    bool FinishSha256(UpdateHashHandle hash, uint8_t (&digest)[SHA256_DIGEST_BYTES]) override;
-    bool VerifyP256Signature(const P256PublicKey& key, const uint8_t (&digest)[SHA256_DIGEST_BYTES],
+    bool FinishSha256(UpdateHashHandle hash, Sha256Digest& digest) override;
+    bool VerifyP256Signature(const P256PublicKey& key, const Sha256Digest& digest,
                              const P256Signature& signature) override;
     UpdateFileHandle OpenFileToStart(const std::string& path, uint32_t& error) override;
     uint32_t StartProgram(const std::string& path) override;

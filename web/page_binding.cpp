@@ -19,30 +19,28 @@
 
 namespace {
 
-// The page's elements, by their ids on the page, and the dialog's controls
-// that they show, in the dialog's order.
-struct PageElement {
-    const char* name;
-    int control;
-};
+// The page's elements are the dialog's controls in the dialog's order:
+// element n shows the control MainDialogModel::ControlId(n).
+constexpr int ELEMENT_COUNT = MainDialogModel::CONTROL_COUNT;
 
-constexpr PageElement ELEMENTS[] = {
-    {"diagram", IDC_DIAGRAM_NUMBER},
-    {"none", IDC_NONE},
-    {"opt-0", IDC_LAMP_COLUMN},
-    {"opt-1", IDC_NORMAL_POSTS},
-    {"opt-2", IDC_SELF_RIGHTING_BOLLARD},
-    {"opt-3", IDC_BOLLARD},
-    {"opt-4", IDC_GANTRY},
-    {"opt-5", IDC_SIGNAL_HEAD},
-    {"opt-9", IDC_20MPH},
-    {"opt-10", IDC_REPEATER},
-    {"opt-11", IDC_CONDITION},
-    {"heading", IDC_RESULT_HEADER},
-    {"result", IDC_RESULT},
-    {"note", IDC_RESULT_NOTE},
-};
-constexpr int ELEMENT_COUNT = static_cast<int>(sizeof ELEMENTS / sizeof ELEMENTS[0]);
+// The page's id of the element that shows the control `id`: "opt-" and the
+// option's number for an option's control.
+std::string ElementName(int id) {
+    switch (id) {
+        case IDC_DIAGRAM_NUMBER:
+            return "diagram";
+        case IDC_NONE:
+            return "none";
+        case IDC_RESULT_HEADER:
+            return "heading";
+        case IDC_RESULT:
+            return "result";
+        case IDC_RESULT_NOTE:
+            return "note";
+        default:
+            return "opt-" + std::to_string(id - IDC_OPTION_BASE);
+    }
+}
 
 // Bits of an element's state.
 enum : int { STATE_TICKED = 1, STATE_ENABLED = 2, STATE_SHOWN = 4 };
@@ -83,24 +81,25 @@ EMSCRIPTEN_KEEPALIVE int brantle_dialog_label(int n) {
 
 EMSCRIPTEN_KEEPALIVE int brantle_element_count() { return ELEMENT_COUNT; }
 EMSCRIPTEN_KEEPALIVE const char* brantle_element_name(int element) {
-    return Valid(element) ? ELEMENTS[element].name : "";
+    Text = Valid(element) ? ElementName(MainDialogModel::ControlId(element)) : std::string();
+    return Text.c_str();
 }
 
 // An element's state (STATE_* bits) and its text: a control's caption, a
 // label's text, the box's text.
 EMSCRIPTEN_KEEPALIVE int brantle_element_state(int element) {
     if (!Valid(element)) return 0;
-    const ModelControl& control = Dialog.Control(ELEMENTS[element].control);
+    const ModelControl& control = Dialog.Control(MainDialogModel::ControlId(element));
     return (control.ticked ? STATE_TICKED : 0) | (control.enabled ? STATE_ENABLED : 0) |
            (control.shown ? STATE_SHOWN : 0);
 }
 EMSCRIPTEN_KEEPALIVE void brantle_element_text(int element) {
-    Text = Valid(element) ? Dialog.Control(ELEMENTS[element].control).text : std::string();
+    Text = Valid(element) ? Dialog.Control(MainDialogModel::ControlId(element)).text : std::string();
 }
 
 // A click on an element, as the user's click on its control.
 EMSCRIPTEN_KEEPALIVE void brantle_click(int element) {
-    if (Valid(element)) Dialog.Click(ELEMENTS[element].control);
+    if (Valid(element)) Dialog.Click(MainDialogModel::ControlId(element));
 }
 
 // The box's text becomes the buffer's first `length` bytes.

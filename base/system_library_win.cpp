@@ -12,8 +12,8 @@ void RestrictLibrarySearch() {
     // Looked up at run time: older Windows lacks it (kernel32 is loaded in
     // every process, so no search takes place here).
     using SetDefaultDirectoriesFunction = BOOL(WINAPI*)(DWORD);
-    auto setDefaultDirectories = reinterpret_cast<SetDefaultDirectoriesFunction>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    auto setDefaultDirectories =
+        SystemFunction<SetDefaultDirectoriesFunction>(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
     if (setDefaultDirectories && setDefaultDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
         SystemDirectoryOnly = true;
         return;
@@ -35,7 +35,7 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
     return LoadLibraryExW(path, nullptr, SystemDirectoryOnly ? 0 : LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
-FARPROC SystemLibraryEntry(HMODULE& module, const wchar_t* library, const char* name) {
-    if (!module) module = LoadSystemLibrary(library);
-    return module ? GetProcAddress(module, name) : nullptr;
+HMODULE LoadSystemLibraryOnce(HMODULE& module, const wchar_t* name) {
+    if (!module) module = LoadSystemLibrary(name);
+    return module;
 }
