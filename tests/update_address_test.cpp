@@ -199,7 +199,7 @@ TEST(IsCleanAddress, OnlyPrintableAsciiWithoutTheUnsafeCharacters) {
 TEST(IsLocalListName, InAnyLetterCase) {
     for (const char* name : {"UpdateList.txt", "updatelist.TXT", "UPDATELIST.TXT", "uPDATEliST.tXt"})
         EXPECT_TRUE(IsLocalListName(name)) << name;
-    for (const char* name : {"UpdateList.txt.exe", "UpdateList.tx", "UpdateList", "UpdateLists.txt", "", "Update List.txt",
-                             "updates.txt"})
+    for (const char* name :
+         {"UpdateList.txt.exe", "UpdateList.tx", "UpdateList", "UpdateLists.txt", "", "Update List.txt", "updates.txt"})
         EXPECT_FALSE(IsLocalListName(name)) << name;
 }
