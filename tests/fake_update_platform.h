@@ -292,3 +292,11 @@ struct FakeUpdatePlatform : UpdatePlatform {
         cursor = shape;
     }
 };
+
+// A transfer's arrivals for FakeUpdatePlatform's scripts: a piece every
+// `step` milliseconds, up to `until`.
+inline std::vector<uint64_t> ArrivalsEvery(uint64_t step, uint64_t until) {
+    std::vector<uint64_t> times;
+    for (uint64_t at = step; at <= until; at += step) times.push_back(at);
+    return times;
+}

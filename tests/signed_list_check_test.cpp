@@ -275,11 +275,8 @@ TEST_F(SignedListTest, AFailedOrEmptyListIsReportedAsBeforeAndNoSignatureIsFetch
 }
 
 TEST_F(SignedListTest, ADownloadEndedByItsLimitsIsThatStepsFailureAndNothingFollows) {
-    auto every = [](uint64_t step) {
-        std::vector<uint64_t> times;
-        for (uint64_t at = step; at <= 600000; at += step) times.push_back(at);
-        return times;
-    };
+    // Arrivals every `step` milliseconds, for 10 minutes.
+    auto every = [](uint64_t step) { return ArrivalsEvery(step, 600000); };
     struct Case {
         const char* what;
         bool keyed;

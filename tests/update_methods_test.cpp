@@ -201,11 +201,7 @@ TEST_F(UpdateMethodTest, AFailedDownloadGivesTheAdviceWithItsResult) {
 
 TEST_F(UpdateMethodTest, ADownloadEndedByItsLimitsGivesTheAdviceWithTheLimitsCodeAndStartsNothing) {
     // Arrivals every `step` milliseconds, for 20 minutes.
-    auto every = [](uint64_t step) {
-        std::vector<uint64_t> times;
-        for (uint64_t at = step; at <= 1200000; at += step) times.push_back(at);
-        return times;
-    };
+    auto every = [](uint64_t step) { return ArrivalsEvery(step, 1200000); };
     struct Case {
         const char* what;
         int32_t size;
