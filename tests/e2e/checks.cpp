@@ -53,6 +53,11 @@ bool Check(bool passed, const std::string& what, const std::string& detail) {
     return passed;
 }
 
+void Note(const std::string& what) {
+    std::printf("note %s: %s\n", CurrentScenario.c_str(), what.c_str());
+    std::fflush(stdout);
+}
+
 void Skip(const std::string& why) {
     ++Skipped;
     std::printf("skip %s: %s\n", CurrentScenario.c_str(), why.c_str());

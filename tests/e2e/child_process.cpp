@@ -14,11 +14,22 @@ bool ChildProcess::Start(const std::wstring& exe, const std::string& arguments) 
     buffer.push_back(0);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_)) {
+    // Under Wine a start now and then fails for no reason of the program's,
+    // so a failed start is tried once more after a pause. Either way the
+    // error is printed: a program that cannot start fails the second try too.
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        std::vector<wchar_t> commandBuffer = buffer;  // CreateProcessW may write to it
+        if (CreateProcessW(exe.c_str(), commandBuffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                           &info_)) {
+            return true;
+        }
+        const DWORD error = GetLastError();
         info_ = {};
-        return false;
+        Note("starting " + Narrow(exe) + " failed (error " + std::to_string(error) + ")" +
+             (attempt == 1 ? "; trying once more" : ""));
+        if (attempt == 1) Sleep(2000);
     }
-    return true;
+    return false;
 }
 
 bool ChildProcess::Running() const { return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }

@@ -26,6 +26,8 @@ bool CheckInt(long long got, long long want, const std::string& what);
 // something it needs (`why`): prints "skip" with the scenario's name and
 // counts it, neither as passed nor as failed.
 void Skip(const std::string& why);
+// A line in the log that is neither a check nor a skip.
+void Note(const std::string& what);
 
 // Text in double quotes, with bytes outside printable ASCII escaped.
 std::string Quoted(const std::string& text);
