@@ -240,7 +240,7 @@ TEST(AboutDialogLayout, BannerFollowsItsSize) {
     }
 }
 
-// The About dialog as it is shown at a dpi: the spec's layout where its
+// The About dialog as it is shown at a dpi: its fixed layout where its
 // pictures fit, the bulb's and the logo's labels grown about their middle
 // where they do not.
 const ControlLayout& ControlWithId(const DialogLayout& d, int id) {
@@ -313,7 +313,7 @@ TEST(AboutDialogLayoutAt, EveryPictureFitsItsLabelFrom96To240Dpi) {
         for (int32_t x = ScaleToDpi(5, dpi); x <= ScaleToDpi(7, dpi); ++x) {
             for (int32_t y = ScaleToDpi(11, dpi); y <= ScaleToDpi(14, dpi); ++y) {
                 const DialogUnits units{x, y};
-                const DialogLayout spec = AboutDialogLayout(
+                const DialogLayout fixed = AboutDialogLayout(
                     ABOUT_END, AboutBannerSize(PixelsPer1024UnitsX(units), PixelsPer1024UnitsY(units), dpi));
                 const DialogLayout d = AboutDialogLayoutAt(ABOUT_END, units, dpi);
                 for (const AboutPicture& picture : ABOUT_PICTURES) {
@@ -328,7 +328,7 @@ TEST(AboutDialogLayoutAt, EveryPictureFitsItsLabelFrom96To240Dpi) {
                     }
                     ASSERT_GE(r.right - r.left, ScaleToDpi(picture.width, dpi));
                     ASSERT_GE(r.bottom - r.top, ScaleToDpi(picture.height, dpi));
-                    const ControlLayout& before = ControlWithId(spec, picture.id);
+                    const ControlLayout& before = ControlWithId(fixed, picture.id);
                     ASSERT_LE(std::abs((2 * label.x + label.width) - (2 * before.x + before.width)), 1);
                     ASSERT_LE(std::abs((2 * label.y + label.height) - (2 * before.y + before.height)), 1);
                     // Nothing grows that need not.
