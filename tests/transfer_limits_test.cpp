@@ -14,13 +14,6 @@ const std::string PATH = "C:\\Temp\\UpdateList.txt";
 constexpr uint64_t NEVER = FakeUpdatePlatform::NEVER;
 const TransferLimits LIST = ListTransferLimits();
 
-// Arrivals every `step` milliseconds from `step` to `last`.
-std::vector<uint64_t> Every(uint64_t step, uint64_t last) {
-    std::vector<uint64_t> times;
-    for (uint64_t at = step; at <= last; at += step) times.push_back(at);
-    return times;
-}
-
 }  // namespace
 
 TEST(TransferLimitsTest, EachDownloadHasItsLimits) {
@@ -118,20 +111,20 @@ TEST(TransferLimitsTest, DownloadsAreEndedByTheirLimitsAndNothingOfThemStays) {
     };
     const Case cases[] = {
         {"finished at once", LIST, 0, 0, {}, 0, 0, 1},
-        {"finished after 45 s, a byte every 10 s", LIST, 0, 45000, Every(10000, 40000), 0, 45000, 2},
-        {"finished at its overall limit", LIST, 0, 60000, Every(10000, 60000), 0, 60000, 2},
+        {"finished after 45 s, a byte every 10 s", LIST, 0, 45000, ArrivalsEvery(10000, 40000), 0, 45000, 2},
+        {"finished at its overall limit", LIST, 0, 60000, ArrivalsEvery(10000, 60000), 0, 60000, 2},
         {"failed by itself after 5 s", LIST, int32_t(0x800C0007u), 5000, {}, int32_t(0x800C0007u), 5000, 1},
         {"no answer at all", LIST, 0, NEVER, {}, TRANSFER_STALLED, 30000, 1},
         {"silent after the headers", LIST, 0, NEVER, {100}, TRANSFER_STALLED, 30100, 2},
-        {"silent after 40 s", LIST, 0, NEVER, Every(10000, 40000), TRANSFER_TOOK_TOO_LONG, 60000, 2},
-        {"a byte every 5 s", LIST, 0, NEVER, Every(5000, 600000), TRANSFER_TOOK_TOO_LONG, 60000, 2},
-        {"a byte every 29 s", LIST, 0, NEVER, Every(29000, 600000), TRANSFER_TOOK_TOO_LONG, 60000, 3},
-        {"a byte every 31 s", LIST, 0, NEVER, Every(31000, 600000), TRANSFER_STALLED, 30000, 1},
-        {"1 MiB, a byte every 5 s", DownloadTransferLimits(1 << 20), 0, NEVER, Every(5000, 600000),
+        {"silent after 40 s", LIST, 0, NEVER, ArrivalsEvery(10000, 40000), TRANSFER_TOOK_TOO_LONG, 60000, 2},
+        {"a byte every 5 s", LIST, 0, NEVER, ArrivalsEvery(5000, 600000), TRANSFER_TOOK_TOO_LONG, 60000, 2},
+        {"a byte every 29 s", LIST, 0, NEVER, ArrivalsEvery(29000, 600000), TRANSFER_TOOK_TOO_LONG, 60000, 3},
+        {"a byte every 31 s", LIST, 0, NEVER, ArrivalsEvery(31000, 600000), TRANSFER_STALLED, 30000, 1},
+        {"1 MiB, a byte every 5 s", DownloadTransferLimits(1 << 20), 0, NEVER, ArrivalsEvery(5000, 600000),
          TRANSFER_TOOK_TOO_LONG, 76000, 3},
-        {"no size, a byte every 5 s", DownloadTransferLimits(0), 0, NEVER, Every(5000, 900000), TRANSFER_TOOK_TOO_LONG,
-         600000, 20},
-        {"1 MiB in seconds of 300 ms", DownloadTransferLimits(1 << 20, 300), 0, NEVER, Every(1500, 60000),
+        {"no size, a byte every 5 s", DownloadTransferLimits(0), 0, NEVER, ArrivalsEvery(5000, 900000),
+         TRANSFER_TOOK_TOO_LONG, 600000, 20},
+        {"1 MiB in seconds of 300 ms", DownloadTransferLimits(1 << 20, 300), 0, NEVER, ArrivalsEvery(1500, 60000),
          TRANSFER_TOOK_TOO_LONG, 22800, 3},
     };
     for (const Case& c : cases) {
